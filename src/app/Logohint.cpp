@@ -1,0 +1,45 @@
+#include "app/Logohint.h"
+
+#include "app/Artwork.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TLogo::TLogo(QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("Logo"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* picture = new QLabel(this);
+    picture->setPixmap(Artwork::SplashPicture());
+    layout->addWidget(picture);
+    setFixedSize(286, 162);
+    setWindowOpacity(AlphaBlendValue / 255.0);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TLogo::Timer1Timer);
+}
+
+void TLogo::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (QScreen* screen = this->screen())
+        move(screen->geometry().center() - rect().center());
+    Timer1->start();
+}
+
+void TLogo::Timer1Timer()
+{
+    Counter += 10;
+    if (AlphaBlendValue < 250)
+        AlphaBlendValue += 25;
+    setWindowOpacity(AlphaBlendValue / 255.0);
+    if (Counter > 150) {
+        Timer1->stop();
+        accept();
+    }
+}

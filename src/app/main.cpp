@@ -1,0 +1,15 @@
+#include "app/Startup.h"
+#include "platform/Platform.h"
+#include "ui/QtUiServices.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
+    QtUiServices ui;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    return RunQuorlin(arguments, *platform, ui);
+}

@@ -1,0 +1,75 @@
+#include "ui/QtUiServices.h"
+
+#include "ui/AppTitle.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// A hidden main window would make a parented box invisible; boxes then stand alone.
+QWidget* VisibleOrNull(QWidget* w)
+{
+    return w && w->isVisible() ? w : nullptr;
+}
+
+int Exec(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+         QWidget* parent)
+{
+    QMessageBox box(icon, AppTitle(), text, buttons, VisibleOrNull(parent));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box.exec();
+}
+
+} // namespace
+
+void QtUiServices::ShowMessage(const QString& text)
+{
+    Exec(QMessageBox::Information, text, QMessageBox::Ok, parent_);
+}
+
+void QtUiServices::ShowYesOnly(const QString& text)
+{
+    Exec(QMessageBox::Information, text, QMessageBox::Yes, parent_);
+}
+
+bool QtUiServices::AskYesNo(const QString& text)
+{
+    return Exec(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent_) ==
+           QMessageBox::Yes;
+}
+
+std::optional<QString> QtUiServices::InputBox(const QString& caption, const QString& prompt,
+                                              const QString& initial, bool password)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(VisibleOrNull(parent_), caption, prompt,
+                              password ? QLineEdit::Password : QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> QtUiServices::OpenFile(const QString& caption, const QString& filter,
+                                              const QString& directory)
+{
+    const QString file =
+        QFileDialog::getOpenFileName(VisibleOrNull(parent_), caption, directory, filter);
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
+void QtUiServices::ShowBalloon(const QString& title, const QString& text, int timeoutMs)
+{
+    if (tray_ && tray_->isVisible())
+        tray_->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+}
+
+void QtUiServices::ShowError(const QString& text)
+{
+    Exec(QMessageBox::Critical, text, QMessageBox::Ok, parent_);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ui/UiServices.h"
+
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+
+//! Real modal boxes over the main window, balloons on its tray icon.
+class QtUiServices : public UiServices {
+public:
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    void SetTrayIcon(QSystemTrayIcon* tray) { tray_ = tray; }
+
+    void ShowMessage(const QString& text) override;
+    void ShowYesOnly(const QString& text) override;
+    bool AskYesNo(const QString& text) override;
+    std::optional<QString> InputBox(const QString& caption, const QString& prompt,
+                                    const QString& initial, bool password) override;
+    std::optional<QString> OpenFile(const QString& caption, const QString& filter,
+                                    const QString& directory) override;
+    void ShowBalloon(const QString& title, const QString& text, int timeoutMs) override;
+    void ShowError(const QString& text) override;
+
+private:
+    QPointer<QWidget> parent_;
+    QPointer<QSystemTrayIcon> tray_;
+};

@@ -1,0 +1,155 @@
+#include "support/TestEnvironment.h"
+
+#include "app/Logohint.h"
+#include "app/Main.h"
+#include "app/Startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+TEST(MainForm, HasTheEightPagesInOrderWithTheRadioPageFirst)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    const QStringList names = {"NetRadio", "RegularShutDown", "ClearRubbish", "SystemTheme",
+                               "Alarm",    "GradeFunction",   "Install",      "Illustrate"};
+    const QStringList captions = {"网络电台",     "关机任务",           "系统清理和优化",
+                                  "美化系统",     "闹钟与备忘录",       "开机启动与程序禁止",
+                                  "设置",         "说明"};
+    ASSERT_EQ(form.Page->count(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(form.Page->widget(i)->objectName(), names[i]);
+        EXPECT_EQ(form.Page->tabText(i), captions[i]);
+    }
+    EXPECT_EQ(form.Page->currentWidget(), form.NetRadio);
+    EXPECT_EQ(form.Page->tabToolTip(6), "可以增加密码保护设置");
+    EXPECT_EQ(form.windowTitle(), "Varnel—Ossory软件");
+    EXPECT_TRUE(form.SafeModePanel->isHidden());
+    EXPECT_EQ(form.CountDown->interval(), 1000);
+    QStringList items;
+    for (QAction* a : form.TrayIconPopupMenu->actions())
+        items << a->text();
+    EXPECT_EQ(items, QStringList({"访问官网", "使用指南", "退出"}));
+}
+
+TEST(MainForm, FirstStartChecksAutostartAndWritesItsEntryAndKey)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    EXPECT_TRUE(form.AutoRunCheckBox->isChecked());
+    ASSERT_TRUE(env.autostart->entry.has_value());
+    EXPECT_TRUE(QString::fromStdU16String(*env.autostart->entry).endsWith(" -Min"));
+    EXPECT_TRUE(env.SettingsText().contains("[AppAutoRun]\r\nAutoRun=1\r\n"));
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+TEST(MainForm, UncheckingAutostartRemovesTheEntryAndTheNextStartLeavesItAbsent)
+{
+    TestEnvironment env;
+    env.StartForm().AutoRunCheckBox->setChecked(false);
+    EXPECT_FALSE(env.autostart->entry.has_value());
+    EXPECT_TRUE(env.SettingsText().contains("AutoRun=0"));
+
+    env.StopForm();
+    TMainForm& again = env.StartForm();
+    EXPECT_FALSE(again.AutoRunCheckBox->isChecked());
+    EXPECT_FALSE(env.autostart->entry.has_value());
+}
+
+TEST(MainForm, ARefusedAutostartShowsTheErrorAndStoresNothing)
+{
+    TestEnvironment env;
+    env.autostart->refuse = true;
+    env.StartForm();
+    EXPECT_EQ(env.ui.Texts("error"), QStringList({"拒绝访问"}));
+    EXPECT_FALSE(env.SettingsText().contains("AutoRun"));
+}
+
+TEST(MainForm, ATickWithNothingArmedChangesOnlyTheClockFields)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    const QString before = env.SettingsText();
+    env.clock->Set(QDate(2026, 7, 1), QTime(13, 44, 58));
+    env.Tick();
+    EXPECT_EQ(form.CurrentHour, 13);
+    EXPECT_EQ(form.CurrentMinute, 44);
+    EXPECT_EQ(form.CurrentSecond, 59);
+    EXPECT_EQ(form.CurrentMonth, 7);
+    EXPECT_EQ(env.SettingsText(), before);
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+TEST(MainForm, AHiddenStartHidesOnceOnTheFirstTick)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    form.StartHidden = true;
+    form.show();
+    env.Tick();
+    EXPECT_FALSE(form.isVisible() && !form.isMinimized());
+    EXPECT_FALSE(form.StartHidden);
+    form.TrayIconClick();
+    env.Tick();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized());
+}
+
+TEST(Startup, OnlyExactlyMinStartsHidden)
+{
+    EXPECT_TRUE(IsHiddenStart({"-Min"}));
+    EXPECT_FALSE(IsHiddenStart({"-min"}));
+    EXPECT_FALSE(IsHiddenStart({"-MIN"}));
+    EXPECT_FALSE(IsHiddenStart({"-Min", "x"}));
+    EXPECT_FALSE(IsHiddenStart({}));
+}
+
+TEST(Startup, ASecondCopyIsRefusedWhenAWindowWithTheTitleExists)
+{
+    TestEnvironment env;
+    EXPECT_FALSE(RefuseSecondInstance(env.platform, env.ui));
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+    env.windows->titles << "Varnel—Ossory软件";
+    EXPECT_TRUE(RefuseSecondInstance(env.platform, env.ui));
+    EXPECT_EQ(env.ui.Texts("message"), QStringList({"程序已经运行"}));
+}
+
+TEST(MainForm, HelpAndWebsiteGoThroughTheShell)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    QTest::mouseClick(form.HelpButton, Qt::LeftButton);
+    form.Help->trigger();
+    QTest::mouseClick(form.AccessWebsiteButton, Qt::LeftButton);
+    form.Label11Click();
+    ASSERT_EQ(env.shell->opened.size(), 4);
+    EXPECT_EQ(env.shell->opened[0], env.ProgramDir() + "使用指南.html");
+    EXPECT_EQ(env.shell->opened[1], env.shell->opened[0]);
+    EXPECT_EQ(env.shell->opened[2], TMainForm::WebsiteAddress());
+    EXPECT_EQ(env.shell->opened[3], TMainForm::BlogAddress());
+}
+
+TEST(Splash, FadesToTwoHundredFiftyInSixTicksAndClosesOnTheSixteenth)
+{
+    TLogo logo;
+    std::vector<int> opacity;
+    for (int i = 0; i < 15; ++i) {
+        logo.Timer1Timer();
+        opacity.push_back(logo.AlphaBlendValue);
+    }
+    EXPECT_EQ(std::vector<int>(opacity.begin(), opacity.begin() + 7),
+              std::vector<int>({125, 150, 175, 200, 225, 250, 250}));
+    EXPECT_EQ(logo.result(), 0) << "still open after fifteen ticks";
+    logo.Timer1Timer();
+    EXPECT_EQ(logo.result(), QDialog::Accepted);
+}
+
+} // namespace

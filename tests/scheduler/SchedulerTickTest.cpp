@@ -1,0 +1,90 @@
+#include "support/FakeUi.h"
+
+#include "scheduler/SchedulerTick.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+TEST(SchedulerTick, RunsChecksInTableOrderAndReportsEachFailedRuleInTurn)
+{
+    FakeUi ui;
+    SchedulerTick tick(ui);
+    QStringList order;
+    tick.SetBeforeChecks([&] { order << "clock"; });
+    tick.SetPowerRule(TickCheck::CheckDestineWeek, [&] {
+        order << "week";
+        return false;
+    });
+    tick.SetPowerRule(TickCheck::CheckFixedTime, [&] {
+        order << "fixed";
+        return false;
+    });
+    tick.SetCheck(TickCheck::CheckRadioTimings, [&] { order << "radio"; });
+    tick.SetCheck(TickCheck::CheckAlarmClocks, [&] { order << "alarm"; });
+    tick.SetAfterChecks([&] { order << "hide"; });
+    ui.WhileOpen = [&](const FakeUi::Call&) { order << "box"; };
+
+    tick.Run();
+
+    EXPECT_EQ(order, QStringList({"clock", "fixed", "box", "week", "box", "alarm", "radio", "hide"}));
+    ASSERT_EQ(ui.Count("message"), 2);
+    EXPECT_EQ(ui.Texts("message")[0], SchedulerTick::FailureMessage(0));
+    EXPECT_TRUE(ui.Texts("message")[0].startsWith("固定时间关机失败,如在次出现此问题请联系"));
+    EXPECT_TRUE(ui.Texts("message")[1].startsWith("指定星期关机失败"));
+    EXPECT_TRUE(ui.Texts("message")[1].endsWith(",感谢您的使用"));
+}
+
+TEST(SchedulerTick, AnErrorEndsThatTickAtTheFailingCheckOnly)
+{
+    FakeUi ui;
+    SchedulerTick tick(ui);
+    int later = 0;
+    bool fail = true;
+    tick.SetCheck(TickCheck::CheckMemoranda, [&] {
+        if (fail)
+            throw std::runtime_error("Unable to write to /x");
+    });
+    tick.SetCheck(TickCheck::CheckRadioTimings, [&] { ++later; });
+
+    tick.Run();
+    EXPECT_EQ(ui.Texts("error"), QStringList({"Unable to write to /x"}));
+    EXPECT_EQ(later, 0);
+
+    fail = false;
+    tick.Run();
+    EXPECT_EQ(later, 1);
+}
+
+TEST(SchedulerTick, ARuleThatKeepsFailingShowsOneBoxAtATimeWhileTicksGoOn)
+{
+    FakeUi ui;
+    SchedulerTick tick(ui);
+    int runs = 0;
+    int alarms = 0;
+    tick.SetPowerRule(TickCheck::CheckConfineWeek, [&] {
+        ++runs;
+        return false;
+    });
+    tick.SetCheck(TickCheck::CheckAlarmClocks, [&] { ++alarms; });
+    // Three more ticks arrive while the first failure box is open.
+    int nested = 0;
+    ui.WhileOpen = [&](const FakeUi::Call&) {
+        while (nested < 3) {
+            ++nested;
+            tick.Run();
+        }
+    };
+
+    tick.Run();
+    EXPECT_EQ(runs, 4) << "every tick still runs the check";
+    EXPECT_EQ(alarms, 4) << "other features stay alive while the box is open";
+    EXPECT_EQ(ui.Count("message"), 1);
+
+    tick.Run(); // the box was answered: a new failure gets a new box
+    EXPECT_EQ(ui.Count("message"), 2);
+}
+
+} // namespace

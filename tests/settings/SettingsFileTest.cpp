@@ -1,0 +1,144 @@
+#include "support/TestEnvironment.h"
+
+#include "settings/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    // Puts raw bytes into the settings file, as a hand edit would.
+    void WriteRaw(const QByteArray& bytes)
+    {
+        QFile file(env.SettingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    SettingsFile Settings() { return SettingsFile(*env.platform.profile, env.SettingsPath()); }
+
+    TestEnvironment env;
+};
+
+struct IntegerRow {
+    const char* stored;
+    int expected; // read with the default 77
+};
+
+class IntegerReads : public SettingsFileTest, public ::testing::WithParamInterface<IntegerRow> {};
+
+TEST_P(IntegerReads, HandEditedValuesReadAsTheirValueOrTheDefault)
+{
+    WriteRaw(QByteArray("[S]\r\nK=") + GetParam().stored + "\r\n");
+    EXPECT_EQ(Settings().ReadInteger("S", "K", 77), GetParam().expected) << GetParam().stored;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IntegerReads,
+                         ::testing::Values(IntegerRow{"12", 12}, IntegerRow{"-1", -1},
+                                           IntegerRow{"0x10", 16}, IntegerRow{"0X1f", 31},
+                                           IntegerRow{"0xFFFFFFFF", -1}, IntegerRow{"", 77},
+                                           IntegerRow{"abc", 77}, IntegerRow{"12abc", 77},
+                                           IntegerRow{"1 2", 77}, IntegerRow{"0x", 77},
+                                           IntegerRow{"99999999999", 77},
+                                           IntegerRow{"-2147483648", -2147483647 - 1}));
+
+struct BoolRow {
+    const char* stored;
+    bool fallback;
+    bool expected;
+};
+
+class BoolReads : public SettingsFileTest, public ::testing::WithParamInterface<BoolRow> {};
+
+TEST_P(BoolReads, AnyNonZeroIntegerIsTrueAndAWordIsTheDefault)
+{
+    WriteRaw(QByteArray("[S]\r\nK=") + GetParam().stored + "\r\n");
+    EXPECT_EQ(Settings().ReadBool("S", "K", GetParam().fallback), GetParam().expected)
+        << GetParam().stored;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BoolReads,
+                         ::testing::Values(BoolRow{"1", false, true}, BoolRow{"0", true, false},
+                                           BoolRow{"2", false, true}, BoolRow{"-1", false, true},
+                                           BoolRow{"0x10", false, true},
+                                           BoolRow{"yes", false, false},
+                                           BoolRow{"true", true, true}, BoolRow{"", true, true}));
+
+TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsTheDefaults)
+{
+    SettingsFile s = Settings();
+    EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "默认"), "默认");
+    EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 100);
+    EXPECT_TRUE(s.ReadBool("HintTime", "HintTimeMode", true));
+    EXPECT_FALSE(QFile::exists(env.SettingsPath())) << "reading must not create the file";
+    WriteRaw("[NetRadio]\r\nAutoPlay=1\r\n");
+    EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 100);
+    EXPECT_EQ(s.ReadString("Other", "AutoPlay", "x"), "x");
+}
+
+TEST_F(SettingsFileTest, AStoredEmptyTextIsNotTheDefault)
+{
+    WriteRaw("[SafeModes]\r\nPassword=\r\n");
+    EXPECT_EQ(Settings().ReadString("SafeModes", "Password", "fallback"), "");
+}
+
+TEST_F(SettingsFileTest, DatesAndTimesRoundTripAndBadTextGivesTheDefault)
+{
+    SettingsFile s = Settings();
+    s.WriteDate("SystemClear", "NextDate", QDate(2026, 3, 7));
+    EXPECT_EQ(s.ReadString("SystemClear", "NextDate", ""), "2026/03/07");
+    EXPECT_EQ(s.ReadDate("SystemClear", "NextDate", QDate()), QDate(2026, 3, 7));
+
+    const QDate today(2026, 12, 9);
+    WriteRaw("[SystemTheme]\r\nThemeDate=2026-2-3\r\nBad=31/31/2026\r\n"
+             "[AlarmClocks]\r\nAlarmClockFirstTime=7:05:00\r\nAlarmClockSecondTime=25:61:00\r\n");
+    EXPECT_EQ(s.ReadDate("SystemTheme", "ThemeDate", today), QDate(2026, 2, 3));
+    EXPECT_EQ(s.ReadDate("SystemTheme", "Bad", today), today);
+    EXPECT_EQ(s.ReadTime("AlarmClocks", "AlarmClockFirstTime", QTime(1, 0)), QTime(7, 5, 0));
+    EXPECT_EQ(s.ReadTime("AlarmClocks", "AlarmClockSecondTime", QTime(1, 0)), QTime(1, 0));
+}
+
+TEST_F(SettingsFileTest, GarbageLongValuesAndInvalidGbkNeverBreakReading)
+{
+    QByteArray bytes = "garbage without equals\r\n=orphan\r\n[[[\r\n[NetRadio]\r\n";
+    bytes += "RadioName=" + QByteArray(5000, 'x') + "\r\n";
+    bytes += "Broken=\xff\xfe\x81\r\n";
+    bytes += "RadioVolume=55\r\n";
+    WriteRaw(bytes);
+    SettingsFile s = Settings();
+    EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "").size(), 2047);
+    EXPECT_FALSE(s.ReadString("NetRadio", "Broken", "").isEmpty());
+    EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 55);
+}
+
+TEST_F(SettingsFileTest, WritesAreGbkOneValuePerLineAndKeepTheRest)
+{
+    SettingsFile s = Settings();
+    s.WriteString("AlarmClocks", "AlarmClockFirstHint", "时间到啦\r\n下一行=坏");
+    s.WriteBool("NetRadio", "AutoPlay", true);
+    s.WriteInteger("NetRadio", "RadioVolume", 42);
+    s.WriteBool("NetRadio", "AutoPlay", false);
+    EXPECT_EQ(s.ReadString("AlarmClocks", "AlarmClockFirstHint", ""), "时间到啦  下一行=坏");
+    const QString text = env.SettingsText();
+    EXPECT_TRUE(text.contains("[NetRadio]\r\nAutoPlay=0\r\nRadioVolume=42\r\n")) << text.toStdString();
+    EXPECT_EQ(text.count("AutoPlay="), 1) << "a value is replaced in place";
+}
+
+TEST_F(SettingsFileTest, ARefusedWriteRaisesUnableToWrite)
+{
+    // A path below a regular file cannot be created, not even by root.
+    const QString blocker = env.ProgramDir() + "blocker";
+    env.WriteProgramFile("blocker", "x");
+    SettingsFile s(*env.platform.profile, blocker + "/Quorlin");
+    try {
+        s.WriteBool("AppAutoRun", "AutoRun", true);
+        FAIL() << "the write should have been refused";
+    } catch (const SettingsWriteError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  "Unable to write to " + QDir::toNativeSeparators(blocker + "/Quorlin"));
+    }
+}
+
+} // namespace

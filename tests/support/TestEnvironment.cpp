@@ -1,0 +1,101 @@
+#include "TestEnvironment.h"
+
+#include "app/Main.h"
+#include "platform/linux/QtAnsiCodePage.h"
+#include "platform/portable/ProfileEngine.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTimer>
+
+TestEnvironment::TestEnvironment()
+{
+    platform.ansi = std::make_unique<platform::QtAnsiCodePage>();
+    platform.profile = std::make_unique<platform::ProfileEngine>(*platform.ansi);
+    auto clockFake = std::make_unique<FakeClock>();
+    clock = clockFake.get();
+    platform.clock = std::move(clockFake);
+    auto windowsFake = std::make_unique<FakeWindows>();
+    windows = windowsFake.get();
+    platform.windows = std::move(windowsFake);
+    auto shellFake = std::make_unique<FakeShell>();
+    shell = shellFake.get();
+    platform.shell = std::move(shellFake);
+    auto autostartFake = std::make_unique<FakeAutostart>();
+    autostart = autostartFake.get();
+    platform.autostart = std::move(autostartFake);
+
+    qputenv("QUORLIN_PROGRAM_DIR", ProgramDir().toUtf8());
+    qputenv("QUORLIN_SETTINGS", SettingsPath().toUtf8());
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    StopForm();
+}
+
+QString TestEnvironment::ProgramDir() const
+{
+    return dir_.path() + QStringLiteral("/program/");
+}
+
+QString TestEnvironment::SettingsPath() const
+{
+    return dir_.path() + QStringLiteral("/Quorlin");
+}
+
+namespace {
+
+QString ReadGbk(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringDecoder decode("GBK");
+    return decode(file.readAll());
+}
+
+} // namespace
+
+QString TestEnvironment::SettingsText() const
+{
+    return ReadGbk(SettingsPath());
+}
+
+void TestEnvironment::WriteProgramFile(const QString& name, const QString& text) const
+{
+    QDir().mkpath(ProgramDir());
+    QFile file(ProgramDir() + name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write test file");
+    QString crlf = text;
+    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));
+    QStringEncoder encode("GBK");
+    file.write(encode(crlf));
+}
+
+QString TestEnvironment::ReadProgramFile(const QString& name) const
+{
+    return ReadGbk(ProgramDir() + name);
+}
+
+TMainForm& TestEnvironment::StartForm()
+{
+    QDir().mkpath(ProgramDir());
+    form_ = std::make_unique<TMainForm>(platform, ui);
+    // Tests drive the tick by hand.
+    form_->CountDown->stop();
+    return *form_;
+}
+
+void TestEnvironment::StopForm()
+{
+    form_.reset();
+}
+
+void TestEnvironment::Tick(int seconds)
+{
+    clock->AdvanceSeconds(seconds);
+    form_->CountDownTimer();
+}

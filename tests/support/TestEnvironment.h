@@ -1,0 +1,48 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "FakePlatform.h"
+#include "FakeUi.h"
+
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class TMainForm;
+
+//! A fresh world for one test: a temporary program folder and settings file, the real
+//! profile engine over them, and fakes for everything else the program touches.
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString ProgramDir() const;
+    QString SettingsPath() const;
+    //! The settings file as text (GBK decoded), or empty when it does not exist.
+    QString SettingsText() const;
+    //! Writes a file into the program folder as GBK with CR LF line ends.
+    void WriteProgramFile(const QString& name, const QString& text) const;
+    QString ReadProgramFile(const QString& name) const;
+
+    //! Builds the main window over this world; it loads its settings as at start.
+    TMainForm& StartForm();
+    void StopForm();
+    TMainForm& Form() { return *form_; }
+    //! One tick after moving the clock by `seconds`.
+    void Tick(int seconds = 1);
+
+    platform::Platform platform;
+    FakeUi ui;
+    FakeClock* clock = nullptr;
+    FakeWindows* windows = nullptr;
+    FakeShell* shell = nullptr;
+    FakeAutostart* autostart = nullptr;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<TMainForm> form_;
+};
