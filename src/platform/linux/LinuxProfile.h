@@ -1,0 +1,17 @@
+#pragma once
+
+#include "QtAnsiCodePage.h"
+#include "platform/portable/ProfileEngine.h"
+
+namespace platform {
+
+//! The profile engine over GBK file text.
+class LinuxProfile : public ProfileEngine {
+public:
+    LinuxProfile() : ProfileEngine(ansi_) {}
+
+private:
+    QtAnsiCodePage ansi_; // constructed before use: the engine only keeps the reference
+};
+
+} // namespace platform

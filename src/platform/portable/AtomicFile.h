@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+//! The whole file's bytes; std::nullopt when it cannot be read. `missing` tells apart a
+//! file that does not exist (not an error for stores that start empty).
+std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                         bool* missing = nullptr);
+
+//! Replaces the file's content through a temporary file in the same folder and a rename,
+//! so readers and crashes see the old content or the new, never a half. False when refused.
+bool writeFileAtomically(const std::filesystem::path& path, const std::string& bytes);
+
+} // namespace platform

@@ -1,0 +1,222 @@
+#include "ProfileEngine.h"
+
+#include "AtomicFile.h"
+#include "TextRules.h"
+
+#include <filesystem>
+
+namespace platform {
+
+using text::equalNoCase;
+using text::trimmed;
+
+struct ProfileEngine::Line {
+    enum Kind { Blank, Section, Entry, Bare };
+    std::string raw; // bytes as in the file, without the line break
+    Kind kind = Blank;
+    std::u16string name;  // section name, key, or the whole text of a bare line
+    std::u16string value; // trimmed, quotes kept
+};
+
+struct ProfileEngine::Document {
+    std::vector<Line> lines;
+
+    //! The first section of that name, as [header, end) line indexes.
+    bool findSection(std::u16string_view section, std::size_t& header, std::size_t& end) const
+    {
+        section = trimmed(section);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].kind != Line::Section || lines[i].name.empty() ||
+                !equalNoCase(lines[i].name, section))
+                continue;
+            header = i;
+            for (end = i + 1; end < lines.size() && lines[end].kind != Line::Section; ++end) {
+            }
+            return true;
+        }
+        return false;
+    }
+
+    const Line* findKey(std::u16string_view section, std::u16string_view key,
+                        std::size_t* index = nullptr) const
+    {
+        std::size_t header = 0, end = 0;
+        if (!findSection(section, header, end))
+            return nullptr;
+        key = trimmed(key);
+        for (std::size_t i = header + 1; i < end; ++i) {
+            if (lines[i].kind == Line::Entry && equalNoCase(lines[i].name, key)) {
+                if (index)
+                    *index = i;
+                return &lines[i];
+            }
+        }
+        return nullptr;
+    }
+};
+
+namespace {
+
+std::u16string_view unquoted(std::u16string_view v)
+{
+    if (v.size() > 1 && v.front() == v.back() && (v.front() == u'"' || v.front() == u'\''))
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+std::filesystem::path toPath(const std::u16string& file)
+{
+    return std::filesystem::path(file);
+}
+
+} // namespace
+
+bool profileWriteIsSafe(const std::u16string& section, const std::u16string& key,
+                        const std::u16string* value)
+{
+    const auto noBreaks = [](const std::u16string& s) {
+        return s.find_first_of(u"\r\n") == std::u16string::npos;
+    };
+    return !trimmed(section).empty() && noBreaks(section) && noBreaks(key) &&
+           section.find(u']') == std::u16string::npos && key.find(u'=') == std::u16string::npos &&
+           (!value || noBreaks(*value));
+}
+
+bool ProfileEngine::load(const std::u16string& file, Document& doc) const
+{
+    bool missing = false;
+    const auto bytes = readWholeFile(toPath(file), &missing);
+    if (!bytes)
+        return missing;
+    // CR, LF and CR LF all end a line; no GBK byte pair contains either byte.
+    for (std::size_t pos = 0; pos < bytes->size();) {
+        const std::size_t stop = bytes->find_first_of("\r\n", pos);
+        Line line;
+        line.raw = bytes->substr(pos, stop == std::string::npos ? std::string::npos : stop - pos);
+        // Decoding before looking for "[" and "]": both can be the second byte of a GBK pair.
+        const std::u16string decoded = ansi_.toUtf16(line.raw);
+        const std::u16string_view t = trimmed(decoded);
+        const std::size_t close = t.find(u']');
+        if (t.empty()) {
+            line.kind = Line::Blank;
+        } else if (t.front() == u'[' && close != std::u16string_view::npos) {
+            line.kind = Line::Section;
+            line.name = trimmed(t.substr(1, close - 1));
+        } else if (const std::size_t eq = t.find(u'='); eq != std::u16string_view::npos) {
+            line.kind = Line::Entry;
+            line.name = trimmed(t.substr(0, eq));
+            line.value = trimmed(t.substr(eq + 1));
+        } else {
+            line.kind = Line::Bare;
+            line.name = t;
+        }
+        doc.lines.push_back(std::move(line));
+        if (stop == std::string::npos)
+            break;
+        pos =
+            stop + ((*bytes)[stop] == '\r' && stop + 1 < bytes->size() && (*bytes)[stop + 1] == '\n'
+                        ? 2
+                        : 1);
+    }
+    return true;
+}
+
+bool ProfileEngine::save(const std::u16string& file, const Document& doc) const
+{
+    std::string bytes;
+    for (const auto& line : doc.lines)
+        bytes += line.raw + "\r\n";
+    return writeFileAtomically(toPath(file), bytes);
+}
+
+std::u16string ProfileEngine::readString(const std::u16string& file, const std::u16string& section,
+                                         const std::u16string& key, const std::u16string& fallback,
+                                         std::size_t maxChars)
+{
+    Document doc;
+    const Line* line = load(file, doc) ? doc.findKey(section, key) : nullptr;
+    std::u16string_view value;
+    if (line) {
+        value = unquoted(line->value);
+    } else {
+        // The fallback loses trailing blanks and quotes as a stored value would.
+        value = fallback;
+        while (!value.empty() && text::isBlank(value.back()))
+            value.remove_suffix(1);
+        value = unquoted(value);
+    }
+    return std::u16string(value.substr(0, maxChars));
+}
+
+bool ProfileEngine::writeString(const std::u16string& file, const std::u16string& section,
+                                const std::u16string& key, const std::u16string& value)
+{
+    if (!profileWriteIsSafe(section, key, &value))
+        return false;
+    Document doc;
+    if (!load(file, doc))
+        return false;
+    std::size_t index = 0, header = 0, end = 0;
+    if (const Line* line = doc.findKey(section, key, &index)) {
+        // Keeps the key as the file spells it.
+        doc.lines[index].raw = ansi_.fromUtf16(line->name + u"=" + value);
+    } else {
+        Line entry;
+        entry.raw = ansi_.fromUtf16(std::u16string(trimmed(key)) + u"=" + value);
+        entry.kind = Line::Entry;
+        if (doc.findSection(section, header, end)) {
+            // After the section's last line that is not blank, before the blank lines
+            // that separate it from the next section.
+            std::size_t at = end;
+            while (at > header + 1 && doc.lines[at - 1].kind == Line::Blank)
+                --at;
+            doc.lines.insert(doc.lines.begin() + std::ptrdiff_t(at), std::move(entry));
+        } else {
+            Line head;
+            head.raw = ansi_.fromUtf16(u"[" + std::u16string(trimmed(section)) + u"]");
+            head.kind = Line::Section;
+            doc.lines.push_back(std::move(head));
+            doc.lines.push_back(std::move(entry));
+        }
+    }
+    return save(file, doc);
+}
+
+bool ProfileEngine::deleteKey(const std::u16string& file, const std::u16string& section,
+                              const std::u16string& key)
+{
+    Document doc;
+    if (!load(file, doc))
+        return false;
+    std::size_t index = 0;
+    if (!doc.findKey(section, key, &index))
+        return true;
+    doc.lines.erase(doc.lines.begin() + std::ptrdiff_t(index));
+    return save(file, doc);
+}
+
+std::vector<std::u16string> ProfileEngine::sectionNames(const std::u16string& file)
+{
+    Document doc;
+    std::vector<std::u16string> names;
+    if (load(file, doc))
+        for (const auto& line : doc.lines)
+            if (line.kind == Line::Section && !line.name.empty())
+                names.push_back(line.name);
+    return names;
+}
+
+std::vector<Profile::Entry> ProfileEngine::sectionEntries(const std::u16string& file,
+                                                          const std::u16string& section)
+{
+    Document doc;
+    std::vector<Entry> entries;
+    std::size_t header = 0, end = 0;
+    if (load(file, doc) && doc.findSection(section, header, end))
+        for (std::size_t i = header + 1; i < end; ++i)
+            if (doc.lines[i].kind != Line::Blank)
+                entries.emplace_back(doc.lines[i].name, doc.lines[i].value);
+    return entries;
+}
+
+} // namespace platform
