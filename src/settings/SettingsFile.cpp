@@ -14,8 +14,9 @@ std::u16string U16(const QString& s)
     return s.toStdU16String();
 }
 
-// A value no file can hold (it has a NUL), so "absent" is told apart from any stored text.
-const std::u16string kAbsent = u"\u0000absent\u0000";
+// Unicode noncharacters cannot come out of a GBK file, so this default tells "absent"
+// apart from any stored text, the empty one included.
+const std::u16string kAbsent = u"\uFDD0absent\uFDD1";
 
 } // namespace
 

@@ -26,6 +26,10 @@ struct IntegerRow {
     const char* stored;
     int expected; // read with the default 77
 };
+void PrintTo(const IntegerRow& row, std::ostream* os)
+{
+    *os << '"' << row.stored << '"';
+}
 
 class IntegerReads : public SettingsFileTest, public ::testing::WithParamInterface<IntegerRow> {};
 
@@ -49,6 +53,10 @@ struct BoolRow {
     bool fallback;
     bool expected;
 };
+void PrintTo(const BoolRow& row, std::ostream* os)
+{
+    *os << '"' << row.stored << '"';
+}
 
 class BoolReads : public SettingsFileTest, public ::testing::WithParamInterface<BoolRow> {};
 
