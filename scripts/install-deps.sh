@@ -13,7 +13,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
   fonts-wqy-microhei xvfb xauth
   # tests: X11 peers, D-Bus mock of logind, wine for the Windows binding, stream server
-  x11-utils xdotool imagemagick dbus python3-dbusmock
+  x11-utils xdotool imagemagick icewm dbus python3-dbusmock
   g++-mingw-w64-x86-64-posix wine wine64 locales
   icecast2 ffmpeg sox iproute2
 )

@@ -46,6 +46,12 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     ConnectTick();
     CountDown->start();
 
+    // Feature objects are built here, each adding its groups to its page.
+
+    // Features have added their groups; what is left of each page stays empty below them.
+    for (int i = 0; i < Page->count(); ++i)
+        PageLayout(Page->widget(i))->addStretch();
+
     LoadAllSettings();
 }
 

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Starts the real program twice on a desktop of its own (Xvfb with a window manager and a
+# tray) and checks what a user sees: the first start writes its autostart entry and
+# settings, a hidden start goes to the tray, and a second copy is refused with exit code 0
+# while the first sits hidden in the tray.
+set -u
+exe=$1
+shots=${2:-}
+for tool in Xvfb xdotool icewm xprop; do
+  command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
+done
+work=$(mktemp -d)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+HOME=$work icewm >/dev/null 2>&1 &
+pids+=($!)
+sleep 2
+
+export XDG_CONFIG_HOME=$work/config QUORLIN_SETTINGS=$work/Quorlin
+export QUORLIN_PROGRAM_DIR=$(dirname "$exe") QUORLIN_REGISTRY_DIR=$work/registry
+export QT_QPA_PLATFORM=xcb
+title='Varnel—Ossory软件'
+
+wait_for() { # wait_for SECONDS command...
+  local end=$((SECONDS + $1)); shift
+  until "$@" >/dev/null 2>&1; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done
+}
+
+"$exe" -Min >"$work/first.log" 2>&1 &
+first=$!; pids+=("$first")
+wait_for 20 xdotool search --name "^${title}\$" || fail "main window never appeared"
+wait_for 10 grep -q 'AutoRun=1' "$QUORLIN_SETTINGS" || fail "AutoRun=1 not written"
+desktop=$XDG_CONFIG_HOME/autostart/Quorlin.desktop
+[ -f "$desktop" ] || fail "autostart entry missing"
+grep -q "^Exec=.*Quorlin.* -Min\$" "$desktop" || fail "autostart Exec line wrong: $(grep Exec "$desktop")"
+echo "first start: window up, AutoRun=1, autostart entry written"
+
+# The splash plus one tick: a hidden start is no longer a plain visible window.
+sleep 3
+visible=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | while read -r w; do
+  xprop -id "$w" WM_STATE 2>/dev/null | grep -q Iconic || echo "$w"; done)
+[ -z "$visible" ] || fail "window still shown after a hidden start"
+echo "hidden start: window hidden or minimised"
+
+"$exe" >"$work/second.log" 2>&1 &
+second=$!; pids+=("$second")
+wait_for 15 xdotool search --pid "$second" || fail "second copy showed nothing"
+sleep 0.5
+for w in $(xdotool search --pid "$second"); do xdotool key --window "$w" Return 2>/dev/null; done
+end=$((SECONDS + 10))
+while kill -0 "$second" 2>/dev/null; do
+  [ $SECONDS -ge $end ] && fail "second copy did not end after its message was answered"
+  for w in $(xdotool search --pid "$second" 2>/dev/null); do xdotool key --window "$w" Return 2>/dev/null; done
+  sleep 0.3
+done
+wait "$second"; rc=$?
+[ $rc -eq 0 ] || fail "second copy exited with $rc"
+kill -0 "$first" 2>/dev/null || fail "first copy died"
+echo "second copy refused with exit code 0; first copy untouched"
+echo "1 passed, 0 failed"
