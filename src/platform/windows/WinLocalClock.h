@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/LocalClock.h"
+
+namespace platform {
+
+class WinLocalClock : public LocalClock {
+public:
+    LocalTime now() const override;
+};
+
+} // namespace platform

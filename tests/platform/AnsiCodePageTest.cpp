@@ -1,0 +1,43 @@
+#include "PlatformUnderTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AnsiCodePageTest, ConvertsBothWaysInCodePage936)
+{
+    const auto ansi = under_test::ansi();
+    const struct {
+        std::u16string text;
+        std::string bytes;
+    } rows[] = {
+        {u"", ""},
+        {u"Quorlin 1.0", "Quorlin 1.0"},
+        {u"中文", "\xd6\xd0\xce\xc4"},
+        {u"闹钟=7:30", "\xc4\xd6\xd6\xd3=7:30"},
+        {u"€", "\x80"},
+        {u"ǎ", "\xa8\xa3"}, // pinyin letters are in GBK
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ansi->fromUtf16(row.text), row.bytes);
+        EXPECT_EQ(ansi->toUtf16(row.bytes), row.text);
+    }
+}
+
+TEST(AnsiCodePageTest, CharactersOutsideGbkBecomeQuestionMarks)
+{
+    EXPECT_EQ(under_test::ansi()->fromUtf16(u"x\u0E01y\u05D0z"), "x?y?z");
+}
+
+TEST(AnsiCodePageTest, TextAroundInvalidBytesSurvives)
+{
+    const auto ansi = under_test::ansi();
+    for (const std::string bytes : {"ab\x81\x20\xd6\xd0", "ab\xff\xd6\xd0", "ab\x80\x7f\xd6\xd0"}) {
+        const std::u16string text = ansi->toUtf16(bytes);
+        EXPECT_EQ(text.substr(0, 2), u"ab");
+        EXPECT_EQ(text.back(), u'中');
+    }
+    EXPECT_EQ(ansi->toUtf16("ab\xd6").substr(0, 2), u"ab"); // lead byte cut off at the end
+}
+
+} // namespace
