@@ -19,8 +19,8 @@ void DrawEmblem(QPainter& p, const QRectF& box)
     face.setColorAt(1, kDeep);
     p.setPen(QPen(Qt::white, box.width() / 16));
     p.setBrush(face);
-    p.drawEllipse(box.adjusted(box.width() / 16, box.height() / 16, -box.width() / 16,
-                               -box.height() / 16));
+    p.drawEllipse(
+        box.adjusted(box.width() / 16, box.height() / 16, -box.width() / 16, -box.height() / 16));
     const QPointF c = box.center();
     const qreal r = box.width() / 2;
     p.setPen(QPen(Qt::white, r / 7, Qt::SolidLine, Qt::RoundCap));

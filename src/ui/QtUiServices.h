@@ -6,7 +6,6 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-
 //! Real modal boxes over the main window, balloons on its tray icon.
 class QtUiServices : public UiServices {
 public:

@@ -22,9 +22,9 @@ TEST(MainForm, HasTheEightPagesInOrderWithTheRadioPageFirst)
     TMainForm& form = env.StartForm();
     const QStringList names = {"NetRadio", "RegularShutDown", "ClearRubbish", "SystemTheme",
                                "Alarm",    "GradeFunction",   "Install",      "Illustrate"};
-    const QStringList captions = {"网络电台",     "关机任务",           "系统清理和优化",
-                                  "美化系统",     "闹钟与备忘录",       "开机启动与程序禁止",
-                                  "设置",         "说明"};
+    const QStringList captions = {"网络电台", "关机任务",     "系统清理和优化",
+                                  "美化系统", "闹钟与备忘录", "开机启动与程序禁止",
+                                  "设置",     "说明"};
     ASSERT_EQ(form.Page->count(), 8);
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(form.Page->widget(i)->objectName(), names[i]);

@@ -29,7 +29,8 @@ TEST(SchedulerTick, RunsChecksInTableOrderAndReportsEachFailedRuleInTurn)
 
     tick.Run();
 
-    EXPECT_EQ(order, QStringList({"clock", "fixed", "box", "week", "box", "alarm", "radio", "hide"}));
+    EXPECT_EQ(order,
+              QStringList({"clock", "fixed", "box", "week", "box", "alarm", "radio", "hide"}));
     ASSERT_EQ(ui.Count("message"), 2);
     EXPECT_EQ(ui.Texts("message")[0], SchedulerTick::FailureMessage(0));
     EXPECT_TRUE(ui.Texts("message")[0].startsWith("固定时间关机失败,如在次出现此问题请联系"));

@@ -130,7 +130,8 @@ TEST_F(SettingsFileTest, WritesAreGbkOneValuePerLineAndKeepTheRest)
     s.WriteBool("NetRadio", "AutoPlay", false);
     EXPECT_EQ(s.ReadString("AlarmClocks", "AlarmClockFirstHint", ""), "时间到啦  下一行=坏");
     const QString text = env.SettingsText();
-    EXPECT_TRUE(text.contains("[NetRadio]\r\nAutoPlay=0\r\nRadioVolume=42\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[NetRadio]\r\nAutoPlay=0\r\nRadioVolume=42\r\n"))
+        << text.toStdString();
     EXPECT_EQ(text.count("AutoPlay="), 1) << "a value is replaced in place";
 }
 
