@@ -5,7 +5,9 @@
 namespace platform {
 
 //! Conversion between UTF-16 and the system's narrow ANSI code page (936, GBK).
-//! Bytes that do not decode become U+FFFD; characters GBK lacks become '?'.
+//! Characters GBK lacks become '?'. Bytes that do not decode become a replacement character
+//! (U+FFFD through ICU; '?' or a private-use character through Windows); the text around
+//! them is kept.
 class AnsiCodePage {
 public:
     virtual ~AnsiCodePage() = default;

@@ -18,7 +18,9 @@ public:
     virtual std::u16string readString(const std::u16string& file, const std::u16string& section,
                                       const std::u16string& key, const std::u16string& fallback,
                                       std::size_t maxChars = 2047) = 0;
-    //! Creates file, section and key as needed. False when the system refuses the write.
+    //! Creates file, section and key as needed. False when the system refuses the write, and
+    //! for text that cannot be stored as one line: a line break anywhere, "]" in the section,
+    //! "=" in the key, or an empty section name.
     virtual bool writeString(const std::u16string& file, const std::u16string& section,
                              const std::u16string& key, const std::u16string& value) = 0;
     //! Removes one key; true when the file was written (or there was nothing to do).

@@ -22,6 +22,7 @@ public:
 
     //! Opens the key, creating it (and its parents) when `create` is set.
     virtual bool openKey(RegistryRoot root, const std::u16string& path, bool create) = 0;
+    //! The writes create the key (and its parents) as needed.
     virtual bool writeString(RegistryRoot root, const std::u16string& path,
                              const std::u16string& name, const std::u16string& data) = 0;
     virtual bool writeNumber(RegistryRoot root, const std::u16string& path,
@@ -30,7 +31,7 @@ public:
                              const std::u16string& name, const std::vector<std::uint8_t>& data) = 0;
     virtual bool deleteValue(RegistryRoot root, const std::u16string& path,
                              const std::u16string& name) = 0;
-    //! Deletes the key with all its subkeys and values.
+    //! Deletes the key with all its subkeys and values. An empty path (the whole root) is refused.
     virtual bool deleteKeyTree(RegistryRoot root, const std::u16string& path) = 0;
     virtual std::optional<RegistryValue> readValue(RegistryRoot root, const std::u16string& path,
                                                    const std::u16string& name) = 0;

@@ -11,7 +11,7 @@ public:
     LinuxProfile() : ProfileEngine(ansi_) {}
 
 private:
-    QtAnsiCodePage ansi_; // constructed before use: the engine only keeps the reference
+    QtAnsiCodePage ansi_; // the engine only keeps the reference; it is not used before this exists
 };
 
 } // namespace platform
