@@ -38,6 +38,7 @@ TEST(AnsiCodePageTest, TextAroundInvalidBytesSurvives)
         EXPECT_EQ(text.back(), u'中');
     }
     EXPECT_EQ(ansi->toUtf16("ab\xd6").substr(0, 2), u"ab"); // lead byte cut off at the end
+    EXPECT_EQ(ansi->toUtf16("\xd0x").find(u'中'), std::u16string::npos); // and not carried over
 }
 
 } // namespace
