@@ -1,0 +1,52 @@
+#include "LinuxIcmpEcho.h"
+#include "LinuxLocalClock.h"
+#include "LinuxProfile.h"
+#include "LinuxSystemInfo.h"
+#include "QtAnsiCodePage.h"
+#include "X11WindowsByTitle.h"
+#include "XInputIdle.h"
+#include "XdgAutostart.h"
+#include "XdgShell.h"
+#include "platform/Platform.h"
+#include "platform/portable/RegistryStore.h"
+
+#include <QDir>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+
+std::filesystem::path registryDir()
+{
+    if (const char* dir = std::getenv("QUORLIN_REGISTRY_DIR"); dir && *dir)
+        return dir;
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::filesystem::path base =
+        data && data[0] == '/'
+            ? std::filesystem::path(data)
+            : std::filesystem::path(QDir::homePath().toStdString()) / ".local" / "share";
+    return base / "Quorlin" / "registry";
+}
+
+} // namespace
+
+std::unique_ptr<Platform> createSystemPlatform()
+{
+    auto p = std::make_unique<Platform>();
+    p->ansi = std::make_unique<QtAnsiCodePage>();
+    p->profile = std::make_unique<LinuxProfile>();
+    p->registry = std::make_unique<RegistryStore>(registryDir().u16string());
+    p->windows = std::make_unique<X11WindowsByTitle>();
+    p->shell = std::make_unique<XdgShell>();
+    p->autostart = std::make_unique<XdgAutostart>();
+    p->clock = std::make_unique<LinuxLocalClock>();
+    p->systemInfo = std::make_unique<LinuxSystemInfo>();
+    p->idleInput = std::make_unique<XInputIdle>();
+    p->icmp = std::make_unique<LinuxIcmpEcho>();
+    return p;
+}
+
+} // namespace platform
