@@ -24,6 +24,20 @@ struct RegistryStore::Tree {
         }
     };
     std::map<std::u16string, Key> keys; // by folded path; parents precede their subkeys
+
+    //! The key, made with its parents when missing, each under the caller's spelling.
+    Key& create(const std::u16string& folded, const std::u16string& display)
+    {
+        for (std::size_t pos = 0;;) {
+            const std::size_t stop = display.find(u'\\', pos);
+            auto& key = keys[folded.substr(0, stop)];
+            if (key.path.empty())
+                key.path = display.substr(0, stop);
+            if (stop == std::u16string::npos)
+                return key;
+            pos = stop + 1;
+        }
+    }
 };
 
 namespace {
@@ -288,28 +302,19 @@ bool RegistryStore::openKey(RegistryRoot root, const std::u16string& path, bool 
         return true;
     if (!create)
         return false;
-    // Parents too, each under its own spelling.
-    for (std::size_t pos = 0;;) {
-        const std::size_t stop = display.find(u'\\', pos);
-        auto& key = tree.keys[folded->substr(0, stop)];
-        if (key.path.empty())
-            key.path = display.substr(0, stop);
-        if (stop == std::u16string::npos)
-            break;
-        pos = stop + 1;
-    }
+    tree.create(*folded, display);
     return save(root, tree);
 }
 
 bool RegistryStore::write(RegistryRoot root, const std::u16string& path, const std::u16string& name,
                           RegistryValue value)
 {
-    if (!openKey(root, path, true))
-        return false;
+    std::u16string display;
+    const auto folded = normalised(path, &display);
     Tree tree;
-    if (!load(root, tree))
+    if (!folded || !load(root, tree))
         return false;
-    auto& key = tree.keys[*normalised(path)];
+    auto& key = tree.create(*folded, display);
     if (auto it = key.find(name); it != key.values.end())
         it->second = std::move(value);
     else
