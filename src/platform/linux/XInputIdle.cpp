@@ -9,8 +9,19 @@ namespace platform {
 
 namespace {
 
-// Xlib ends the process when a connection breaks unless an exit handler returns. A lost
-// display only ends our listening; the rule then tries to connect again.
+// Xlib ends the process when a connection breaks: its default I/O error handler exits, and
+// so does the default exit handler after it. For our own connection a lost display only
+// ends the listening (the rule connects again later); other connections keep the default.
+XIOErrorHandler previousIoHandler = nullptr;
+Display* listeningDisplay = nullptr;
+
+int ioError(Display* d)
+{
+    if (d == listeningDisplay)
+        return 0;
+    return previousIoHandler ? previousIoHandler(d) : 0;
+}
+
 void keepRunning(Display*, void* lost)
 {
     *static_cast<bool*>(lost) = true;
@@ -47,8 +58,14 @@ bool XInputIdle::start(std::function<void()> onActivity)
     XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
     XFlush(d);
 
+    static const bool installed = [] {
+        previousIoHandler = XSetIOErrorHandler(ioError);
+        return true;
+    }();
+    (void)installed;
     lost_ = false;
     XSetIOErrorExitHandler(d, keepRunning, &lost_);
+    listeningDisplay = d;
     display_ = d;
     onActivity_ = std::move(onActivity);
     scrollAxes_.clear();
@@ -60,10 +77,15 @@ bool XInputIdle::start(std::function<void()> onActivity)
 
 void XInputIdle::stop()
 {
-    notifier_.reset();
+    // Later: stop() may run inside the notifier's own signal.
+    if (notifier_) {
+        notifier_->setEnabled(false);
+        notifier_.release()->deleteLater();
+    }
     if (display_) {
         XCloseDisplay(display_);
         display_ = nullptr;
+        listeningDisplay = nullptr;
     }
     onActivity_ = nullptr;
 }
@@ -114,11 +136,10 @@ void XInputIdle::drain()
         }
         XFreeEventData(display_, cookie);
     }
-    if (lost_) {
+    if (lost_ && display_) {
         // The socket stays readable at end of file: stop watching it.
-        notifier_.reset();
-        XCloseDisplay(display_);
-        display_ = nullptr;
+        stop();
+        return;
     }
     if (active && onActivity_) {
         auto report = onActivity_;

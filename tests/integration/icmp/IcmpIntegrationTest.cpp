@@ -1,0 +1,151 @@
+#include "platform/linux/LinuxIcmpEcho.h"
+#include "power/Netstatethread.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+namespace {
+
+using platform::IcmpEcho;
+using platform::LinuxIcmpEcho;
+using Outcome = IcmpEcho::Outcome;
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kLoopback = 0x7F000001;
+// TEST-NET-1: never routed, and a namespace with only loopback has no route at all.
+constexpr std::uint32_t kUnrouted = 0xC0000201;
+
+bool InNamespace(const char* kind)
+{
+    return qgetenv("QUORLIN_NETNS") == kind;
+}
+
+// Counts the probes the worker makes and passes them on.
+class CountingIcmp : public IcmpEcho {
+public:
+    explicit CountingIcmp(IcmpEcho& real) : real_(real) {}
+    Outcome echo(std::uint32_t ipv4, unsigned timeoutMs, unsigned payloadBytes) override
+    {
+        ++probes;
+        return real_.echo(ipv4, timeoutMs, payloadBytes);
+    }
+    std::atomic<int> probes{0};
+
+private:
+    IcmpEcho& real_;
+};
+
+double CpuSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+class AnsweringNamespace : public ::testing::TestWithParam<LinuxIcmpEcho::Socket> {
+protected:
+    void SetUp() override
+    {
+        if (!InNamespace("answering"))
+            GTEST_SKIP() << "needs the answering namespace of run-in-netns.sh";
+    }
+};
+
+TEST_P(AnsweringNamespace, LoopbackAnswers)
+{
+    LinuxIcmpEcho icmp(GetParam());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(icmp.echo(kLoopback, NetState::kTimeoutMs, NetState::kPacketSize),
+                  Outcome::Reply);
+}
+
+TEST_P(AnsweringNamespace, AnAddressWithoutARouteCannotBeSent)
+{
+    LinuxIcmpEcho icmp(GetParam());
+    EXPECT_THROW(icmp.echo(kUnrouted, NetState::kTimeoutMs, NetState::kPacketSize),
+                 std::runtime_error);
+}
+
+class SilentNamespace : public AnsweringNamespace {
+protected:
+    void SetUp() override
+    {
+        if (!InNamespace("silent"))
+            GTEST_SKIP() << "needs the silent namespace of run-in-netns.sh";
+    }
+};
+
+TEST_P(SilentNamespace, UnansweredProbeTimesOutAfterItsLimit)
+{
+    LinuxIcmpEcho icmp(GetParam());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(icmp.echo(kLoopback, NetState::kTimeoutMs, NetState::kPacketSize), Outcome::TimedOut);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 195ms);
+    EXPECT_LT(took, 600ms);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sockets, AnsweringNamespace,
+                         ::testing::Values(LinuxIcmpEcho::Socket::Ping, LinuxIcmpEcho::Socket::Raw,
+                                           LinuxIcmpEcho::Socket::Any));
+INSTANTIATE_TEST_SUITE_P(Sockets, SilentNamespace,
+                         ::testing::Values(LinuxIcmpEcho::Socket::Ping,
+                                           LinuxIcmpEcho::Socket::Raw));
+
+TEST(SilentNamespaceWorker, CountsEveryTimedOutProbe)
+{
+    if (!InNamespace("silent"))
+        GTEST_SKIP();
+    LinuxIcmpEcho real;
+    CountingIcmp icmp(real);
+    std::atomic<int> failures{0};
+    {
+        NetState worker(
+            icmp, failures, [] { return kLoopback; }, 250ms);
+        worker.Start();
+        std::this_thread::sleep_for(1400ms);
+        worker.Stop();
+    }
+    EXPECT_GE(icmp.probes.load(), 4);
+    EXPECT_EQ(failures.load(), icmp.probes.load());
+}
+
+// A healthy network: one probe a second, nothing counted, and the thread sleeps between.
+TEST(AnsweringNamespaceWorker, HealthyNetworkCostsAlmostNoProcessorTime)
+{
+    if (!InNamespace("answering"))
+        GTEST_SKIP();
+    LinuxIcmpEcho real;
+    CountingIcmp icmp(real);
+    std::atomic<int> failures{0};
+    const double cpuBefore = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    {
+        NetState worker(icmp, failures, [] { return kLoopback; });
+        worker.Start();
+        std::this_thread::sleep_for(10s);
+        worker.Stop();
+    }
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = CpuSeconds() - cpuBefore;
+    std::cout << "network worker: " << icmp.probes.load() << " probes in " << wall << " s, "
+              << cpu * 1000 << " ms CPU (" << 100 * cpu / wall << " %)" << std::endl;
+    RecordProperty("cpu_ms", int(cpu * 1000));
+    EXPECT_GE(icmp.probes.load(), 10);
+    EXPECT_LE(icmp.probes.load(), 11);
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_LT(cpu / wall, 0.01);
+}
+
+} // namespace
