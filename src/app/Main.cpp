@@ -1,6 +1,9 @@
 #include "app/Main.h"
 
 #include "app/Artwork.h"
+#include "radio/RadioCatalogue.h"
+#include "radio/RadioPlayback.h"
+#include "radio/Radiotiming.h"
 #include "ui/AppTitle.h"
 
 #include <QAction>
@@ -47,6 +50,10 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     CountDown->start();
 
     // Feature objects are built here, each adding its groups to its page.
+
+    RadioStations = std::make_unique<RadioCatalogue>(*this);
+    Radio = std::make_unique<RadioPlayback>(*this, CreateNetRadioLibrary());
+    RadioTimings = std::make_unique<Radiotiming>(*this);
 
     // Features have added their groups; what is left of each page stays empty below them.
     for (int i = 0; i < Page->count(); ++i)
@@ -253,6 +260,7 @@ void TMainForm::LoadAllSettings()
         // run-time limit, idle saving, network state, alarm clocks (and their sound),
         // memorandum, startup-program list, blocked programs, start the startup programs,
         // password, junk cleaning, themes, half-hour chime, rest reminders, net radio.
+        Radio->LoadRadioSettings();
 
         AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true));
     });

@@ -19,6 +19,9 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
 class QVBoxLayout;
+class RadioCatalogue;
+class RadioPlayback;
+class Radiotiming;
 
 //! The main window: eight tab pages hosting every feature, the tray icon, and the
 //! one-second tick. It owns all feature state for the whole run.
@@ -56,6 +59,11 @@ public:
     bool StartHidden = false;
     QString ProgramDir;
     std::unique_ptr<SettingsFile> Settings;
+
+    // The radio page: catalogue, player, timings.
+    std::unique_ptr<RadioCatalogue> RadioStations;
+    std::unique_ptr<RadioPlayback> Radio;
+    std::unique_ptr<Radiotiming> RadioTimings;
 
     // Clock fields, rewritten at the start of every tick.
     quint16 CurrentHour = 0;

@@ -26,6 +26,7 @@ TestEnvironment::TestEnvironment()
     autostart = autostartFake.get();
     platform.autostart = std::move(autostartFake);
 
+    SetNetRadioLibraryFactory([this] { return radio.Handle(); });
     qputenv("QUORLIN_PROGRAM_DIR", ProgramDir().toUtf8());
     qputenv("QUORLIN_SETTINGS", SettingsPath().toUtf8());
 }
@@ -33,6 +34,7 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     StopForm();
+    SetNetRadioLibraryFactory({});
 }
 
 QString TestEnvironment::ProgramDir() const

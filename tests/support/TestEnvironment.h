@@ -2,6 +2,7 @@
 
 #include "FakeClock.h"
 #include "FakePlatform.h"
+#include "FakeRadioLibrary.h"
 #include "FakeUi.h"
 
 #include "platform/Platform.h"
@@ -41,6 +42,8 @@ public:
     FakeWindows* windows = nullptr;
     FakeShell* shell = nullptr;
     FakeAutostart* autostart = nullptr;
+    //! Every radio command of every form started here.
+    FakeRadioLibrary radio;
 
 private:
     QTemporaryDir dir_;

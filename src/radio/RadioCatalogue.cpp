@@ -1,0 +1,216 @@
+#include "radio/RadioCatalogue.h"
+
+#include "app/Main.h"
+#include "radio/RadioPlayback.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCollator>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QSet>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Values may be quoted in a hand-edited file; the quotes are not part of the address.
+QString Unquoted(const QString& value)
+{
+    if (value.size() > 1 && value.front() == value.back() &&
+        (value.front() == u'"' || value.front() == u'\''))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// Captions sort as on a Chinese desktop: by pinyin, digits and Latin letters first.
+void SortByCaption(QList<QTreeWidgetItem*>& items)
+{
+    static const QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    const auto startsHan = [](const QString& s) {
+        return !s.isEmpty() && s.front().script() == QChar::Script_Han;
+    };
+    std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+        const QString& x = a->text(0);
+        const QString& y = b->text(0);
+        if (startsHan(x) != startsHan(y))
+            return !startsHan(x);
+        return collator.compare(x, y) < 0;
+    });
+}
+
+} // namespace
+
+RadioCatalogue::RadioCatalogue(TMainForm& form) : form_(form)
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    TMainForm::PageLayout(form.NetRadio)->addLayout(row, 1);
+
+    auto* group = new QGroupBox(QStringLiteral("电台列表"), form.NetRadio);
+    group->setObjectName(QStringLiteral("RadioListGroup"));
+    auto* layout = new QVBoxLayout(group);
+
+    RadioTreeView = new QTreeWidget(group);
+    RadioTreeView->setObjectName(QStringLiteral("RadioTreeView"));
+    RadioTreeView->setHeaderHidden(true);
+    RadioTreeView->setColumnCount(1);
+    RadioTreeView->setToolTip(QStringLiteral("右键添加到我最喜爱台电"));
+    RadioTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RadioTreeView->setMouseTracking(true); // hot tracking
+    RadioTreeView->setAnimated(true);
+    RadioTreeView->setIndentation(16);
+    RadioTreeView->setIconSize(QSize(16, 16));
+    RadioTreeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    RadioTreeView->setMinimumWidth(290);
+    layout->addWidget(RadioTreeView, 1);
+
+    AddToLikeRadioButton = new QPushButton(QStringLiteral("当前电台添加到我喜爱的"), group);
+    AddToLikeRadioButton->setObjectName(QStringLiteral("AddToLikeRadioButton"));
+    AddToLikeRadioButton->setIcon(QApplication::style()->standardIcon(QStyle::SP_DialogYesButton));
+    layout->addWidget(AddToLikeRadioButton);
+    row->addWidget(group, 4);
+
+    SideColumn = new QVBoxLayout;
+    SideColumn->setSpacing(8);
+    row->addLayout(SideColumn, 5);
+
+    RadioPopupMenu = new QMenu(RadioTreeView);
+    RadioPopupMenu->setObjectName(QStringLiteral("RadioPopupMenu"));
+    AddLikeRadio = RadioPopupMenu->addAction(QStringLiteral("添加到我喜爱的电台"));
+    AddLikeRadio->setObjectName(QStringLiteral("AddLikeRadio"));
+    DeleteLikeRadio = RadioPopupMenu->addAction(QStringLiteral("删除我最爱的电台"));
+    DeleteLikeRadio->setObjectName(QStringLiteral("DeleteLikeRadio"));
+    AddRadioTiming = RadioPopupMenu->addAction(QStringLiteral("添加到定时项目"));
+    AddRadioTiming->setObjectName(QStringLiteral("AddRadioTiming"));
+
+    QObject::connect(RadioTreeView, &QTreeWidget::customContextMenuRequested, RadioTreeView,
+                     [this](const QPoint& pos) { ShowPopup(pos); });
+    // A category opens as soon as it is selected.
+    QObject::connect(RadioTreeView, &QTreeWidget::currentItemChanged, RadioTreeView,
+                     [](QTreeWidgetItem* current) {
+                         if (current && current->childCount() > 0)
+                             current->setExpanded(true);
+                     });
+    QObject::connect(AddLikeRadio, &QAction::triggered, RadioTreeView,
+                     [this] { AddLikeRadioClick(); });
+    QObject::connect(DeleteLikeRadio, &QAction::triggered, RadioTreeView,
+                     [this] { DeleteLikeRadioClick(); });
+    QObject::connect(AddToLikeRadioButton, &QPushButton::clicked, RadioTreeView,
+                     [this] { AddToLikeRadioButtonClick(); });
+}
+
+QString RadioCatalogue::CatalogueFile() const
+{
+    return form_.ProgramDir + QStringLiteral("NetRadio.dat");
+}
+
+std::optional<QString> RadioCatalogue::StationUrl(const QString& name) const
+{
+    const auto it = RadioUrls.constFind(name);
+    if (it == RadioUrls.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
+void RadioCatalogue::ShowPopup(const QPoint& pos)
+{
+    // A right click selects the node under the mouse; the commands still act on the
+    // current station, not on that node.
+    if (QTreeWidgetItem* item = RadioTreeView->itemAt(pos))
+        RadioTreeView->setCurrentItem(item);
+    RadioPopupMenu->popup(RadioTreeView->viewport()->mapToGlobal(pos));
+}
+
+void RadioCatalogue::LoadRadioCatalogue()
+{
+    RadioTreeView->clear();
+    platform::Profile& profile = *form_.Os().profile;
+    const std::u16string file = CatalogueFile().toStdU16String();
+    const QIcon categoryIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon stationIcon = QApplication::style()->standardIcon(QStyle::SP_MediaVolume);
+
+    QList<QTreeWidgetItem*> roots;
+    QSet<QString> seenSections;
+    for (const std::u16string& rawSection : profile.sectionNames(file)) {
+        const QString section = QString::fromStdU16String(rawSection);
+        // A repeated header reads as the first section of that name: list it once.
+        if (seenSections.contains(section.toCaseFolded()))
+            continue;
+        seenSections.insert(section.toCaseFolded());
+
+        QList<QTreeWidgetItem*> stations;
+        for (const auto& [rawName, rawValue] : profile.sectionEntries(file, rawSection)) {
+            const QString name = QString::fromStdU16String(rawName);
+            const QString url = Unquoted(QString::fromStdU16String(rawValue)).left(2047);
+            // Comments and lines without an address are no stations.
+            if (name.isEmpty() || name.startsWith(u';') || url.isEmpty())
+                continue;
+            auto* item = new QTreeWidgetItem(QStringList(name));
+            item->setIcon(0, stationIcon);
+            item->setToolTip(0, name);
+            stations << item;
+            if (!RadioUrls.contains(name))
+                RadioUrls.insert(name, url);
+        }
+        SortByCaption(stations);
+        auto* root = new QTreeWidgetItem(
+            QStringList(QStringLiteral("%1(%2)").arg(section).arg(stations.size())));
+        root->setIcon(0, categoryIcon);
+        root->addChildren(stations);
+        roots << root;
+    }
+    SortByCaption(roots);
+    RadioTreeView->addTopLevelItems(roots);
+}
+
+void RadioCatalogue::AddLikeRadioClick()
+{
+    form_.Guard([this] { AddCurrentToFavourites(); });
+}
+
+void RadioCatalogue::AddToLikeRadioButtonClick()
+{
+    form_.Guard([this] { AddCurrentToFavourites(); });
+}
+
+void RadioCatalogue::AddCurrentToFavourites()
+{
+    const QString name = form_.Radio->CurrentRadioName;
+    const std::optional<QString> url = StationUrl(name);
+    if (!url) {
+        form_.Ui().ShowMessage(QStringLiteral("请选择我最喜爱的电台"));
+        return;
+    }
+    if (!form_.Os().profile->writeString(CatalogueFile().toStdU16String(),
+                                         FavouritesSection().toStdU16String(),
+                                         name.toStdU16String(), url->toStdU16String()))
+        throw SettingsWriteError(CatalogueFile());
+    LoadRadioCatalogue();
+    form_.Ui().ShowMessage(QStringLiteral("添加我最喜爱的电台成功"));
+}
+
+void RadioCatalogue::DeleteLikeRadioClick()
+{
+    form_.Guard([this] {
+        const QString name = form_.Radio->CurrentRadioName;
+        if (!StationUrl(name)) {
+            form_.Ui().ShowMessage(QStringLiteral("请在你喜爱的电台里面选择要删除的数据"));
+            return;
+        }
+        // Deleting a station that is no favourite changes nothing and is no failure; a file
+        // that cannot be rewritten is one, and is not reported as a success.
+        if (!form_.Os().profile->deleteKey(CatalogueFile().toStdU16String(),
+                                           FavouritesSection().toStdU16String(),
+                                           name.toStdU16String()))
+            throw SettingsWriteError(CatalogueFile());
+        LoadRadioCatalogue();
+        form_.Ui().ShowMessage(QStringLiteral("删除我最喜爱的电台成功"));
+    });
+}

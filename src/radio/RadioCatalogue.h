@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+class QAction;
+class QHBoxLayout;
+class QMenu;
+class QPoint;
+class QPushButton;
+class QTreeWidget;
+class QVBoxLayout;
+class TMainForm;
+
+//! The station catalogue "NetRadio.dat": one section per category, one "name=address"
+//! entry per station, plus the user's favourites section. Shows it as a tree and keeps the
+//! name-to-address table every player of a station looks names up in.
+class RadioCatalogue {
+public:
+    //! Builds the radio page's row: the station tree on the left, `SideColumn` on the right
+    //! for the player and the timings.
+    explicit RadioCatalogue(TMainForm& form);
+
+    static QString FavouritesSection() { return QStringLiteral("我最喜爱的电台"); }
+    QString CatalogueFile() const;
+
+    QTreeWidget* RadioTreeView = nullptr;
+    QMenu* RadioPopupMenu = nullptr;
+    QAction* AddLikeRadio = nullptr;
+    QAction* DeleteLikeRadio = nullptr;
+    QAction* AddRadioTiming = nullptr;
+    QPushButton* AddToLikeRadioButton = nullptr;
+    QVBoxLayout* SideColumn = nullptr;
+
+    //! Station name to stream address. Only ever grows while the program runs: the first
+    //! address seen for a name is kept, so a station dropped from the file stays playable.
+    QMap<QString, QString> RadioUrls;
+
+    //! The address of a station, or nothing when the name is no station.
+    std::optional<QString> StationUrl(const QString& name) const;
+
+    void LoadRadioCatalogue();
+    void AddLikeRadioClick();
+    void AddToLikeRadioButtonClick();
+    void DeleteLikeRadioClick();
+
+private:
+    void AddCurrentToFavourites();
+    void ShowPopup(const QPoint& pos);
+
+    TMainForm& form_;
+};

@@ -1,0 +1,136 @@
+#include "RadioTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+namespace {
+
+using namespace radio_test;
+
+TEST(RadioCatalogue, TreeListsEveryCategoryWithItsCountAndSortedStations)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", "[音乐]\nZulu=http://z\nAlpha=http://a\n"
+                                         "; a comment line\nNoAddress=\n"
+                                         "[空分类]\n[ABC]\n北京=http://bj\n安徽=http://ah\n");
+    RadioCatalogue& catalogue = *env.StartForm().RadioStations;
+    QTreeWidget* tree = catalogue.RadioTreeView;
+    EXPECT_EQ(RootCaptions(tree), QStringList({"ABC(2)", "空分类(0)", "音乐(2)"}));
+    EXPECT_EQ(tree->topLevelItem(1)->childCount(), 0);
+    // Pinyin order: an (安徽) before bei (北京).
+    EXPECT_EQ(ChildCaptions(tree->topLevelItem(0)), QStringList({"安徽", "北京"}));
+    EXPECT_EQ(ChildCaptions(tree->topLevelItem(2)), QStringList({"Alpha", "Zulu"}));
+    EXPECT_FALSE(catalogue.StationUrl("NoAddress"));
+}
+
+TEST(RadioCatalogue, FirstAddressOfANameWinsAndOnlyTheFirstEqualsSignSeparates)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    RadioCatalogue& catalogue = *form.RadioStations;
+    EXPECT_EQ(catalogue.StationUrl("Beta").value_or(""), "http://b.example/s?x=1&y=2");
+    EXPECT_EQ(catalogue.StationUrl("Alpha").value_or(""), "http://a.example/live");
+    EXPECT_EQ(ChildCaptions(FindNode(catalogue.RadioTreeView, "新闻(2)")),
+              QStringList({"Alpha", "Gamma"}));
+
+    // Playing Alpha from the second category still uses the first address.
+    QTreeWidgetItem* news = FindNode(catalogue.RadioTreeView, "新闻(2)");
+    catalogue.RadioTreeView->setCurrentItem(news->child(0));
+    emit catalogue.RadioTreeView->itemDoubleClicked(news->child(0), 0);
+    EXPECT_EQ(env.radio.Sent().last(), "0:http://a.example/live");
+}
+
+TEST(RadioCatalogue, AddingTheCurrentStationTwiceKeepsOneFavourite)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    DoubleClick(form, "Gamma");
+    // The popup acts on the current station, not on the node under the mouse.
+    form.RadioStations->RadioTreeView->setCurrentItem(
+        FindNode(form.RadioStations->RadioTreeView, "Beta"));
+    form.RadioStations->AddLikeRadio->trigger();
+    form.RadioStations->AddToLikeRadioButton->click();
+
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList({"添加我最喜爱的电台成功", "添加我最喜爱的电台成功"}));
+    const QString file = env.ReadProgramFile("NetRadio.dat");
+    EXPECT_EQ(file.count("Gamma="), 2); // the news entry and one favourite
+    EXPECT_TRUE(file.endsWith("[我最喜爱的电台]\r\nGamma=http://g.example/g.mp3\r\n"));
+    QTreeWidgetItem* favourites = FindNode(form.RadioStations->RadioTreeView, "我最喜爱的电台(1)");
+    ASSERT_NE(favourites, nullptr);
+    EXPECT_EQ(ChildCaptions(favourites), QStringList({"Gamma"}));
+}
+
+TEST(RadioCatalogue, WithoutACurrentStationBothCommandsRefuseAndLeaveTheFileAlone)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    form.RadioStations->AddLikeRadio->trigger();
+    form.RadioStations->DeleteLikeRadio->trigger();
+    // A category caption is no station either.
+    DoubleClick(form, "音乐(2)");
+    form.RadioStations->AddToLikeRadioButton->click();
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList({"请选择我最喜爱的电台", "请在你喜爱的电台里面选择要删除的数据",
+                           "请选择我最喜爱的电台"}));
+    EXPECT_EQ(env.ReadProgramFile("NetRadio.dat"), QString(kCatalogue).replace("\n", "\r\n"));
+}
+
+TEST(RadioCatalogue, DeletingKeepsAnEmptyFavouritesSectionAndANonFavouriteChangesNothing)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat",
+                         kCatalogue + "[我最喜爱的电台]\nBeta=http://b.example/s?x=1&y=2\n");
+    TMainForm& form = env.StartForm();
+
+    DoubleClick(form, "Gamma");
+    const QString before = env.ReadProgramFile("NetRadio.dat");
+    form.RadioStations->DeleteLikeRadio->trigger();
+    EXPECT_EQ(env.ReadProgramFile("NetRadio.dat"), before);
+
+    DoubleClick(form, "Beta");
+    form.RadioStations->DeleteLikeRadio->trigger();
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList({"删除我最喜爱的电台成功", "删除我最喜爱的电台成功"}));
+    EXPECT_TRUE(env.ReadProgramFile("NetRadio.dat").endsWith("[我最喜爱的电台]\r\n"));
+    EXPECT_NE(FindNode(form.RadioStations->RadioTreeView, "我最喜爱的电台(0)"), nullptr);
+    // The deleted favourite stays playable for the rest of the run.
+    EXPECT_TRUE(form.RadioStations->StationUrl("Beta"));
+}
+
+TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    DoubleClick(form, "Gamma");
+    // The file turns into a folder: no write can replace it.
+    QFile::remove(env.ProgramDir() + "NetRadio.dat");
+    QDir().mkpath(env.ProgramDir() + "NetRadio.dat");
+
+    form.RadioStations->AddLikeRadio->trigger();
+    form.RadioStations->DeleteLikeRadio->trigger();
+    const QString expected = "Unable to write to " + env.ProgramDir() + "NetRadio.dat";
+    EXPECT_EQ(env.ui.Texts("error"), QStringList({expected, expected}));
+    EXPECT_EQ(env.ui.Count("message"), 0);
+    // The tree was not rebuilt from the unreadable file.
+    EXPECT_EQ(form.RadioStations->RadioTreeView->topLevelItemCount(), 3);
+}
+
+TEST(RadioCatalogue, NoFileGivesAnEmptyTree)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    EXPECT_EQ(form.RadioStations->RadioTreeView->topLevelItemCount(), 0);
+    EXPECT_TRUE(form.RadioStations->RadioUrls.isEmpty());
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+#include "RadioTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+
+using namespace radio_test;
+
+const QString kGamma = QStringLiteral("0:http://g.example/g.mp3");
+
+TEST(RadioPlayback, PlayWithoutAStationStaysStoppedAndSendsStop)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    RadioPlayback& radio = *env.StartForm().Radio;
+    radio.PlayStopButton->click();
+    EXPECT_EQ(radio.PlayStopButton->text(), "播放");
+    EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
+    EXPECT_FALSE(radio.RadioPlaying);
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
+}
+
+TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndTheTickShowsStatus)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    RadioPlayback& radio = *form.Radio;
+    DoubleClick(form, "Gamma");
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:100", kGamma}));
+    EXPECT_EQ(radio.PlayStopButton->text(), "暂停");
+    EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台"); // filled by the next tick
+
+    env.radio.status = "正在缓冲 40%";
+    env.Tick();
+    EXPECT_EQ(radio.RadioPlayState->text(), "Gamma\n正在缓冲 40%");
+
+    // The playing station again: a restart.
+    env.radio.Clear();
+    DoubleClick(form, "Gamma");
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:100", kGamma}));
+
+    // The button stops; later ticks ask nothing.
+    env.radio.Clear();
+    radio.PlayStopButton->click();
+    env.Tick();
+    EXPECT_EQ(env.radio.commands, QStringList({"4:"}));
+    EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
+    EXPECT_EQ(radio.PlayStopButton->text(), "播放");
+}
+
+TEST(RadioPlayback, DoubleClickOnACategoryStops)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    DoubleClick(form, "Gamma");
+    env.Tick();
+    env.radio.Clear();
+    DoubleClick(form, "新闻(2)");
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "4:"}));
+    EXPECT_EQ(form.Radio->RadioPlayState->text(), "目前暂无播放的电台");
+    EXPECT_EQ(form.Radio->CurrentRadioName, "新闻(2)");
+    EXPECT_EQ(form.Radio->PlayStopButton->text(), "播放");
+}
+
+TEST(RadioPlayback, VolumeWhileStoppedOnlyLabelsAndSavesWhilePlayingItIsSent)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    RadioPlayback& radio = *form.Radio;
+    EXPECT_EQ(radio.VolumeLabel->text(), "");
+    radio.RadioVolumeTrackBar->setValue(30);
+    EXPECT_EQ(radio.VolumeLabel->text(), "音量:30%");
+    EXPECT_TRUE(env.SettingsText().contains(
+        "[NetRadio]\r\nAutoPlay=0\r\nRadioName=\r\nRadioVolume=30\r\n"));
+    EXPECT_TRUE(env.radio.commands.isEmpty());
+
+    DoubleClick(form, "Gamma");
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:30", kGamma}));
+    env.radio.Clear();
+    radio.RadioVolumeTrackBar->setValue(55);
+    EXPECT_EQ(env.radio.commands, QStringList({"5:55"}));
+    EXPECT_TRUE(env.SettingsText().contains("RadioName=Gamma\r\nRadioVolume=55"));
+}
+
+struct StoredRadio {
+    const char* autoPlay;
+    const char* volume;
+    QStringList expectedAtStart;
+    const char* label;
+};
+
+class RadioAtStart : public ::testing::TestWithParam<StoredRadio> {};
+
+TEST_P(RadioAtStart, StoredSettingsComeBackAndAutoplayUsesTheStoredVolume)
+{
+    const StoredRadio& p = GetParam();
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    env.WriteProgramFile("../Quorlin", QStringLiteral("[NetRadio]\nAutoPlay=%1\nRadioName=Gamma\n"
+                                                      "RadioVolume=%2\n")
+                                           .arg(p.autoPlay, p.volume));
+    for (int start = 0; start < 2; ++start) {
+        env.radio.Clear();
+        TMainForm& form = env.StartForm();
+        EXPECT_EQ(env.radio.Sent(), p.expectedAtStart) << "start " << start;
+        EXPECT_EQ(form.Radio->AutoRadioPlayCheckBox->isChecked(), QString(p.autoPlay) == "1");
+        EXPECT_EQ(form.Radio->VolumeLabel->text(), p.label);
+        EXPECT_EQ(form.Radio->CurrentRadioName, "Gamma");
+        env.StopForm();
+    }
+    EXPECT_TRUE(env.SettingsText().contains(QStringLiteral("AutoPlay=%1").arg(p.autoPlay)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stored, RadioAtStart,
+    ::testing::Values(StoredRadio{"1", "40", {"3:", "5:40", kGamma}, "音量:40%"},
+                      StoredRadio{"1", "100", {"3:", "5:100", kGamma}, ""},
+                      StoredRadio{"0", "40", {}, "音量:40%"},
+                      StoredRadio{"1", "250", {"3:", "5:100", kGamma}, ""},
+                      StoredRadio{"1", "-5", {"3:", "5:0", kGamma}, "音量:0%"}));
+
+TEST(RadioPlayback, CheckingAutoplayWhilePlayingStopsAndUncheckingOnlySaves)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    RadioPlayback& radio = *form.Radio;
+    DoubleClick(form, "Gamma");
+    env.radio.Clear();
+    radio.AutoRadioPlayCheckBox->setChecked(true);
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
+    EXPECT_FALSE(radio.RadioPlaying);
+    EXPECT_TRUE(env.SettingsText().contains("AutoPlay=1\r\nRadioName=Gamma\r\nRadioVolume=100"));
+    env.radio.Clear();
+    radio.AutoRadioPlayCheckBox->setChecked(false);
+    EXPECT_TRUE(env.radio.commands.isEmpty());
+    EXPECT_TRUE(env.SettingsText().contains("AutoPlay=0"));
+}
+
+TEST(RadioPlayback, TheSavedStationChangesOnlyWithVolumeOrAutoplay)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kCatalogue);
+    TMainForm& form = env.StartForm();
+    DoubleClick(form, "Gamma");
+    form.Radio->RadioVolumeTrackBar->setValue(70);
+    DoubleClick(form, "Beta");
+    env.StopForm();
+    EXPECT_EQ(env.StartForm().Radio->CurrentRadioName, "Gamma");
+}
+
+} // namespace
