@@ -4,6 +4,8 @@
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
+#include "reminders/AlarmClocks.h"
+#include "reminders/Memorandum.h"
 #include "ui/AppTitle.h"
 
 #include <QAction>
@@ -50,6 +52,9 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     CountDown->start();
 
     // Feature objects are built here, each adding its groups to its page.
+
+    Alarms = std::make_unique<AlarmClocks>(*this);
+    Memoranda = std::make_unique<Memorandum>(*this, *Alarms);
 
     RadioStations = std::make_unique<RadioCatalogue>(*this);
     Radio = std::make_unique<RadioPlayback>(*this, CreateNetRadioLibrary());
@@ -260,6 +265,8 @@ void TMainForm::LoadAllSettings()
         // run-time limit, idle saving, network state, alarm clocks (and their sound),
         // memorandum, startup-program list, blocked programs, start the startup programs,
         // password, junk cleaning, themes, half-hour chime, rest reminders, net radio.
+        Alarms->LoadAlarmClocks();
+        Memoranda->LoadMemoranda();
         Radio->LoadRadioSettings();
 
         AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true));

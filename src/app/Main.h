@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class AlarmClocks;
+class Memorandum;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -60,6 +62,8 @@ public:
     QString ProgramDir;
     std::unique_ptr<SettingsFile> Settings;
 
+    std::unique_ptr<AlarmClocks> Alarms;
+    std::unique_ptr<Memorandum> Memoranda;
     // The radio page: catalogue, player, timings.
     std::unique_ptr<RadioCatalogue> RadioStations;
     std::unique_ptr<RadioPlayback> Radio;

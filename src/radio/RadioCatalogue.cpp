@@ -64,7 +64,6 @@ RadioCatalogue::RadioCatalogue(TMainForm& form) : form_(form)
     RadioTreeView->setToolTip(QStringLiteral("右键添加到我最喜爱台电"));
     RadioTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RadioTreeView->setMouseTracking(true); // hot tracking
-    RadioTreeView->setAnimated(true);
     RadioTreeView->setIndentation(16);
     RadioTreeView->setIconSize(QSize(16, 16));
     RadioTreeView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -73,7 +72,6 @@ RadioCatalogue::RadioCatalogue(TMainForm& form) : form_(form)
 
     AddToLikeRadioButton = new QPushButton(QStringLiteral("当前电台添加到我喜爱的"), group);
     AddToLikeRadioButton->setObjectName(QStringLiteral("AddToLikeRadioButton"));
-    AddToLikeRadioButton->setIcon(QApplication::style()->standardIcon(QStyle::SP_DialogYesButton));
     layout->addWidget(AddToLikeRadioButton);
     row->addWidget(group, 4);
 

@@ -26,6 +26,11 @@ TestEnvironment::TestEnvironment()
     autostart = autostartFake.get();
     platform.autostart = std::move(autostartFake);
 
+    SoundPlayer::SetFactory([this] {
+        auto fake = std::make_unique<FakeSoundPlayer>();
+        player = fake.get();
+        return fake;
+    });
     SetNetRadioLibraryFactory([this] { return radio.Handle(); });
     qputenv("QUORLIN_PROGRAM_DIR", ProgramDir().toUtf8());
     qputenv("QUORLIN_SETTINGS", SettingsPath().toUtf8());
@@ -35,6 +40,7 @@ TestEnvironment::~TestEnvironment()
 {
     StopForm();
     SetNetRadioLibraryFactory({});
+    SoundPlayer::SetFactory({});
 }
 
 QString TestEnvironment::ProgramDir() const

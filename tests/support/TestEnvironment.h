@@ -3,6 +3,7 @@
 #include "FakeClock.h"
 #include "FakePlatform.h"
 #include "FakeRadioLibrary.h"
+#include "FakeSoundPlayer.h"
 #include "FakeUi.h"
 
 #include "platform/Platform.h"
@@ -44,6 +45,8 @@ public:
     FakeAutostart* autostart = nullptr;
     //! Every radio command of every form started here.
     FakeRadioLibrary radio;
+    //! The alarm sound of the form last started.
+    FakeSoundPlayer* player = nullptr;
 
 private:
     QTemporaryDir dir_;

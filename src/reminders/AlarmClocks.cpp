@@ -1,0 +1,303 @@
+#include "reminders/AlarmClocks.h"
+
+#include "app/Main.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+const QString kSection = QStringLiteral("AlarmClocks");
+const QString kWeekUp = QStringLiteral("AlarmClockWeekUp");
+const QString kWeekDown = QStringLiteral("AlarmClockWeekDown");
+const QString kFirstTime = QStringLiteral("AlarmClockFirstTime");
+const QString kSecondTime = QStringLiteral("AlarmClockSecondTime");
+const QString kFirstHint = QStringLiteral("AlarmClockFirstHint");
+const QString kSecondHint = QStringLiteral("AlarmClockSecondHint");
+const QString kFirstState = QStringLiteral("AlarmClockFirstState");
+const QString kSecondState = QStringLiteral("AlarmClockSecondState");
+const QString kSoundPath = QStringLiteral("AlarmClockSoundPath");
+
+const char16_t kTimeTip[] = u"请输入一个正确的时间格式:如　12:12:00";
+
+// The first hour digit may stay blank, so 8:30:00 can be typed as it is said.
+const QString kTimeMask = QStringLiteral("09:99:99;_");
+
+QString FieldText(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+int WeekdayIndex(int stored)
+{
+    return stored >= 0 && stored <= 6 ? stored : 0;
+}
+
+} // namespace
+
+AlarmClocks::AlarmClocks(TMainForm& form)
+    : AlarmClockMediaPlayer(SoundPlayer::Create()), form_(form)
+{
+    AlarmClockMediaPlayer->SetNotify([this] { AlarmClockMediaPlayerNotify(); });
+    BuildAlarmGroup();
+    BuildSoundGroup();
+    form_.Tick().SetCheck(TickCheck::CheckAlarmClocks, [this] { CheckAlarmClocks(); });
+}
+
+AlarmClocks::~AlarmClocks() = default;
+
+QString AlarmClocks::DefaultHint()
+{
+    return QStringLiteral("时间到啦，该起床了,不然太阳要晒屁屁喽");
+}
+
+void AlarmClocks::BuildAlarmGroup()
+{
+    QWidget* page = form_.Alarm;
+    auto* group = new QGroupBox(QStringLiteral("定时闹钟功能"), page);
+    group->setObjectName(QStringLiteral("AlarmClockGroupBox"));
+    auto* layout = new QVBoxLayout(group);
+
+    auto* weekRow = new QHBoxLayout;
+    AlarmClockWeekUpComboBox = new QComboBox(group);
+    AlarmClockWeekUpComboBox->setObjectName(QStringLiteral("AlarmClockWeekUpComboBox"));
+    AlarmClockWeekDownComboBox = new QComboBox(group);
+    AlarmClockWeekDownComboBox->setObjectName(QStringLiteral("AlarmClockWeekDownComboBox"));
+    const QStringList days = {QStringLiteral("星期日"), QStringLiteral("星期一"),
+                              QStringLiteral("星期二"), QStringLiteral("星期三"),
+                              QStringLiteral("星期四"), QStringLiteral("星期五"),
+                              QStringLiteral("星期六")};
+    AlarmClockWeekUpComboBox->addItems(days);
+    AlarmClockWeekDownComboBox->addItems(days);
+    weekRow->addWidget(new QLabel(QStringLiteral("选择星期："), group));
+    weekRow->addWidget(AlarmClockWeekUpComboBox);
+    weekRow->addWidget(new QLabel(QStringLiteral("<-至->"), group));
+    weekRow->addWidget(AlarmClockWeekDownComboBox);
+    weekRow->addStretch();
+    layout->addLayout(weekRow);
+
+    auto* grid = new QGridLayout;
+    auto makeRow = [&](int row, QCheckBox*& box, const char* boxName, const QString& caption,
+                       QLineEdit*& time, const char* timeName, QLineEdit*& hint,
+                       const char* hintName, const QString& hintTip) {
+        box = new QCheckBox(caption, group);
+        box->setObjectName(QString::fromLatin1(boxName));
+        time = new QLineEdit(group);
+        time->setObjectName(QString::fromLatin1(timeName));
+        time->setInputMask(kTimeMask);
+        time->setToolTip(QString::fromUtf16(kTimeTip));
+        time->setFixedWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24);
+        hint = new QLineEdit(group);
+        hint->setObjectName(QString::fromLatin1(hintName));
+        hint->setToolTip(hintTip);
+        grid->addWidget(box, row, 0);
+        grid->addWidget(time, row, 1);
+        grid->addWidget(hint, row, 2);
+    };
+    makeRow(0, AlarmClockFirstCheckBox, "AlarmClockFirstCheckBox",
+            QStringLiteral("启用第一个闹钟:"), AlarmClockFirstMaskEdit, "AlarmClockFirstMaskEdit",
+            AlarmClockFirstHintEdit, "AlarmClockFirstHintEdit",
+            QStringLiteral("你可以在这里设置第一闹铃时间的提示信息"));
+    makeRow(1, AlarmClockSecondCheckBox, "AlarmClockSecondCheckBox",
+            QStringLiteral("启用第二个闹钟:"), AlarmClockSecondMaskEdit, "AlarmClockSecondMaskEdit",
+            AlarmClockSecondHintEdit, "AlarmClockSecondHintEdit",
+            QStringLiteral("您可以在这里设置第二时间的闹铃提示信息"));
+    grid->setColumnStretch(2, 1);
+    layout->addLayout(grid);
+
+    TMainForm::PageLayout(page)->addWidget(group);
+
+    QObject::connect(AlarmClockFirstCheckBox, &QCheckBox::toggled, group,
+                     [this] { AlarmClockFirstCheckBoxClick(); });
+    QObject::connect(AlarmClockSecondCheckBox, &QCheckBox::toggled, group,
+                     [this] { AlarmClockSecondCheckBoxClick(); });
+}
+
+void AlarmClocks::BuildSoundGroup()
+{
+    QWidget* page = form_.Install;
+    auto* group = new QGroupBox(QStringLiteral("闹钟声音"), page);
+    group->setObjectName(QStringLiteral("AlarmClockSoundGroupBox"));
+    auto* layout = new QHBoxLayout(group);
+    SetAlarmClockSoundButton = new QPushButton(QStringLiteral("设置闹钟声音"), group);
+    SetAlarmClockSoundButton->setObjectName(QStringLiteral("SetAlarmClockSoundButton"));
+    SetAlarmClockSoundButton->setToolTip(QStringLiteral("新选的声音在下次启动程序后生效"));
+    layout->addWidget(SetAlarmClockSoundButton);
+    layout->addStretch();
+    TMainForm::PageLayout(page)->addWidget(group);
+    QObject::connect(SetAlarmClockSoundButton, &QPushButton::clicked, group,
+                     [this] { SetAlarmClockSoundButtonClick(); });
+}
+
+void AlarmClocks::LoadAlarmClocks()
+{
+    SettingsFile& s = *form_.Settings;
+    SoundPath =
+        s.ReadString(kSection, kSoundPath,
+                     QDir::toNativeSeparators(form_.ProgramDir +
+                                              QStringLiteral("AlarmClockSound/AlarmClock.mp3")));
+    AlarmClockWeekUpComboBox->setCurrentIndex(WeekdayIndex(s.ReadInteger(kSection, kWeekUp, 0)));
+    AlarmClockWeekDownComboBox->setCurrentIndex(
+        WeekdayIndex(s.ReadInteger(kSection, kWeekDown, 0)));
+    const QTime now = form_.Now().time;
+    AlarmClockFirstMaskEdit->setText(FieldText(s.ReadTime(kSection, kFirstTime, now)));
+    AlarmClockSecondMaskEdit->setText(FieldText(s.ReadTime(kSection, kSecondTime, now)));
+    AlarmClockFirstHintEdit->setText(s.ReadString(kSection, kFirstHint, DefaultHint()));
+    AlarmClockSecondHintEdit->setText(s.ReadString(kSection, kSecondHint, DefaultHint()));
+    AlarmClockFirstCheckBox->setChecked(s.ReadBool(kSection, kFirstState, false));
+    AlarmClockSecondCheckBox->setChecked(s.ReadBool(kSection, kSecondState, false));
+    playerFile_ = SoundPath;
+}
+
+void AlarmClocks::SaveAlarmClocks()
+{
+    SettingsFile& s = *form_.Settings;
+    s.WriteInteger(kSection, kWeekUp, WeekUp);
+    s.WriteInteger(kSection, kWeekDown, WeekDown);
+    s.WriteString(kSection, kFirstTime, FirstTime);
+    s.WriteString(kSection, kSecondTime, SecondTime);
+    s.WriteString(kSection, kFirstHint, FirstHint);
+    s.WriteString(kSection, kSecondHint, SecondHint);
+    s.WriteBool(kSection, kFirstState, AlarmClockFirstCheckBox->isChecked());
+    s.WriteBool(kSection, kSecondState, AlarmClockSecondCheckBox->isChecked());
+}
+
+void AlarmClocks::TakeInEffectValues()
+{
+    WeekUp = AlarmClockWeekUpComboBox->currentIndex();
+    WeekDown = AlarmClockWeekDownComboBox->currentIndex();
+    FirstTime = AlarmClockFirstMaskEdit->text();
+    SecondTime = AlarmClockSecondMaskEdit->text();
+    FirstHint = AlarmClockFirstHintEdit->text();
+    SecondHint = AlarmClockSecondHintEdit->text();
+    // Parsed here once, so the check only compares numbers.
+    firstAt_ = ParseTime(FirstTime);
+    secondAt_ = ParseTime(SecondTime);
+}
+
+void AlarmClocks::EnableBoxClick(bool first)
+{
+    form_.Guard([&] {
+        QCheckBox* box = first ? AlarmClockFirstCheckBox : AlarmClockSecondCheckBox;
+        QCheckBox* other = first ? AlarmClockSecondCheckBox : AlarmClockFirstCheckBox;
+        QLineEdit* time = first ? AlarmClockFirstMaskEdit : AlarmClockSecondMaskEdit;
+        QLineEdit* hint = first ? AlarmClockFirstHintEdit : AlarmClockSecondHintEdit;
+        if (box->isChecked()) {
+            // An alarm armed on a time that cannot be read would never ring, silently.
+            if (!ParseTime(time->text())) {
+                const QSignalBlocker quiet(box);
+                box->setChecked(false);
+                form_.Ui().ShowMessage(QString::fromUtf16(kTimeTip));
+                return;
+            }
+            AlarmClockWeekUpComboBox->setEnabled(false);
+            AlarmClockWeekDownComboBox->setEnabled(false);
+            time->setEnabled(false);
+            hint->setEnabled(false);
+        } else {
+            time->setEnabled(true);
+            hint->setEnabled(true);
+            // The range stays locked while the other alarm still rings by it.
+            if (!other->isChecked()) {
+                AlarmClockWeekUpComboBox->setEnabled(true);
+                AlarmClockWeekDownComboBox->setEnabled(true);
+            }
+            form_.Settings->WriteBool(kSection, first ? kFirstState : kSecondState, false);
+        }
+        TakeInEffectValues();
+        SaveAlarmClocks();
+    });
+}
+
+void AlarmClocks::AlarmClockFirstCheckBoxClick()
+{
+    EnableBoxClick(true);
+}
+
+void AlarmClocks::AlarmClockSecondCheckBoxClick()
+{
+    EnableBoxClick(false);
+}
+
+void AlarmClocks::SetAlarmClockSoundButtonClick()
+{
+    form_.Guard([this] {
+        const std::optional<QString> file =
+            form_.Ui().OpenFile(QStringLiteral("请选择要使用的闹钟声音"), QStringLiteral("*.mp3"),
+                                QFileInfo(SoundPath).absolutePath());
+        if (!file || file->isEmpty())
+            return;
+        const QString path = QDir::toNativeSeparators(*file);
+        form_.Settings->WriteString(kSection, kSoundPath, path);
+        // Rings keep the sound loaded at start until the program starts again.
+        SoundPath = path;
+    });
+}
+
+void AlarmClocks::CheckAlarmClocks()
+{
+    const bool firstArmed = AlarmClockFirstCheckBox->isChecked();
+    const bool secondArmed = AlarmClockSecondCheckBox->isChecked();
+    if (!firstArmed && !secondArmed)
+        return;
+    const LocalMoment now = form_.Now();
+    const auto due = [&](const std::optional<QTime>& at) {
+        return at && at->hour() == now.time.hour() && at->minute() == now.time.minute() &&
+               at->second() == now.time.second();
+    };
+    // Only an alarm whose own box is checked rings.
+    const bool firstDue = firstArmed && due(firstAt_);
+    const bool secondDue = secondArmed && due(secondAt_);
+    if (!firstDue && !secondDue)
+        return;
+    if (!Between(WeekdayOf(now.date), WeekUp, WeekDown))
+        return;
+    // Two ticks can fall into one second (the timer drifts): one ring per second.
+    const qint64 second = now.date.toJulianDay() * 86400 + now.time.msecsSinceStartOfDay() / 1000;
+    if (second == lastRingSecond_)
+        return;
+    lastRingSecond_ = second;
+    const QString message = QStringLiteral("闹铃时间到：") + TimeText(form_.Now().time) + u'\n' +
+                            (firstDue ? FirstHint : SecondHint);
+    RingAlarm(message);
+}
+
+void AlarmClocks::RingAlarm(const QString& message)
+{
+    ++openRings_;
+    AlarmDismissed = false;
+    AlarmClockMediaPlayer->Open(playerFile_);
+    AlarmClockMediaPlayer->Play();
+    // Whatever the answer, and even when the box ends in an error: the sound stops with
+    // the last open box, so an inner ring answered first leaves the outer one sounding.
+    struct Answered {
+        AlarmClocks& alarms;
+        ~Answered()
+        {
+            if (--alarms.openRings_ > 0)
+                return;
+            alarms.AlarmDismissed = true;
+            alarms.AlarmClockMediaPlayer->Close();
+        }
+    } answered{*this};
+    form_.Ui().ShowYesOnly(message);
+}
+
+void AlarmClocks::AlarmClockMediaPlayerNotify()
+{
+    if (AlarmDismissed || openRings_ == 0) {
+        AlarmClockMediaPlayer->Close();
+        AlarmDismissed = false;
+        return;
+    }
+    AlarmClockMediaPlayer->Play();
+}

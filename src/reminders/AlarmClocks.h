@@ -1,0 +1,76 @@
+#pragma once
+
+#include "reminders/SoundPlayer.h"
+
+#include <QString>
+#include <QTime>
+
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class TMainForm;
+
+//! Two daily alarm clocks over one weekday range, and the ring that the memorandum
+//! shares: the sound loops while a Yes-only box waits for its answer.
+class AlarmClocks {
+public:
+    explicit AlarmClocks(TMainForm& form);
+    ~AlarmClocks();
+
+    // Controls on the alarm page and, for the sound, on the settings page.
+    QComboBox* AlarmClockWeekUpComboBox = nullptr;
+    QComboBox* AlarmClockWeekDownComboBox = nullptr;
+    QCheckBox* AlarmClockFirstCheckBox = nullptr;
+    QLineEdit* AlarmClockFirstMaskEdit = nullptr;
+    QLineEdit* AlarmClockFirstHintEdit = nullptr;
+    QCheckBox* AlarmClockSecondCheckBox = nullptr;
+    QLineEdit* AlarmClockSecondMaskEdit = nullptr;
+    QLineEdit* AlarmClockSecondHintEdit = nullptr;
+    QPushButton* SetAlarmClockSoundButton = nullptr;
+    std::unique_ptr<SoundPlayer> AlarmClockMediaPlayer;
+
+    // In-effect values, taken from the controls by the enable handlers.
+    int WeekUp = 0;
+    int WeekDown = 0;
+    QString FirstTime;
+    QString SecondTime;
+    QString FirstHint;
+    QString SecondHint;
+    QString SoundPath;
+    //! Set when the last open ring is answered; the next player notice clears it.
+    bool AlarmDismissed = false;
+
+    static QString DefaultHint();
+
+    void LoadAlarmClocks();
+    void SaveAlarmClocks();
+    void AlarmClockFirstCheckBoxClick();
+    void AlarmClockSecondCheckBoxClick();
+    void SetAlarmClockSoundButtonClick();
+    void CheckAlarmClocks();
+    //! Plays the sound in a loop and shows `message` until it is answered.
+    void RingAlarm(const QString& message);
+    void AlarmClockMediaPlayerNotify();
+
+    //! Ring boxes open at this moment (they nest while ticks go on).
+    int OpenRings() const { return openRings_; }
+    //! The file rings play: fixed when the settings are loaded.
+    const QString& PlayerFile() const { return playerFile_; }
+
+private:
+    void BuildAlarmGroup();
+    void BuildSoundGroup();
+    void EnableBoxClick(bool first);
+    void TakeInEffectValues();
+
+    TMainForm& form_;
+    std::optional<QTime> firstAt_;
+    std::optional<QTime> secondAt_;
+    QString playerFile_;
+    int openRings_ = 0;
+    qint64 lastRingSecond_ = -1;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "reminders/SoundPlayer.h"
+
+#include <QObject>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+//! The alarm's sound on Qt Multimedia. The media player is made at the first Open, so a
+//! program that never rings never starts the media backend.
+class AlarmSoundPlayer : public QObject, public SoundPlayer {
+    Q_OBJECT
+public:
+    AlarmSoundPlayer();
+    ~AlarmSoundPlayer() override;
+
+    void Open(const QString& path) override;
+    void Play() override;
+    void Close() override;
+
+    //! The media player behind the sound (null before the first Open); lets a test
+    //! watch the real playback.
+    QMediaPlayer* Media() const { return player_; }
+
+private:
+    void MakePlayer();
+
+    QMediaPlayer* player_ = nullptr;
+    QAudioOutput* output_ = nullptr;
+    bool open_ = false;
+};

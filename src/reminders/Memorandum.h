@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+#include <optional>
+#include <vector>
+
+class AlarmClocks;
+class QAction;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class TMainForm;
+class TMemorandumForm;
+
+//! Dated notes kept in "Memorandum.txt" beside the program (GBK, CR LF, one note a line:
+//! date, time and content separated by single spaces), listed in a three-column grid.
+//! The tick announces a note dated tomorrow, rings a note when its second comes and
+//! removes notes whose day has passed.
+class Memorandum {
+public:
+    Memorandum(TMainForm& form, AlarmClocks& alarms);
+    ~Memorandum();
+
+    QTableWidget* MemorandumStringGrid = nullptr;
+    QMenu* MemorandumPopupMenu = nullptr;
+    QAction* Delete = nullptr;
+    QPushButton* AddMemorandumButton = nullptr;
+    TMemorandumForm* MemorandumForm = nullptr;
+
+    //! While set, the next note found dated tomorrow gets a tray notice.
+    bool TomorrowNoticeArmed = true;
+
+    //! Longest content kept, in characters.
+    static constexpr int kMaxContent = 250;
+    //! `text` cut to kMaxContent characters; a surrogate pair is never split.
+    static QString CutContent(const QString& text);
+    //! Content the store could not give back whole: spaces, tabs and line breaks split it.
+    static bool HasBreakingSpace(const QString& text);
+
+    QString StorePath() const;
+
+    void LoadMemoranda();
+    //! Removes grid row `row` and rewrites the store; when the store cannot be written a
+    //! message says so and grid and store stay as they were.
+    bool DeleteMemorandum(int row);
+    void CheckMemoranda();
+    void DeleteClick();
+    void MemorandumStringGridMouseDown();
+    void AddMemorandumButtonClick();
+
+    //! Appends one note and reloads the grid; false, after a message, when the store
+    //! cannot be read or written (then nothing changed).
+    bool AppendMemorandum(const QString& date, const QString& time, const QString& content);
+
+    //! The three cells of a grid row.
+    QStringList Row(int row) const;
+
+private:
+    // A grid row with its date and time read once, so the tick only compares numbers.
+    struct Note {
+        std::optional<QDate> date;
+        std::optional<QTime> time;
+    };
+
+    void BuildGroup();
+    void IndexRows();
+    void SetRow(int row, const QStringList& cells);
+    bool RemoveRow(int row);
+    bool WriteStore(const QByteArray& bytes) const;
+    QByteArray Encode(const QString& text) const;
+    QString Decode(const QByteArray& bytes) const;
+    int FindRow(const QStringList& cells, int near) const;
+
+    TMainForm& form_;
+    AlarmClocks& alarms_;
+    std::vector<Note> notes_;
+    // An existing store that could not be read must not be overwritten from an empty grid.
+    bool storeUnreadable_ = false;
+    // A past note that cannot be removed is left alone for the rest of the run instead of
+    // raising a box every second.
+    bool pastRemovalFailed_ = false;
+    // Notes already rung in `rungSecond_`: two ticks can fall into one second.
+    qint64 rungSecond_ = -1;
+    std::vector<QStringList> rungNotes_;
+};

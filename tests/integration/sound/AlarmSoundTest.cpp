@@ -1,0 +1,137 @@
+#include "support/TestEnvironment.h"
+
+#include "app/Main.h"
+#include "reminders/AlarmClocks.h"
+#include "reminders/AlarmSoundPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
+#include <QMediaPlayer>
+#include <QTimer>
+
+namespace {
+
+// The real player, with each end it reports written down before the ring handles it.
+class WatchedPlayer : public SoundPlayer {
+public:
+    struct End {
+        qint64 atMs, position, duration;
+    };
+
+    WatchedPlayer()
+    {
+        clock.start();
+        real.SetNotify([this] {
+            ends.push_back({clock.elapsed(), real.Media()->position(), real.Media()->duration()});
+            Notify();
+        });
+    }
+    void Open(const QString& path) override
+    {
+        clock.restart();
+        real.Open(path);
+    }
+    void Play() override { real.Play(); }
+    void Close() override { real.Close(); }
+
+    AlarmSoundPlayer real;
+    QElapsedTimer clock;
+    std::vector<End> ends;
+};
+
+// Runs the event loop until `done` holds or `ms` have passed.
+bool WaitFor(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+class AlarmSound : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QMediaPlayer().isAvailable())
+            GTEST_SKIP() << "Qt reports no multimedia backend";
+        SoundPlayer::SetFactory([this] {
+            auto p = std::make_unique<WatchedPlayer>();
+            player = p.get();
+            return p;
+        });
+    }
+
+    TestEnvironment env;
+    WatchedPlayer* player = nullptr;
+};
+
+TEST_F(AlarmSound, TheShippedSoundPlaysToItsEndAndStartsAgainUntilTheBoxIsAnswered)
+{
+    const QString dir = env.ProgramDir() + "AlarmClockSound/";
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::copy(QUORLIN_SHIPPED_SOUND, dir + "AlarmClock.mp3"));
+    AlarmClocks& alarms = *env.StartForm().Alarms;
+    EXPECT_EQ(player->real.Media(), nullptr) << "no media backend before the first ring";
+
+    alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6);
+    alarms.AlarmClockFirstMaskEdit->setText("10:00:01");
+    alarms.AlarmClockFirstCheckBox->setChecked(true);
+    bool looped = false;
+    env.ui.WhileOpen = [&](const FakeUi::Call&) {
+        QMediaPlayer* media = player->real.Media();
+        // Two ends heard, and the third pass under way from the start of the file.
+        looped = WaitFor(
+            [&] {
+                return player->ends.size() >= 2 &&
+                       media->playbackState() == QMediaPlayer::PlayingState &&
+                       media->position() > 0;
+            },
+            30000);
+        EXPECT_EQ(media->error(), QMediaPlayer::NoError) << media->errorString().toStdString();
+    };
+    env.Tick();
+    ASSERT_EQ(env.ui.Count("yesonly"), 1);
+    ASSERT_TRUE(looped) << player->ends.size() << " ends heard";
+
+    const WatchedPlayer::End first = player->ends[0];
+    EXPECT_GT(first.duration, 3000);
+    EXPECT_LT(first.duration, 4500);
+    EXPECT_GE(first.position, first.duration - 250) << "reported at the end of the file";
+    EXPECT_GE(first.atMs, first.duration - 500) << "played in real time, not skipped";
+    EXPECT_GE(player->ends[1].atMs - first.atMs, first.duration - 500)
+        << "the second pass played the whole file again";
+
+    // Answered: the sound stops and stays stopped.
+    QMediaPlayer* media = player->real.Media();
+    EXPECT_EQ(media->playbackState(), QMediaPlayer::StoppedState);
+    const size_t heard = player->ends.size();
+    WaitFor([] { return false; }, 1500);
+    EXPECT_EQ(media->playbackState(), QMediaPlayer::StoppedState);
+    EXPECT_EQ(player->ends.size(), heard);
+}
+
+TEST_F(AlarmSound, AMissingSoundFileStillShowsTheRingSilently)
+{
+    env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockSoundPath=" + env.ProgramDir() +
+                                           "没有这个.mp3\n");
+    AlarmClocks& alarms = *env.StartForm().Alarms;
+    env.ui.WhileOpen = [&](const FakeUi::Call&) { WaitFor([] { return false; }, 1000); };
+    alarms.RingAlarm("响");
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"响"}));
+    EXPECT_EQ(env.ui.Count("error"), 0);
+    EXPECT_TRUE(player->ends.empty());
+    EXPECT_EQ(alarms.OpenRings(), 0);
+}
+
+} // namespace

@@ -1,0 +1,223 @@
+#include "support/TestEnvironment.h"
+
+#include "app/Main.h"
+#include "reminders/AlarmClocks.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QDate kMonday(2026, 12, 7);
+
+// Arms an alarm the way a user does: range, time and hint typed, then the box checked.
+void Arm(AlarmClocks& a, bool first, const QString& time, const QString& hint, int up = 0,
+         int down = 6)
+{
+    a.AlarmClockWeekUpComboBox->setCurrentIndex(up);
+    a.AlarmClockWeekDownComboBox->setCurrentIndex(down);
+    (first ? a.AlarmClockFirstMaskEdit : a.AlarmClockSecondMaskEdit)->setText(time);
+    (first ? a.AlarmClockFirstHintEdit : a.AlarmClockSecondHintEdit)->setText(hint);
+    (first ? a.AlarmClockFirstCheckBox : a.AlarmClockSecondCheckBox)->setChecked(true);
+}
+
+TEST(AlarmClocks, FirstStartShowsTheStartTimeAndDefaultHintsWithBothBoxesCleared)
+{
+    TestEnvironment env;
+    env.clock->Set(kMonday, QTime(7, 5, 9));
+    AlarmClocks& a = *env.StartForm().Alarms;
+    EXPECT_EQ(a.AlarmClockFirstMaskEdit->text(), "07:05:09");
+    EXPECT_EQ(a.AlarmClockSecondMaskEdit->text(), "07:05:09");
+    EXPECT_EQ(a.AlarmClockFirstHintEdit->text(), "时间到啦，该起床了,不然太阳要晒屁屁喽");
+    EXPECT_EQ(a.AlarmClockSecondHintEdit->text(), AlarmClocks::DefaultHint());
+    EXPECT_FALSE(a.AlarmClockFirstCheckBox->isChecked());
+    EXPECT_FALSE(a.AlarmClockSecondCheckBox->isChecked());
+    EXPECT_EQ(a.PlayerFile(), env.ProgramDir() + "AlarmClockSound/AlarmClock.mp3");
+    EXPECT_FALSE(env.SettingsText().contains("AlarmClocks"));
+}
+
+TEST(AlarmClocks, RingsOnlyOnWeekdaysInsideTheRangeWhicheverWayItIsSet)
+{
+    struct Row {
+        int up, down;
+        QString ringsOn; // one letter a day, Sunday first
+    };
+    const Row rows[] = {
+        {5, 1, "-XXXXX-"}, // no wrap-around: Friday..Monday is Monday..Friday
+        {1, 5, "-XXXXX-"},
+        {3, 3, "---X---"},
+        {6, 0, "XXXXXXX"},
+    };
+    for (const Row& row : rows) {
+        TestEnvironment env;
+        AlarmClocks& a = *env.StartForm().Alarms;
+        Arm(a, true, "07:00:00", "起床", row.up, row.down);
+        QString rang;
+        for (int day = 0; day < 7; ++day) {
+            env.ui.Clear();
+            env.clock->Set(kMonday.addDays(day - 1), QTime(6, 59, 59));
+            env.Tick();
+            rang += env.ui.Count("yesonly") == 1 ? u'X' : u'-';
+        }
+        EXPECT_EQ(rang, row.ringsOn) << row.up << ".." << row.down;
+    }
+}
+
+TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRing)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    Arm(a, true, "7:00:00", "第一");
+    Arm(a, false, "07:00:00", "第二");
+    env.clock->Set(kMonday, QTime(6, 59, 59));
+    env.Tick();
+    // A drifting timer can deliver two ticks in the same second.
+    env.Tick(0);
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:00:00\n第一"}));
+}
+
+TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    a.AlarmClockFirstMaskEdit->setText("07:00:00");
+    Arm(a, false, "08:00:00", "第二");
+    env.clock->Set(kMonday, QTime(6, 59, 59));
+    env.Tick();
+    EXPECT_EQ(env.ui.Count("yesonly"), 0);
+    env.Tick(3600);
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：8:00:00\n第二"}));
+
+    // Both cleared: nothing rings, whatever the times; a missed second is not caught up.
+    env.ui.Clear();
+    a.AlarmClockSecondCheckBox->setChecked(false);
+    env.Tick(-1);
+    env.Tick();
+    EXPECT_EQ(env.ui.Count("yesonly"), 0);
+}
+
+TEST(AlarmClocks, TheSoundLoopsThroughItsEndsUntilTheBoxIsAnswered)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    Arm(a, true, "07:00:00", "起床");
+    env.ui.WhileOpen = [&](const FakeUi::Call&) {
+        EXPECT_TRUE(env.player->playing);
+        env.player->ReachEnd();
+        env.player->ReachEnd();
+        EXPECT_TRUE(env.player->playing) << "played again after each end";
+    };
+    env.clock->Set(kMonday, QTime(6, 59, 59));
+    env.Tick();
+    EXPECT_EQ(env.player->log,
+              QStringList({"open " + a.PlayerFile(), "play", "play", "play", "close"}));
+    EXPECT_FALSE(env.player->playing);
+    EXPECT_TRUE(a.AlarmDismissed);
+    a.AlarmClockMediaPlayerNotify(); // a late notice after the answer
+    EXPECT_FALSE(a.AlarmDismissed);
+    EXPECT_FALSE(env.player->playing);
+}
+
+TEST(AlarmClocks, ASecondRingOverAnOpenOneKeepsTheSoundUntilTheLastBoxIsAnswered)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    Arm(a, true, "07:00:00", "第一");
+    Arm(a, false, "07:00:02", "第二");
+    int depth = 0;
+    env.ui.WhileOpen = [&](const FakeUi::Call& call) {
+        if (call.kind != "yesonly")
+            return;
+        if (++depth == 1) {
+            env.Tick(2); // the outer box waits; the second alarm comes due
+            EXPECT_EQ(a.OpenRings(), 1);
+            EXPECT_TRUE(env.player->open) << "the outer ring is still sounding";
+            env.player->ReachEnd();
+            EXPECT_TRUE(env.player->playing);
+        } else {
+            EXPECT_EQ(a.OpenRings(), 2);
+        }
+    };
+    env.clock->Set(kMonday, QTime(6, 59, 59));
+    env.Tick();
+    EXPECT_EQ(env.ui.Texts("yesonly"),
+              QStringList({"闹铃时间到：7:00:00\n第一", "闹铃时间到：7:00:02\n第二"}));
+    EXPECT_EQ(a.OpenRings(), 0);
+    EXPECT_FALSE(env.player->open);
+}
+
+TEST(AlarmClocks, CheckingABoxLocksAndSavesClearingUnlocksOnlyWhatNoAlarmStillUses)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    Arm(a, true, "07:30:00", "一", 5, 1);
+    EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
+    EXPECT_FALSE(a.AlarmClockWeekUpComboBox->isEnabled());
+    EXPECT_TRUE(env.SettingsText().contains(
+        "[AlarmClocks]\r\nAlarmClockWeekUp=5\r\nAlarmClockWeekDown=1\r\n"
+        "AlarmClockFirstTime=07:30:00\r\nAlarmClockSecondTime="));
+    EXPECT_TRUE(env.SettingsText().contains("AlarmClockFirstHint=一\r\n"));
+    EXPECT_TRUE(env.SettingsText().contains("AlarmClockFirstState=1\r\nAlarmClockSecondState=0"));
+
+    Arm(a, false, "09:00:00", "二", 5, 1);
+    a.AlarmClockSecondCheckBox->setChecked(false);
+    EXPECT_TRUE(a.AlarmClockSecondMaskEdit->isEnabled());
+    EXPECT_FALSE(a.AlarmClockWeekDownComboBox->isEnabled()) << "the first alarm uses the range";
+    EXPECT_TRUE(env.SettingsText().contains("AlarmClockSecondState=0"));
+    a.AlarmClockFirstCheckBox->setChecked(false);
+    EXPECT_TRUE(a.AlarmClockWeekDownComboBox->isEnabled());
+    EXPECT_TRUE(a.AlarmClockFirstMaskEdit->isEnabled());
+}
+
+TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockWeekUp=9\nAlarmClockWeekDown=3\n"
+                                       "AlarmClockFirstTime=7:05:00\nAlarmClockFirstHint=早\n"
+                                       "AlarmClockFirstState=1\n");
+    AlarmClocks& a = *env.StartForm().Alarms;
+    EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
+    EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
+    EXPECT_EQ(a.WeekUp, 0) << "an index outside the list reads as Sunday";
+    env.clock->Set(kMonday.addDays(1), QTime(7, 4, 59));
+    env.Tick();
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
+}
+
+TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    a.AlarmClockFirstMaskEdit->clear();
+    a.AlarmClockFirstCheckBox->setChecked(true);
+    EXPECT_FALSE(a.AlarmClockFirstCheckBox->isChecked());
+    EXPECT_TRUE(a.AlarmClockFirstMaskEdit->isEnabled());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList({"请输入一个正确的时间格式:如　12:12:00"}));
+    EXPECT_FALSE(env.SettingsText().contains("AlarmClockFirstState"));
+}
+
+TEST(AlarmClocks, ANewSoundIsStoredAtOnceAndRingsFromTheNextStart)
+{
+    TestEnvironment env;
+    AlarmClocks& a = *env.StartForm().Alarms;
+    const QString old = a.PlayerFile();
+    env.ui.fileAnswers = {std::nullopt, QString("/music/铃声.mp3")};
+    a.SetAlarmClockSoundButton->click();
+    EXPECT_FALSE(env.SettingsText().contains("AlarmClockSoundPath"));
+    a.SetAlarmClockSoundButton->click();
+    EXPECT_EQ(env.ui.Texts("file"),
+              QStringList({"请选择要使用的闹钟声音", "请选择要使用的闹钟声音"}));
+    EXPECT_TRUE(env.SettingsText().contains("AlarmClockSoundPath=/music/铃声.mp3"));
+    a.RingAlarm("响");
+    EXPECT_EQ(env.player->file, old);
+
+    env.StopForm();
+    env.StartForm().Alarms->RingAlarm("响");
+    EXPECT_EQ(env.player->file, "/music/铃声.mp3");
+}
+
+} // namespace
