@@ -54,15 +54,6 @@ void Type(TestEnvironment& env, const QDate& date, const QString& time, const QS
     f.AddMemorandumButton->click();
 }
 
-TEST(Memorandum, StartsWithFourEmptyRowsWithoutAStore)
-{
-    TestEnvironment env;
-    Memorandum& m = *env.StartForm().Memoranda;
-    EXPECT_EQ(Grid(m), QStringList(4, "||"));
-    EXPECT_EQ(m.Delete->text(), "删除");
-    EXPECT_EQ(env.ui.calls.size(), 0u);
-}
-
 TEST(Memorandum, DeletingFirstMiddleOrLastRewritesTheStoreFromTheGrid)
 {
     const QString store = "2026/12/20 08:00:00 甲\n\n   \n2026/12/21 9:00:00\t乙 多余\n"
@@ -272,17 +263,6 @@ TEST(Memorandum, AnAddedNoteStartsOnItsOwnLineAfterAHandEditedLastLine)
     Type(env, QDate(2026, 12, 21), "09:00:00", "b");
     EXPECT_EQ(StoreBytes(env), "2026/12/20 08:00:00 a\r\n2026/12/21 09:00:00 b\r\n");
     EXPECT_EQ(env.Form().Memoranda->MemorandumStringGrid->rowCount(), 2);
-}
-
-TEST(Memorandum, PressingARowShowsItsContentAsTheTooltip)
-{
-    TestEnvironment env;
-    Memorandum& m = Start(env, "2026/12/20 08:00:00 甲\n2026/12/21 08:00:00 乙\n");
-    QTableWidget* grid = m.MemorandumStringGrid;
-    grid->resize(600, 200);
-    const QRect cell = grid->visualRect(grid->model()->index(1, 0));
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(grid->toolTip(), "乙");
 }
 
 } // namespace
