@@ -32,7 +32,7 @@ void QtUiServices::ShowMessage(const QString& text)
 
 void QtUiServices::ShowYesOnly(const QString& text)
 {
-    Exec(QMessageBox::Information, text, QMessageBox::Yes, parent_);
+    Exec(QMessageBox::Question, text, QMessageBox::Yes, parent_);
 }
 
 bool QtUiServices::AskYesNo(const QString& text)
