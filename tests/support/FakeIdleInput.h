@@ -8,7 +8,6 @@ public:
     //! When set, start() fails as it does without a display.
     bool refuse = false;
     int starts = 0;
-    int stops = 0;
 
     bool start(std::function<void()> onActivity) override
     {
@@ -18,12 +17,7 @@ public:
         onActivity_ = std::move(onActivity);
         return true;
     }
-    void stop() override
-    {
-        if (onActivity_)
-            ++stops;
-        onActivity_ = nullptr;
-    }
+    void stop() override { onActivity_ = nullptr; }
     bool listening() const override { return bool(onActivity_); }
 
     //! A key press or a movement; nothing when nobody listens.
