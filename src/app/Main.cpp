@@ -1,6 +1,9 @@
 #include "app/Main.h"
 
 #include "app/Artwork.h"
+#include "power/DestineWeekShutdown.h"
+#include "power/FixedTimeShutdown.h"
+#include "power/ShutDownComputer.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
@@ -52,6 +55,9 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     CountDown->start();
 
     // Feature objects are built here, each adding its groups to its page.
+    ShutDown = std::make_unique<ShutDownComputer>(platform_);
+    FixedTimes = std::make_unique<FixedTimeShutdown>(*this);
+    DestineWeeks = std::make_unique<DestineWeekShutdown>(*this);
 
     Alarms = std::make_unique<AlarmClocks>(*this);
     Memoranda = std::make_unique<Memorandum>(*this, *Alarms);
@@ -265,6 +271,8 @@ void TMainForm::LoadAllSettings()
         // run-time limit, idle saving, network state, alarm clocks (and their sound),
         // memorandum, startup-program list, blocked programs, start the startup programs,
         // password, junk cleaning, themes, half-hour chime, rest reminders, net radio.
+        FixedTimes->LoadFixedTimes();
+        DestineWeeks->LoadDestineWeeks();
         Alarms->LoadAlarmClocks();
         Memoranda->LoadMemoranda();
         Radio->LoadRadioSettings();

@@ -14,6 +14,8 @@ class AlarmClocks;
 class Memorandum;
 class QAction;
 class QCheckBox;
+class DestineWeekShutdown;
+class FixedTimeShutdown;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -24,6 +26,7 @@ class QVBoxLayout;
 class RadioCatalogue;
 class RadioPlayback;
 class Radiotiming;
+class ShutDownComputer;
 
 //! The main window: eight tab pages hosting every feature, the tray icon, and the
 //! one-second tick. It owns all feature state for the whole run.
@@ -61,6 +64,12 @@ public:
     bool StartHidden = false;
     QString ProgramDir;
     std::unique_ptr<SettingsFile> Settings;
+    //! Performs the power actions the rules and the optimisation ask for.
+    std::unique_ptr<ShutDownComputer> ShutDown;
+
+    // Features, each with its controls, in-effect values, loader and check.
+    std::unique_ptr<FixedTimeShutdown> FixedTimes;
+    std::unique_ptr<DestineWeekShutdown> DestineWeeks;
 
     std::unique_ptr<AlarmClocks> Alarms;
     std::unique_ptr<Memorandum> Memoranda;

@@ -25,6 +25,9 @@ TestEnvironment::TestEnvironment()
     auto autostartFake = std::make_unique<FakeAutostart>();
     autostart = autostartFake.get();
     platform.autostart = std::move(autostartFake);
+    auto powerFake = std::make_unique<FakePowerActions>();
+    power = powerFake.get();
+    platform.power = std::move(powerFake);
 
     SoundPlayer::SetFactory([this] {
         auto fake = std::make_unique<FakeSoundPlayer>();

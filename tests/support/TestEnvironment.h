@@ -2,6 +2,7 @@
 
 #include "FakeClock.h"
 #include "FakePlatform.h"
+#include "FakePowerActions.h"
 #include "FakeRadioLibrary.h"
 #include "FakeSoundPlayer.h"
 #include "FakeUi.h"
@@ -43,6 +44,7 @@ public:
     FakeWindows* windows = nullptr;
     FakeShell* shell = nullptr;
     FakeAutostart* autostart = nullptr;
+    FakePowerActions* power = nullptr;
     //! Every radio command of every form started here.
     FakeRadioLibrary radio;
     //! The alarm sound of the form last started.

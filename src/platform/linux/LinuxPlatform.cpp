@@ -2,6 +2,7 @@
 #include "LinuxLocalClock.h"
 #include "LinuxProfile.h"
 #include "LinuxSystemInfo.h"
+#include "LogindPowerActions.h"
 #include "QtAnsiCodePage.h"
 #include "X11WindowsByTitle.h"
 #include "XInputIdle.h"
@@ -46,6 +47,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->systemInfo = std::make_unique<LinuxSystemInfo>();
     p->idleInput = std::make_unique<XInputIdle>();
     p->icmp = std::make_unique<LinuxIcmpEcho>();
+    p->power = std::make_unique<LogindPowerActions>();
     return p;
 }
 

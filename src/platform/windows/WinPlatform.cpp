@@ -2,6 +2,7 @@
 #include "WinIcmpEcho.h"
 #include "WinIdleInput.h"
 #include "WinLocalClock.h"
+#include "WinPowerActions.h"
 #include "WinProfile.h"
 #include "WinRegistry.h"
 #include "WinShell.h"
@@ -26,6 +27,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->systemInfo = std::make_unique<WinSystemInfo>();
     p->idleInput = std::make_unique<WinIdleInput>();
     p->icmp = std::make_unique<WinIcmpEcho>();
+    p->power = std::make_unique<WinPowerActions>();
     return p;
 }
 

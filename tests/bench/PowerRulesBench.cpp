@@ -1,0 +1,53 @@
+// Cost of the fixed-time and weekday checks on a tick where they have nothing to do.
+// Run: build/default/tests/bench/PowerRulesBench
+#include "support/TestEnvironment.h"
+
+#include "app/Main.h"
+#include "power/DestineWeekShutdown.h"
+#include "power/FixedTimeShutdown.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace {
+
+void ArmedNotDue(benchmark::State& state)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    form.FixedTimes->FixedTimeMaskEdit->setText("12:00:00");
+    form.FixedTimes->FixedTimeCheckBox->setChecked(true);
+    form.DestineWeeks->DestineWeekTimeEdit->setText("12:00:00");
+    form.DestineWeeks->DestineWeekCheckBox->setChecked(true);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(form.FixedTimes->CheckFixedTime());
+        benchmark::DoNotOptimize(form.DestineWeeks->CheckDestineWeek());
+    }
+}
+BENCHMARK(ArmedNotDue);
+
+void Disarmed(benchmark::State& state)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(form.FixedTimes->CheckFixedTime());
+        benchmark::DoNotOptimize(form.DestineWeeks->CheckDestineWeek());
+    }
+}
+BENCHMARK(Disarmed);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,366 @@
+#include "platform/linux/LogindPowerActions.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <X11/Xlib.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <unistd.h>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << l.join(" | ").toStdString();
+}
+QT_END_NAMESPACE
+
+namespace {
+
+const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
+
+//! A private bus from `dbus-daemon --fork`, ended by its pid.
+struct PrivateBus {
+    QString address;
+    qint64 pid = 0;
+
+    bool Start()
+    {
+        QProcess daemon;
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {"--session", "--print-address", "--fork", "--print-pid"});
+        if (!daemon.waitForFinished(10000) || daemon.exitCode() != 0)
+            return false;
+        const QStringList lines =
+            QString::fromUtf8(daemon.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        if (lines.size() < 2)
+            return false;
+        address = lines[0].trimmed();
+        pid = lines[1].trimmed().toLongLong();
+        return !address.isEmpty() && pid > 0;
+    }
+    void Stop()
+    {
+        if (pid > 0)
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+        pid = 0;
+    }
+    ~PrivateBus() { Stop(); }
+};
+
+bool WaitFor(const std::function<bool()>& condition, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+//! The bus with dbusmock's logind template on it, shared by the whole run; every test
+//! starts from a reset mock and reads the calls it made from the mock's output.
+class LogindMock : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        bus_ = new PrivateBus;
+        ASSERT_TRUE(bus_->Start()) << "dbus-daemon did not start";
+        logDir_ = new QTemporaryDir;
+        mock_ = new QProcess;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SYSTEM_BUS_ADDRESS", bus_->address);
+        mock_->setProcessEnvironment(env);
+        mock_->setStandardOutputFile(logDir_->filePath("mock.log"));
+        mock_->setStandardErrorFile(logDir_->filePath("mock.err"));
+        mock_->start("/usr/bin/python3", {"-m", "dbusmock", "--template", "logind"});
+        ASSERT_TRUE(mock_->waitForStarted(10000));
+        control_ = new QDBusConnection(
+            QDBusConnection::connectToBus(bus_->address, QStringLiteral("test-control")));
+        ASSERT_TRUE(control_->isConnected());
+        ASSERT_TRUE(WaitFor([] {
+            return control_->interface()->isServiceRegistered(kLogind).value();
+        })) << "the logind mock did not appear on the bus";
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete control_;
+        control_ = nullptr;
+        QDBusConnection::disconnectFromBus(QStringLiteral("test-control"));
+        if (mock_) {
+            mock_->kill();
+            mock_->waitForFinished(5000);
+        }
+        delete mock_;
+        mock_ = nullptr;
+        delete bus_;
+        bus_ = nullptr;
+        delete logDir_;
+        logDir_ = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Call(kManagerPath, kMock, "Reset"));
+        qunsetenv("XDG_SESSION_ID");
+        MarkLog();
+    }
+
+    static bool Call(const QString& path, const QString& interface, const QString& method,
+                     const QVariantList& args = {})
+    {
+        QDBusMessage msg = QDBusMessage::createMethodCall(kLogind, path, interface, method);
+        msg.setArguments(args);
+        const QDBusMessage reply = control_->call(msg);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return reply.type() == QDBusMessage::ReplyMessage;
+    }
+
+    //! Replaces or adds a method of the logind manager.
+    static void Method(const QString& name, const QString& in, const QString& out,
+                       const QString& code)
+    {
+        Call(kManagerPath, kMock, "AddMethod", {kManager, name, in, out, code});
+    }
+
+    static void Refuse(const QString& name, const QString& in)
+    {
+        Method(name, in, "",
+               "raise dbus.exceptions.DBusException('Access denied', "
+               "name='org.freedesktop.DBus.Error.AccessDenied')");
+    }
+
+    //! Calls before this point are the test's own set-up.
+    void MarkLog() { logStart_ = QFile(logDir_->filePath("mock.log")).size(); }
+
+    //! The method calls logged since the test began (or MarkLog), without their time
+    //! stamps and without the property traffic.
+    QStringList Calls() const
+    {
+        QFile log(logDir_->filePath("mock.log"));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        log.seek(logStart_);
+        QStringList calls;
+        for (const QString& line : QString::fromUtf8(log.readAll()).split(u'\n')) {
+            const QString call = line.mid(line.indexOf(u' ') + 1);
+            if (!call.isEmpty() && !call.startsWith("Get ") && !call.startsWith("GetAll ") &&
+                !call.startsWith("Set ") && !call.startsWith("emit "))
+                calls << call;
+        }
+        return calls;
+    }
+
+    static platform::LogindPowerActions Actions()
+    {
+        return platform::LogindPowerActions(bus_->address);
+    }
+
+    static QString AddSession(const QString& id)
+    {
+        QDBusMessage msg =
+            QDBusMessage::createMethodCall(kLogind, kManagerPath, kMock, "AddSession");
+        msg.setArguments(
+            {id, QStringLiteral("seat0"), quint32(::getuid()), QStringLiteral("tester"), true});
+        const QDBusMessage reply = control_->call(msg);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return reply.arguments().value(0).toString();
+    }
+
+    inline static PrivateBus* bus_ = nullptr;
+    inline static QProcess* mock_ = nullptr;
+    inline static QDBusConnection* control_ = nullptr;
+    inline static QTemporaryDir* logDir_ = nullptr;
+    qint64 logStart_ = 0;
+};
+
+struct ManagerCase {
+    unsigned mode;
+    const char* can;
+    const char* action;
+};
+
+class LogindManagerModes : public LogindMock, public ::testing::WithParamInterface<ManagerCase> {};
+
+TEST_P(LogindManagerModes, AskFirstThenCallTheActionWithoutInteraction)
+{
+    const ManagerCase& c = GetParam();
+    EXPECT_TRUE(Actions().run(c.mode));
+    EXPECT_EQ(Calls(), QStringList({c.can, QString(c.action) + " False"}));
+}
+
+TEST_P(LogindManagerModes, AChallengeStillTriesAndARefusalFails)
+{
+    const ManagerCase& c = GetParam();
+    Method(c.can, "", "s", "ret = 'challenge'");
+    Refuse(c.action, "b");
+    EXPECT_FALSE(Actions().run(c.mode));
+    const QStringList calls = Calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls.mid(0, 2), QStringList({c.can, QString(c.action) + " False"}));
+    EXPECT_TRUE(calls[2].startsWith(QString(c.action) + " raised")) << calls[2].toStdString();
+}
+
+TEST_P(LogindManagerModes, NoAndNaAreRefusedWithoutCallingTheAction)
+{
+    const ManagerCase& c = GetParam();
+    for (const char* answer : {"no", "na"}) {
+        Method(c.can, "", "s", QStringLiteral("ret = '%1'").arg(answer));
+        EXPECT_FALSE(Actions().run(c.mode)) << answer;
+    }
+    EXPECT_EQ(Calls(), QStringList({c.can, c.can}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, LogindManagerModes,
+                         ::testing::Values(ManagerCase{0, "CanPowerOff", "PowerOff"},
+                                           ManagerCase{1, "CanReboot", "Reboot"},
+                                           ManagerCase{2, "CanSuspend", "Suspend"},
+                                           ManagerCase{3, "CanHibernate", "Hibernate"}),
+                         [](const auto& info) { return std::string(info.param.action); });
+
+TEST_F(LogindMock, LogOffEndsTheSessionNamedByTheEnvironment)
+{
+    qputenv("XDG_SESSION_ID", "c7");
+    EXPECT_TRUE(Actions().run(4));
+    EXPECT_EQ(Calls(), QStringList({"TerminateSession \"c7\""}));
+}
+
+TEST_F(LogindMock, LogOffFindsTheSessionOfTheProcessWithoutTheEnvironment)
+{
+    const QString path = AddSession("c3");
+    Method("GetSessionByPID", "u", "o", QStringLiteral("ret = '%1'").arg(path));
+    MarkLog();
+    EXPECT_TRUE(Actions().run(4));
+    EXPECT_EQ(Calls(), QStringList({QStringLiteral("GetSessionByPID %1").arg(::getpid()),
+                                    "TerminateSession \"c3\""}));
+}
+
+TEST_F(LogindMock, LogOffFallsBackToTheUsersDisplaySession)
+{
+    // Started from a user service, the process belongs to no session.
+    Refuse("GetSessionByPID", "u");
+    // The template's own GetUser cannot add a number to a path.
+    Method("GetUser", "u", "o", "ret = '/org/freedesktop/login1/user/%d' % args[0]");
+    const QString path = AddSession("c5");
+    QDBusArgument display;
+    display.beginStructure();
+    display << QStringLiteral("c5") << QDBusObjectPath(path);
+    display.endStructure();
+    ASSERT_TRUE(Call(QStringLiteral("/org/freedesktop/login1/user/%1").arg(::getuid()),
+                     "org.freedesktop.DBus.Properties", "Set",
+                     {"org.freedesktop.login1.User", "Display",
+                      QVariant::fromValue(QDBusVariant(QVariant::fromValue(display)))}));
+    MarkLog();
+    EXPECT_TRUE(Actions().run(4));
+    const QStringList calls = Calls();
+    ASSERT_EQ(calls.size(), 4) << calls.join(" | ").toStdString();
+    EXPECT_TRUE(calls[1].startsWith("GetSessionByPID raised"));
+    EXPECT_EQ(calls.mid(2), QStringList({QStringLiteral("GetUser %1").arg(::getuid()),
+                                         "TerminateSession \"c5\""}));
+}
+
+TEST_F(LogindMock, LogOffFailsWhenNoSessionIsFoundOrTheEndIsRefused)
+{
+    Refuse("GetSessionByPID", "u");
+    Refuse("GetUser", "u");
+    EXPECT_FALSE(Actions().run(4));
+    EXPECT_FALSE(Calls().join('\n').contains("TerminateSession"));
+
+    qputenv("XDG_SESSION_ID", "c9");
+    Refuse("TerminateSession", "s");
+    EXPECT_FALSE(Actions().run(4));
+    EXPECT_TRUE(Calls().contains("TerminateSession \"c9\""));
+}
+
+TEST_F(LogindMock, ScreenOffSucceedsWithoutAnyLogindCallAndModesAboveFiveFail)
+{
+    EXPECT_TRUE(Actions().run(5));
+    EXPECT_FALSE(Actions().run(6));
+    EXPECT_FALSE(Actions().run(1000));
+    EXPECT_TRUE(Calls().isEmpty());
+}
+
+// A display of our own: forcing DPMS off on a shared one would disturb other tests. Xvfb
+// offers no DPMS, so this holds the binding to its contract there: the request must not
+// raise an X error that ends the program, and screen off still succeeds.
+TEST_F(LogindMock, ScreenOffOnAServerWithoutDpmsSucceedsAndTheProgramGoesOn)
+{
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    QProcess xvfb;
+    // -noreset: the server must not be mid-reset when the test connects after the binding left.
+    xvfb.start("Xvfb",
+               {"-displayfd", "1", "-noreset", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(xvfb.waitForReadyRead(10000));
+    const QString display = ":" + QString::fromUtf8(xvfb.readLine()).trimmed();
+    const QByteArray saved = qgetenv("DISPLAY");
+    qputenv("DISPLAY", display.toUtf8());
+
+    const bool done = Actions().run(5);
+    Display* x = XOpenDisplay(display.toUtf8().constData());
+    const bool stillServed = x != nullptr;
+    if (x)
+        XCloseDisplay(x);
+
+    qputenv("DISPLAY", saved);
+    xvfb.terminate();
+    xvfb.waitForFinished(5000);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(stillServed);
+    EXPECT_TRUE(Calls().isEmpty());
+}
+
+TEST(LogindUnreachable, EveryModeFailsWhenTheBusCannotBeReached)
+{
+    platform::LogindPowerActions actions(QStringLiteral("unix:path=/nonexistent/quorlin-bus"));
+    for (unsigned mode = 0; mode <= 5; ++mode)
+        EXPECT_FALSE(actions.run(mode)) << "mode " << mode;
+}
+
+TEST(LogindUnreachable, EveryModeFailsOnABusWithoutLogind)
+{
+    PrivateBus empty;
+    ASSERT_TRUE(empty.Start());
+    platform::LogindPowerActions actions(empty.address);
+    for (unsigned mode = 0; mode <= 5; ++mode)
+        EXPECT_FALSE(actions.run(mode)) << "mode " << mode;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const bool haveMock = QProcess::execute("/usr/bin/python3", {"-c", "import dbusmock"}) == 0;
+    if (QStandardPaths::findExecutable("dbus-daemon").isEmpty() || !haveMock) {
+        std::fprintf(stderr, "dbus-daemon or python3-dbusmock is not installed\n");
+        return 77;
+    }
+    return RUN_ALL_TESTS();
+}

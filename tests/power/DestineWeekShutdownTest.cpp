@@ -1,0 +1,109 @@
+#include "PowerTestSupport.h"
+
+#include "power/DestineWeekShutdown.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+using namespace power_test;
+
+void Arm(DestineWeekShutdown& rule, const QString& time, int weekday, int mode)
+{
+    rule.DestineWeekTimeEdit->setText(time);
+    rule.DestineWeeksComboBox->setCurrentIndex(weekday);
+    rule.DestineWeekShutDownComboBox->setCurrentIndex(mode);
+    rule.DestineWeekCheckBox->setChecked(true);
+}
+
+TEST(DestineWeekShutdown, FiresInTheSetSecondOfEveryWednesdayAndOnNoOtherDay)
+{
+    TestEnvironment env;
+    DestineWeekShutdown& rule = *env.StartForm().DestineWeeks;
+    Arm(rule, "12:00:00", 3, 2);
+    EXPECT_FALSE(rule.DestineWeekTimeEdit->isEnabled());
+    EXPECT_FALSE(rule.DestineWeeksComboBox->isEnabled());
+    EXPECT_FALSE(rule.DestineWeekShutDownComboBox->isEnabled());
+    EXPECT_TRUE(env.SettingsText().contains("[DestineWeeks]\r\nDestineWeekTime=12:00:00\r\n"
+                                            "DestineWeek=3\r\nDestineWeekShutDownMode=2\r\n"
+                                            "DestineWeekState=1\r\n"));
+
+    for (int week = 0; week < 3; ++week) {
+        const QDate wednesday = kWednesday.addDays(7 * week);
+        TickAt(env, wednesday, QTime(11, 59, 59));
+        TickAt(env, wednesday, QTime(12, 0, 0));
+        TickAt(env, wednesday, QTime(12, 0, 0, 700)); // a late tick in the same second
+        TickAt(env, wednesday, QTime(12, 0, 1));
+        for (int other = 1; other < 7; ++other)
+            TickAt(env, wednesday.addDays(other), QTime(12, 0, 0));
+    }
+    EXPECT_EQ(env.power->requests, (std::vector<unsigned>{2, 2, 2}));
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+TEST(DestineWeekShutdown, AWednesdayStartBeforeTheTimeArmsItForThatDay)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[DestineWeeks]\nDestineWeekTime=7:05:00\nDestineWeek=3\n"
+                       "DestineWeekShutDownMode=4\nDestineWeekState=1\n");
+    env.clock->Set(kWednesday, QTime(6, 30, 0));
+    DestineWeekShutdown& rule = *env.StartForm().DestineWeeks;
+    EXPECT_TRUE(rule.DestineWeekCheckBox->isChecked());
+    EXPECT_FALSE(rule.DestineWeekTimeEdit->isEnabled());
+    EXPECT_EQ(rule.DestineWeekShutDownComboBox->currentIndex(), 4);
+    TickAt(env, kWednesday, QTime(7, 5, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{4});
+}
+
+TEST(DestineWeekShutdown, DisarmingWritesOnlyTheStateAndStopsTheRule)
+{
+    TestEnvironment env;
+    DestineWeekShutdown& rule = *env.StartForm().DestineWeeks;
+    Arm(rule, "18:00:00", 5, 1);
+    QString expected = env.SettingsText();
+    expected.replace("DestineWeekState=1", "DestineWeekState=0");
+    rule.DestineWeekCheckBox->setChecked(false);
+    EXPECT_EQ(env.SettingsText(), expected);
+    EXPECT_TRUE(rule.DestineWeekTimeEdit->isEnabled());
+    EXPECT_TRUE(rule.DestineWeeksComboBox->isEnabled());
+    EXPECT_TRUE(rule.DestineWeekShutDownComboBox->isEnabled());
+    TickAt(env, kWednesday.addDays(2), QTime(18, 0, 0));
+    EXPECT_TRUE(env.power->requests.empty());
+
+    env.StopForm();
+    DestineWeekShutdown& again = *env.StartForm().DestineWeeks;
+    EXPECT_FALSE(again.DestineWeekCheckBox->isChecked());
+    EXPECT_EQ(again.DestineWeekTimeEdit->text(), "18:00:00");
+    EXPECT_EQ(again.DestineWeeksComboBox->currentIndex(), 5);
+    EXPECT_EQ(again.DestineWeekShutDownComboBox->currentIndex(), 1);
+}
+
+TEST(DestineWeekShutdown, ARefusedActionShowsItsMessageAndTriesAgainNextWeek)
+{
+    TestEnvironment env;
+    env.power->refused = {0};
+    DestineWeekShutdown& rule = *env.StartForm().DestineWeeks;
+    Arm(rule, "12:00:00", 3, 0);
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    EXPECT_EQ(env.ui.Texts("message"), QStringList({SchedulerTick::FailureMessage(1)}));
+    EXPECT_TRUE(rule.DestineWeekCheckBox->isChecked());
+    TickAt(env, kWednesday.addDays(7), QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, (std::vector<unsigned>{0, 0}));
+    EXPECT_EQ(env.ui.Count("message"), 2);
+}
+
+TEST(DestineWeekShutdown, ATimeThatDoesNotParseNeverFiresAndRaisesNoBox)
+{
+    TestEnvironment env;
+    DestineWeekShutdown& rule = *env.StartForm().DestineWeeks;
+    Arm(rule, "25:61:00", 3, 0);
+    TickThrough(env, kWednesday, QTime(10, 0, 1), QTime(23, 59, 59));
+    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+} // namespace

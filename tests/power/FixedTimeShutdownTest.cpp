@@ -1,0 +1,310 @@
+#include "PowerTestSupport.h"
+
+#include "power/DestineWeekShutdown.h"
+#include "power/FixedTimeShutdown.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace {
+
+using namespace power_test;
+
+QStringList Items(const QComboBox* box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+// Sets the inputs as the user would and checks the box.
+void Arm(FixedTimeShutdown& rule, const QString& time, int interval, int mode)
+{
+    rule.FixedTimeMaskEdit->setText(time);
+    rule.FixedDayComboBox->setCurrentIndex(interval);
+    rule.FixedShutDownComboBox->setCurrentIndex(mode);
+    rule.FixedTimeCheckBox->setChecked(true);
+}
+
+TEST(FixedTimeShutdown, BothRulesOpenThePageWithTheirInputsAsOffered)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    FixedTimeShutdown& fixed = *form.FixedTimes;
+    DestineWeekShutdown& week = *form.DestineWeeks;
+
+    QVBoxLayout* page = TMainForm::PageLayout(form.RegularShutDown);
+    EXPECT_EQ(page->itemAt(0)->widget(), fixed.FixedTimeGroupBox);
+    EXPECT_EQ(page->itemAt(1)->widget(), week.DestineWeekGroupBox);
+
+    EXPECT_EQ(fixed.FixedTimeCheckBox->text(), "固定时间");
+    EXPECT_EQ(week.DestineWeekCheckBox->text(), "指定星期");
+    for (QLineEdit* edit : {fixed.FixedTimeMaskEdit, week.DestineWeekTimeEdit}) {
+        EXPECT_EQ(edit->text(), "00:00:00");
+        EXPECT_EQ(edit->maxLength(), 8);
+    }
+    EXPECT_EQ(fixed.FixedTimeMaskEdit->toolTip(), "请设置正确的时间格式,如　12:12:00");
+    EXPECT_EQ(week.DestineWeekTimeEdit->toolTip(), "请设置正确的时间格式,如 11:11:00");
+    EXPECT_EQ(Items(fixed.FixedDayComboBox),
+              QStringList({"每天", "每隔１天", "每隔２天", "每隔３天", "每隔４天", "每隔５天",
+                           "每隔６天", "每隔７天"}));
+    EXPECT_EQ(fixed.FixedDayComboBox->toolTip(), "可以设置间隔天数");
+    EXPECT_EQ(Items(week.DestineWeeksComboBox),
+              QStringList({"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"}));
+    EXPECT_EQ(week.DestineWeeksComboBox->toolTip(), "请设置关机星期");
+    for (QComboBox* modes : {fixed.FixedShutDownComboBox, week.DestineWeekShutDownComboBox}) {
+        EXPECT_EQ(Items(modes), QStringList({"关机", "重启", "待机", "休眠", "注销"}));
+        EXPECT_EQ(modes->toolTip(), "设置关机的模式");
+    }
+    for (QComboBox* box : {fixed.FixedDayComboBox, fixed.FixedShutDownComboBox,
+                           week.DestineWeeksComboBox, week.DestineWeekShutDownComboBox})
+        EXPECT_EQ(box->currentIndex(), 0) << box->objectName().toStdString();
+    EXPECT_EQ(form.RegularShutDown->findChild<QCheckBox*>("FixedTimeCheckBox"),
+              fixed.FixedTimeCheckBox);
+    // Nothing armed at a first start, so nothing is written for these rules.
+    EXPECT_FALSE(env.SettingsText().contains("FixedTimes"));
+    EXPECT_FALSE(env.SettingsText().contains("DestineWeeks"));
+}
+
+TEST(FixedTimeShutdown, ArmedAtTenForNoonFiresOnceAtNoonAndNeverAgainInThatRun)
+{
+    TestEnvironment env;
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    Arm(rule, "12:00:00", 0, 1);
+
+    EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
+    EXPECT_FALSE(rule.FixedDayComboBox->isEnabled());
+    EXPECT_FALSE(rule.FixedShutDownComboBox->isEnabled());
+    EXPECT_TRUE(env.SettingsText().contains("[FixedTimes]\r\nFixedTime=12:00:00\r\n"
+                                            "FixedDate=2026/12/09\r\nFixedShutDown=1\r\n"
+                                            "FixedTimeState=1\r\nFixedDay=0\r\n"));
+
+    TickThrough(env, kWednesday, QTime(11, 59, 50), QTime(11, 59, 59));
+    EXPECT_TRUE(env.power->requests.empty());
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
+    // A second tick delivered inside the same second, then the days after.
+    TickAt(env, kWednesday, QTime(12, 0, 0, 600));
+    TickThrough(env, kWednesday, QTime(12, 0, 1), QTime(12, 0, 5));
+    for (int day = 1; day <= 8; ++day)
+        TickAt(env, kWednesday.addDays(day), QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
+    EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/09");
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+TEST(FixedTimeShutdown, ArmedAfterItsTimeItDoesNotFireTodayNorLaterInTheRun)
+{
+    TestEnvironment env;
+    env.clock->Set(kWednesday, QTime(13, 0, 0));
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    Arm(rule, "12:00:00", 0, 0);
+    TickThrough(env, kWednesday, QTime(13, 0, 1), QTime(23, 59, 59));
+    for (int day = 1; day <= 8; ++day)
+        TickAt(env, kWednesday.addDays(day), QTime(12, 0, 0));
+    EXPECT_TRUE(env.power->requests.empty());
+}
+
+TEST(FixedTimeShutdown, AnIntervalCountsFromTheArmingDayAndARestartCountsFromTheStart)
+{
+    TestEnvironment env;
+    FixedTimeShutdown* rule = env.StartForm().FixedTimes.get();
+    Arm(*rule, "12:00:00", 2, 0);
+    EXPECT_EQ(rule->FixedDate, "2026/12/11");
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    TickAt(env, kWednesday.addDays(1), QTime(12, 0, 0));
+    EXPECT_TRUE(env.power->requests.empty());
+    TickAt(env, kWednesday.addDays(2), QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
+    // The date the next occasion would have been on.
+    EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/13");
+
+    // A start on the Thursday morning arms it for two days after that start.
+    env.StopForm();
+    env.power->requests.clear();
+    env.clock->Set(kWednesday.addDays(1), QTime(8, 0, 0));
+    rule = env.StartForm().FixedTimes.get();
+    EXPECT_TRUE(rule->FixedTimeCheckBox->isChecked());
+    EXPECT_EQ(rule->FixedDayComboBox->currentIndex(), 2);
+    EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/12");
+    TickAt(env, kWednesday.addDays(2), QTime(12, 0, 0));
+    EXPECT_TRUE(env.power->requests.empty());
+    TickAt(env, kWednesday.addDays(3), QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
+}
+
+TEST(FixedTimeShutdown, AStartWithTheRuleStoredAsEnabledArmsItForThatDay)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedDate=2026/12/01\n"
+                       "FixedShutDown=3\nFixedTimeState=1\nFixedDay=0\n");
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    EXPECT_TRUE(rule.FixedTimeCheckBox->isChecked());
+    EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
+    EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), 3);
+    EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/09");
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
+}
+
+TEST(FixedTimeShutdown, DisarmingWritesOnlyTheStateAndTheStoredValuesComeBack)
+{
+    TestEnvironment env;
+    FixedTimeShutdown* rule = env.StartForm().FixedTimes.get();
+    Arm(*rule, "21:30:00", 4, 2);
+    const QString armed = env.SettingsText();
+    rule->FixedTimeCheckBox->setChecked(false);
+
+    QString expected = armed;
+    expected.replace("FixedTimeState=1", "FixedTimeState=0");
+    EXPECT_EQ(env.SettingsText(), expected);
+    EXPECT_TRUE(rule->FixedTimeMaskEdit->isEnabled());
+    EXPECT_TRUE(rule->FixedDayComboBox->isEnabled());
+    EXPECT_TRUE(rule->FixedShutDownComboBox->isEnabled());
+    TickAt(env, kWednesday.addDays(4), QTime(21, 30, 0));
+    EXPECT_TRUE(env.power->requests.empty());
+
+    env.StopForm();
+    rule = env.StartForm().FixedTimes.get();
+    EXPECT_FALSE(rule->FixedTimeCheckBox->isChecked());
+    EXPECT_TRUE(rule->FixedTimeMaskEdit->isEnabled());
+    EXPECT_EQ(rule->FixedTimeMaskEdit->text(), "21:30:00");
+    EXPECT_EQ(rule->FixedDayComboBox->currentIndex(), 4);
+    EXPECT_EQ(rule->FixedShutDownComboBox->currentIndex(), 2);
+    EXPECT_EQ(env.SettingsText(), expected);
+}
+
+TEST(FixedTimeShutdown, ARefusedActionShowsTheRuleMessageAndTheRuleStaysArmed)
+{
+    TestEnvironment env;
+    env.power->refused = {3};
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    Arm(rule, "12:00:00", 0, 3);
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
+    EXPECT_EQ(env.ui.Texts("message"), QStringList({SchedulerTick::FailureMessage(0)}));
+    EXPECT_TRUE(env.ui.Texts("message")[0].startsWith("固定时间关机失败"));
+    EXPECT_TRUE(rule.FixedTimeCheckBox->isChecked());
+    EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
+    EXPECT_EQ(Stored(env, "FixedTimes", "FixedTimeState"), "1");
+}
+
+TEST(FixedTimeShutdown, AStoredModeOutsideTheListSelectsNothingAndFailsWhenDue)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedShutDown=9\nFixedTimeState=1\n");
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), -1);
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList({SchedulerTick::FailureMessage(0)}));
+}
+
+TEST(FixedTimeShutdown, TheActionIsNotHeldBackByASettingsFileThatCannotBeWritten)
+{
+    TestEnvironment env;
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    Arm(rule, "12:00:00", 0, 0);
+    // A directory where the file was: every later write is refused.
+    ASSERT_TRUE(QFile::remove(env.SettingsPath()));
+    ASSERT_TRUE(QDir().mkpath(env.SettingsPath()));
+    TickAt(env, kWednesday, QTime(12, 0, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
+    ASSERT_EQ(env.ui.Count("error"), 1);
+    EXPECT_TRUE(env.ui.Texts("error")[0].startsWith("Unable to write to"));
+    EXPECT_EQ(env.ui.Count("message"), 0);
+}
+
+struct TimeCase {
+    const char* name;
+    QString stored; // as found in the settings file; null: typed instead
+    QString typed;  // keys typed into the emptied edit
+    QTime clock;
+    bool fires;
+};
+
+class FixedTimeText : public ::testing::TestWithParam<TimeCase> {};
+
+TEST_P(FixedTimeText, MatchesTheClockOnlyForAValidTime)
+{
+    const TimeCase& c = GetParam();
+    TestEnvironment env;
+    env.clock->Set(kWednesday, QTime(6, 0, 0));
+    if (!c.stored.isNull())
+        WriteSettings(env, "[FixedTimes]\nFixedTime=" + c.stored + "\nFixedTimeState=1\n");
+    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    if (c.stored.isNull()) {
+        rule.FixedTimeMaskEdit->selectAll();
+        QTest::keyClick(rule.FixedTimeMaskEdit, Qt::Key_Delete);
+        rule.FixedTimeMaskEdit->setCursorPosition(0);
+        QTest::keyClicks(rule.FixedTimeMaskEdit, c.typed);
+        rule.FixedTimeCheckBox->setChecked(true);
+    }
+    if (c.fires) {
+        TickAt(env, kWednesday, c.clock.addSecs(-1));
+        EXPECT_TRUE(env.power->requests.empty());
+        TickAt(env, kWednesday, c.clock);
+        EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
+    } else {
+        // Every second of the day: no action and no error box.
+        TickThrough(env, kWednesday, QTime(6, 0, 1), QTime(23, 59, 59));
+        EXPECT_TRUE(env.power->requests.empty());
+    }
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, FixedTimeText,
+    ::testing::Values(TimeCase{"OneDigitHourStored", "7:05:00", {}, QTime(7, 5, 0), true},
+                      TimeCase{"TwoDigitHourStored", "07:05:00", {}, QTime(7, 5, 0), true},
+                      TimeCase{"TypedWithLeadingZero", {}, "070500", QTime(7, 5, 0), true},
+                      TimeCase{"LastSecondOfTheDay", "23:59:59", {}, QTime(23, 59, 59), true},
+                      TimeCase{"HourAndMinuteOutOfRange", "25:61:00", {}, {}, false},
+                      TimeCase{"TypedOutOfRange", {}, "256100", {}, false},
+                      TimeCase{"EmptiedField", {}, "", {}, false},
+                      TimeCase{"StoredEmpty", "", {}, {}, false}),
+    [](const ::testing::TestParamInfo<TimeCase>& info) { return info.param.name; });
+
+TEST(FixedTimeShutdown, TheStoredOneDigitHourIsShownWithItsLeadingZero)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[FixedTimes]\nFixedTime=7:05:00\n");
+    EXPECT_EQ(env.StartForm().FixedTimes->FixedTimeMaskEdit->displayText(), "07:05:00");
+}
+
+TEST(FixedTimeShutdown, HoveringOverEitherBoxShowsWhatIsArmedOrThatNothingIsSet)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    QCheckBox* fixed = form.FixedTimes->FixedTimeCheckBox;
+    QCheckBox* week = form.DestineWeeks->DestineWeekCheckBox;
+    QEvent enter(QEvent::Enter);
+    for (QCheckBox* box : {fixed, week}) {
+        QCoreApplication::sendEvent(box, &enter);
+        EXPECT_EQ(box->toolTip(), "您没有设置此项功能");
+    }
+
+    Arm(*form.FixedTimes, "12:00:00", 1, 0);
+    form.DestineWeeks->DestineWeekTimeEdit->setText("11:11:00");
+    form.DestineWeeks->DestineWeeksComboBox->setCurrentIndex(3);
+    week->setChecked(true);
+    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(fixed, &move);
+    QCoreApplication::sendEvent(week, &move);
+    EXPECT_EQ(fixed->toolTip(), "关机日期为: 2026/12/10 12:00:00");
+    EXPECT_EQ(week->toolTip(), "关机星期为 :星期三 11:11:00");
+}
+
+} // namespace
