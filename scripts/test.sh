@@ -12,12 +12,13 @@ echo "== Linux build and tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j"$jobs"
 
-# X11 tests need a display: give them a private virtual one.
-Xvfb :87 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# X11 tests need a display: give them a private virtual one on a free display number.
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=:87
-sleep 1
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$displayfile")
 ctest --preset default || failed=1
 
 echo "== Windows platform layer under wine"
