@@ -1,9 +1,13 @@
 #include "app/Main.h"
 
 #include "app/Artwork.h"
+#include "power/ConfineWeekShutdown.h"
 #include "power/DestineWeekShutdown.h"
+#include "power/EconomizePowerShutdown.h"
 #include "power/FixedTimeShutdown.h"
+#include "power/NetStateShutdown.h"
 #include "power/ShutDownComputer.h"
+#include "power/SystemRunShutdown.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
@@ -58,6 +62,10 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     ShutDown = std::make_unique<ShutDownComputer>(platform_);
     FixedTimes = std::make_unique<FixedTimeShutdown>(*this);
     DestineWeeks = std::make_unique<DestineWeekShutdown>(*this);
+    ConfineWeekTimes = std::make_unique<ConfineWeekShutdown>(*this);
+    SystemRunTimes = std::make_unique<SystemRunShutdown>(*this);
+    EconomizePowers = std::make_unique<EconomizePowerShutdown>(*this);
+    NetStates = std::make_unique<NetStateShutdown>(*this);
 
     Alarms = std::make_unique<AlarmClocks>(*this);
     Memoranda = std::make_unique<Memorandum>(*this, *Alarms);
@@ -273,6 +281,11 @@ void TMainForm::LoadAllSettings()
         // password, junk cleaning, themes, half-hour chime, rest reminders, net radio.
         FixedTimes->LoadFixedTimes();
         DestineWeeks->LoadDestineWeeks();
+        ConfineWeekTimes->LoadConfineWeekTimes();
+        SystemRunTimes->LoadSystemRunTimes();
+        EconomizePowers->LoadEconomizePowers();
+        NetStates->LoadNetStates();
+
         Alarms->LoadAlarmClocks();
         Memoranda->LoadMemoranda();
         Radio->LoadRadioSettings();
@@ -417,6 +430,10 @@ void TMainForm::FormClose()
     closed_ = true;
     CountDown->stop();
     // Background work (the idle-input listener, the network worker) is stopped here.
+    if (EconomizePowers)
+        EconomizePowers->ReleaseInputHook();
+    if (NetStates)
+        NetStates->StopWorker();
     if (TrayIcon)
         TrayIcon->hide();
     Settings.reset();

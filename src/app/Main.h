@@ -14,8 +14,11 @@ class AlarmClocks;
 class Memorandum;
 class QAction;
 class QCheckBox;
+class ConfineWeekShutdown;
 class DestineWeekShutdown;
+class EconomizePowerShutdown;
 class FixedTimeShutdown;
+class NetStateShutdown;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -27,6 +30,7 @@ class RadioCatalogue;
 class RadioPlayback;
 class Radiotiming;
 class ShutDownComputer;
+class SystemRunShutdown;
 
 //! The main window: eight tab pages hosting every feature, the tray icon, and the
 //! one-second tick. It owns all feature state for the whole run.
@@ -70,6 +74,10 @@ public:
     // Features, each with its controls, in-effect values, loader and check.
     std::unique_ptr<FixedTimeShutdown> FixedTimes;
     std::unique_ptr<DestineWeekShutdown> DestineWeeks;
+    std::unique_ptr<ConfineWeekShutdown> ConfineWeekTimes;
+    std::unique_ptr<SystemRunShutdown> SystemRunTimes;
+    std::unique_ptr<EconomizePowerShutdown> EconomizePowers;
+    std::unique_ptr<NetStateShutdown> NetStates;
 
     std::unique_ptr<AlarmClocks> Alarms;
     std::unique_ptr<Memorandum> Memoranda;

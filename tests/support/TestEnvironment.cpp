@@ -25,6 +25,15 @@ TestEnvironment::TestEnvironment()
     auto autostartFake = std::make_unique<FakeAutostart>();
     autostart = autostartFake.get();
     platform.autostart = std::move(autostartFake);
+    auto systemInfoFake = std::make_unique<FakeSystemInfo>();
+    systemInfo = systemInfoFake.get();
+    platform.systemInfo = std::move(systemInfoFake);
+    auto idleFake = std::make_unique<FakeIdleInput>();
+    idleInput = idleFake.get();
+    platform.idleInput = std::move(idleFake);
+    auto icmpFake = std::make_unique<FakeIcmpEcho>();
+    icmp = icmpFake.get();
+    platform.icmp = std::move(icmpFake);
     auto powerFake = std::make_unique<FakePowerActions>();
     power = powerFake.get();
     platform.power = std::move(powerFake);
@@ -37,6 +46,8 @@ TestEnvironment::TestEnvironment()
     SetNetRadioLibraryFactory([this] { return radio.Handle(); });
     qputenv("QUORLIN_PROGRAM_DIR", ProgramDir().toUtf8());
     qputenv("QUORLIN_SETTINGS", SettingsPath().toUtf8());
+    // Loopback, so that nothing a test starts could probe a real host.
+    qputenv("QUORLIN_PROBE_HOST", "127.0.0.1");
 }
 
 TestEnvironment::~TestEnvironment()

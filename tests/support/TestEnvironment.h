@@ -1,10 +1,13 @@
 #pragma once
 
 #include "FakeClock.h"
+#include "FakeIcmpEcho.h"
+#include "FakeIdleInput.h"
 #include "FakePlatform.h"
 #include "FakePowerActions.h"
 #include "FakeRadioLibrary.h"
 #include "FakeSoundPlayer.h"
+#include "FakeSystemInfo.h"
 #include "FakeUi.h"
 
 #include "platform/Platform.h"
@@ -44,11 +47,14 @@ public:
     FakeWindows* windows = nullptr;
     FakeShell* shell = nullptr;
     FakeAutostart* autostart = nullptr;
-    FakePowerActions* power = nullptr;
+    FakeSystemInfo* systemInfo = nullptr;
+    FakeIdleInput* idleInput = nullptr;
+    FakeIcmpEcho* icmp = nullptr;
     //! Every radio command of every form started here.
     FakeRadioLibrary radio;
     //! The alarm sound of the form last started.
     FakeSoundPlayer* player = nullptr;
+    FakePowerActions* power = nullptr;
 
 private:
     QTemporaryDir dir_;

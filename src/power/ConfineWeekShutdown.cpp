@@ -1,0 +1,145 @@
+#include "power/ConfineWeekShutdown.h"
+
+#include "app/Main.h"
+#include "power/PowerRuleInputs.h"
+#include "power/ShutDownComputer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("ConfineWeekTimes");
+const QString kConfineWeekUp = QStringLiteral("ConfineWeekUp");
+const QString kConfineWeekDown = QStringLiteral("ConfineWeekDown");
+const QString kConfineTimeUp = QStringLiteral("ConfineTimeUp");
+// Sic: the key has always been spelt this way in users' files.
+const QString kConfienTimeDown = QStringLiteral("ConfienTimeDown");
+const QString kConfineWeekShutDownMode = QStringLiteral("ConfineWeekShutDownMode");
+const QString kConfineWeekState = QStringLiteral("ConfineWeekState");
+
+QStringList Weekdays()
+{
+    return {QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"),
+            QStringLiteral("星期三"), QStringLiteral("星期四"), QStringLiteral("星期五"),
+            QStringLiteral("星期六")};
+}
+
+} // namespace
+
+ConfineWeekShutdown::ConfineWeekShutdown(TMainForm& form) : QObject(&form), form_(form)
+{
+    using namespace PowerRuleInputs;
+    ConfineTimeGroupBox =
+        new QGroupBox(QStringLiteral("限制电脑在某段时间的电源状态"), form.RegularShutDown);
+    ConfineTimeGroupBox->setObjectName(QStringLiteral("ConfineTimeGroupBox"));
+    ConfineTimeGroupBox->setToolTip(
+        QStringLiteral("您可以限制电脑在某个时段的使用状态,从而防止别人使用此电脑"));
+
+    ConfineWeekComboBox1 =
+        NewComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekComboBox1"), Weekdays(), {});
+    ConfineWeekComboBox2 =
+        NewComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekComboBox2"), Weekdays(), {});
+    const QString timeTip = QStringLiteral("请设置正确的时间格式,如 11:11:00");
+    ConfineTimeMaskEdit1 =
+        NewTimeEdit(ConfineTimeGroupBox, QStringLiteral("ConfineTimeMaskEdit1"), timeTip);
+    ConfineTimeMaskEdit2 =
+        NewTimeEdit(ConfineTimeGroupBox, QStringLiteral("ConfineTimeMaskEdit2"), timeTip);
+    ConfineTimeMaskEdit2->setText(QStringLiteral("23:00:00"));
+    ConfineWeekCheckBox = new QCheckBox(QStringLiteral("启动此模式"), ConfineTimeGroupBox);
+    ConfineWeekCheckBox->setObjectName(QStringLiteral("ConfineWeekCheckBox"));
+    ConfineWeekShutDownComboBox =
+        NewModeComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekShutDownComboBox"),
+                        QStringLiteral("设置关机的模式"));
+
+    auto label = [this](const QString& text) { return new QLabel(text, ConfineTimeGroupBox); };
+    auto* grid = new QGridLayout(ConfineTimeGroupBox);
+    grid->addWidget(label(QStringLiteral("限制日期：")), 0, 0);
+    grid->addWidget(ConfineWeekComboBox1, 0, 1);
+    grid->addWidget(label(QStringLiteral("<-至->")), 0, 2);
+    grid->addWidget(ConfineWeekComboBox2, 0, 3);
+    grid->addWidget(ConfineWeekShutDownComboBox, 0, 4);
+    grid->addWidget(label(QStringLiteral("限制时间：")), 1, 0);
+    grid->addWidget(ConfineTimeMaskEdit1, 1, 1);
+    grid->addWidget(label(QStringLiteral("<-至->")), 1, 2);
+    grid->addWidget(ConfineTimeMaskEdit2, 1, 3);
+    grid->addWidget(ConfineWeekCheckBox, 1, 4);
+    grid->setColumnStretch(5, 1);
+    TMainForm::PageLayout(form.RegularShutDown)->addWidget(ConfineTimeGroupBox);
+
+    connect(ConfineWeekCheckBox, &QCheckBox::toggled, this, [this] { ConfineWeekCheckBoxClick(); });
+    form.Tick().SetPowerRule(TickCheck::CheckConfineWeek, [this] { return CheckConfineWeek(); });
+}
+
+void ConfineWeekShutdown::LoadConfineWeekTimes()
+{
+    SettingsFile& settings = *form_.Settings;
+    PowerRuleInputs::SelectIndex(ConfineWeekComboBox1,
+                                 settings.ReadInteger(kSection, kConfineWeekUp, 0));
+    PowerRuleInputs::SelectIndex(ConfineWeekComboBox2,
+                                 settings.ReadInteger(kSection, kConfineWeekDown, 0));
+    PowerRuleInputs::SetTimeText(
+        ConfineTimeMaskEdit1,
+        settings.ReadString(kSection, kConfineTimeUp, QStringLiteral("00:00:00")));
+    PowerRuleInputs::SetTimeText(
+        ConfineTimeMaskEdit2,
+        settings.ReadString(kSection, kConfienTimeDown, QStringLiteral("00:00:00")));
+    PowerRuleInputs::SelectIndex(ConfineWeekShutDownComboBox,
+                                 settings.ReadInteger(kSection, kConfineWeekShutDownMode, 0));
+    ConfineWeekCheckBox->setChecked(settings.ReadBool(kSection, kConfineWeekState, false));
+}
+
+void ConfineWeekShutdown::SaveConfineWeekTimes()
+{
+    SettingsFile& settings = *form_.Settings;
+    settings.WriteInteger(kSection, kConfineWeekUp, ConfineWeek1);
+    settings.WriteInteger(kSection, kConfineWeekDown, ConfineWeek2);
+    settings.WriteString(kSection, kConfineTimeUp, ConfineTime1);
+    settings.WriteString(kSection, kConfienTimeDown, ConfineTime2);
+    settings.WriteInteger(kSection, kConfineWeekShutDownMode, ConfineMode);
+    settings.WriteBool(kSection, kConfineWeekState, ConfineWeekCheckBox->isChecked());
+}
+
+void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
+{
+    form_.Guard([this] {
+        const bool armed = ConfineWeekCheckBox->isChecked();
+        if (armed) {
+            ConfineWeek1 = ConfineWeekComboBox1->currentIndex();
+            ConfineWeek2 = ConfineWeekComboBox2->currentIndex();
+            ConfineTime1 = ConfineTimeMaskEdit1->text();
+            ConfineTime2 = ConfineTimeMaskEdit2->text();
+            ConfineMode = ConfineWeekShutDownComboBox->currentIndex();
+            from_ = ParseTime(ConfineTime1);
+            to_ = ParseTime(ConfineTime2);
+        }
+        // Inputs first: a refused write below must not leave a cleared rule locked.
+        for (QWidget* input : {static_cast<QWidget*>(ConfineWeekComboBox1),
+                               static_cast<QWidget*>(ConfineWeekComboBox2),
+                               static_cast<QWidget*>(ConfineTimeMaskEdit1),
+                               static_cast<QWidget*>(ConfineTimeMaskEdit2),
+                               static_cast<QWidget*>(ConfineWeekShutDownComboBox)})
+            input->setEnabled(!armed);
+        if (armed)
+            SaveConfineWeekTimes();
+        else
+            form_.Settings->WriteBool(kSection, kConfineWeekState, false);
+    });
+}
+
+bool ConfineWeekShutdown::CheckConfineWeek()
+{
+    if (!ConfineWeekCheckBox->isChecked() || !from_ || !to_)
+        return true;
+    const LocalMoment now = form_.Now();
+    // The current time keeps its milliseconds: 23:00:00.500 is past an end of 23:00:00.
+    if (!Between(WeekdayOf(now.date), ConfineWeek1, ConfineWeek2) ||
+        !Between(now.time, *from_, *to_))
+        return true;
+    return form_.ShutDown->RunPowerMode(ConfineMode);
+}

@@ -1,0 +1,156 @@
+#include "power/EconomizePowerShutdown.h"
+
+#include "app/Main.h"
+#include "power/AmountInput.h"
+#include "power/PowerRuleInputs.h"
+#include "power/ShutDownComputer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("EconomizePowers");
+const QString kEconomizePowerTime = QStringLiteral("EconomizePowerTime");
+const QString kEconomizePowerTimeSelect = QStringLiteral("EconomizePowerTimeSelect");
+const QString kEconomizePowerShutDownMode = QStringLiteral("EconomizePowerShutDownMode");
+const QString kEconomizePowerState = QStringLiteral("EconomizePowerState");
+
+} // namespace
+
+EconomizePowerShutdown::EconomizePowerShutdown(TMainForm& form) : QObject(&form), form_(form)
+{
+    using namespace PowerRuleInputs;
+    EconomizePowerGroupBox = new QGroupBox(form.RegularShutDown);
+    EconomizePowerGroupBox->setObjectName(QStringLiteral("EconomizePowerGroupBox"));
+    auto* row = new QHBoxLayout(EconomizePowerGroupBox);
+
+    EconomizePowerCheckBox = new QCheckBox(QStringLiteral("智能省电模式"), EconomizePowerGroupBox);
+    EconomizePowerCheckBox->setObjectName(QStringLiteral("EconomizePowerCheckBox"));
+    EconomizePowerCheckBox->setToolTip(
+        QStringLiteral("当电脑在规定时间内无人使用的时候,将处于省电模式状态"));
+    EconomizePowerMaskEdit =
+        AmountInput::NewAmountEdit(EconomizePowerGroupBox, QStringLiteral("EconomizePowerMaskEdit"),
+                                   QStringLiteral("请输入一个两位数,如01或30"));
+    EconomizePowerComboBox =
+        NewComboBox(EconomizePowerGroupBox, QStringLiteral("EconomizePowerComboBox"),
+                    {QStringLiteral("分钟"), QStringLiteral("小时"), QStringLiteral("天")},
+                    QStringLiteral("可以选择不同的计时模式"));
+    EconomizePowerShutDownComboBox =
+        NewModeComboBox(EconomizePowerGroupBox, QStringLiteral("EconomizePowerShutDownComboBox"),
+                        QStringLiteral("设置关机的模式"));
+    EconomizePowerShutDownComboBox->addItem(QStringLiteral("关闭屏幕"));
+
+    AmountInput::AlignCaption(EconomizePowerCheckBox);
+    row->addWidget(EconomizePowerCheckBox);
+    row->addWidget(EconomizePowerMaskEdit);
+    row->addWidget(EconomizePowerComboBox);
+    row->addWidget(EconomizePowerShutDownComboBox);
+    row->addStretch();
+    TMainForm::PageLayout(form.RegularShutDown)->addWidget(EconomizePowerGroupBox);
+
+    connect(EconomizePowerCheckBox, &QCheckBox::toggled, this,
+            [this] { EconomizePowerCheckBoxClick(); });
+    form.Tick().SetPowerRule(TickCheck::CheckEconomizePower,
+                             [this] { return CheckEconomizePower(); });
+}
+
+EconomizePowerShutdown::~EconomizePowerShutdown()
+{
+    ReleaseInputHook();
+}
+
+int EconomizePowerShutdown::UnitLength(int unit)
+{
+    switch (unit) {
+    case 0:
+        return 60;
+    case 1:
+        return 3600;
+    case 2:
+        return 86400;
+    default:
+        return 0;
+    }
+}
+
+void EconomizePowerShutdown::LoadEconomizePowers()
+{
+    SettingsFile& settings = *form_.Settings;
+    EconomizePowerMaskEdit->setText(
+        settings.ReadString(kSection, kEconomizePowerTime, QStringLiteral("05")));
+    PowerRuleInputs::SelectIndex(EconomizePowerComboBox,
+                                 settings.ReadInteger(kSection, kEconomizePowerTimeSelect, 0));
+    PowerRuleInputs::SelectIndex(EconomizePowerShutDownComboBox,
+                                 settings.ReadInteger(kSection, kEconomizePowerShutDownMode, 3));
+    EconomizePowerCheckBox->setChecked(settings.ReadBool(kSection, kEconomizePowerState, false));
+}
+
+void EconomizePowerShutdown::SaveEconomizePowers()
+{
+    SettingsFile& settings = *form_.Settings;
+    settings.WriteString(kSection, kEconomizePowerTime, EconomizePowerTimeText);
+    settings.WriteInteger(kSection, kEconomizePowerTimeSelect, EconomizePowerUnit);
+    settings.WriteInteger(kSection, kEconomizePowerShutDownMode, EconomizePowerMode);
+    settings.WriteBool(kSection, kEconomizePowerState, EconomizePowerCheckBox->isChecked());
+}
+
+void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
+{
+    form_.Guard([this] {
+        const bool armed = EconomizePowerCheckBox->isChecked();
+        if (armed) {
+            const int amount = AmountInput::AmountOf(EconomizePowerMaskEdit);
+            if (amount == 0) {
+                AmountInput::Refuse(form_, EconomizePowerCheckBox, EconomizePowerMaskEdit,
+                                    QStringLiteral("请输入一个有效的两位整数，而不是０"),
+                                    QStringLiteral("20"));
+                return;
+            }
+            EconomizePowerTimeText = EconomizePowerMaskEdit->text();
+            EconomizePowerAmount = amount;
+            EconomizePowerUnit = EconomizePowerComboBox->currentIndex();
+            EconomizePowerMode = EconomizePowerShutDownComboBox->currentIndex();
+        } else {
+            ReleaseInputHook();
+        }
+        // Inputs first: a refused write below must not leave a cleared rule locked.
+        EconomizePowerMaskEdit->setEnabled(!armed);
+        EconomizePowerComboBox->setEnabled(!armed);
+        EconomizePowerShutDownComboBox->setEnabled(!armed);
+        if (armed)
+            SaveEconomizePowers();
+        else
+            form_.Settings->WriteBool(kSection, kEconomizePowerState, false);
+    });
+}
+
+void EconomizePowerShutdown::ReleaseInputHook()
+{
+    if (platform::IdleInput* idle = form_.Os().idleInput.get(); idle && idle->listening())
+        idle->stop();
+}
+
+bool EconomizePowerShutdown::CheckEconomizePower()
+{
+    if (!EconomizePowerCheckBox->isChecked())
+        return true;
+    platform::IdleInput* idle = form_.Os().idleInput.get();
+    // Without the system's signal no input could ever reset the count, and a machine in
+    // use would be switched off: count only while listening, and try again every tick.
+    if (!idle || !(idle->listening() || idle->start([this] { IdleCounter = 0; })))
+        return true;
+    ++IdleCounter;
+    const int unit = UnitLength(EconomizePowerUnit);
+    if (unit == 0)
+        return false;
+    if (IdleCounter < EconomizePowerAmount * unit)
+        return true;
+    ReleaseInputHook();
+    IdleCounter = 0;
+    return form_.ShutDown->RunPowerMode(EconomizePowerMode);
+}

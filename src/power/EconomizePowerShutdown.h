@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class TMainForm;
+
+//! Idle power saving "智能省电模式": a power action once nobody has pressed a key or
+//! moved the mouse for a set number of minutes, hours or days. It counts ticks; the
+//! system's idle signal sets the count back to 0. After firing it counts again from 0.
+class EconomizePowerShutdown : public QObject {
+    Q_OBJECT
+public:
+    explicit EconomizePowerShutdown(TMainForm& form);
+    ~EconomizePowerShutdown() override;
+
+    QGroupBox* EconomizePowerGroupBox = nullptr;
+    QCheckBox* EconomizePowerCheckBox = nullptr;
+    QLineEdit* EconomizePowerMaskEdit = nullptr;
+    QComboBox* EconomizePowerComboBox = nullptr;
+    QComboBox* EconomizePowerShutDownComboBox = nullptr;
+
+    // In effect while armed, taken from the inputs at arming.
+    QString EconomizePowerTimeText;
+    int EconomizePowerAmount = 0;
+    int EconomizePowerUnit = 0;
+    int EconomizePowerMode = 0;
+    //! Ticks since the last key press or movement, while armed and listening.
+    int IdleCounter = 0;
+
+    //! Ticks in one unit: 0 分钟, 1 小时, 2 天; 0 for any other unit.
+    static int UnitLength(int unit);
+
+    void LoadEconomizePowers();
+    void SaveEconomizePowers();
+    void EconomizePowerCheckBoxClick();
+    //! False when the idle time is reached and the power action failed, or the unit is
+    //! unknown.
+    bool CheckEconomizePower();
+    //! Stops listening for input, if we listen.
+    void ReleaseInputHook();
+
+private:
+    TMainForm& form_;
+};

@@ -1,0 +1,184 @@
+#include "power/NetStateShutdown.h"
+
+#include "app/Main.h"
+#include "power/AmountInput.h"
+#include "power/Netstatethread.h"
+#include "power/PowerRuleInputs.h"
+#include "power/ShutDownComputer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("NetStates");
+const QString kNetStateTime = QStringLiteral("NetStateTime");
+const QString kNetStateTimeSelect = QStringLiteral("NetStateTimeSelect");
+const QString kNetStateShutDown = QStringLiteral("NetStateShutDown");
+const QString kNetState = QStringLiteral("NetState");
+
+// AliDNS: anycast, answers echo requests, reachable wherever our users are. An address
+// rather than a name, so that a probe never waits on a name lookup.
+const QString kProbeHost = QStringLiteral("223.5.5.5");
+
+} // namespace
+
+NetStateShutdown::NetStateShutdown(TMainForm& form) : QObject(&form), form_(form)
+{
+    using namespace PowerRuleInputs;
+    NetStateGroupBox = new QGroupBox(form.RegularShutDown);
+    NetStateGroupBox->setObjectName(QStringLiteral("NetStateGroupBox"));
+    auto* row = new QHBoxLayout(NetStateGroupBox);
+
+    NetStateCheckBox = new QCheckBox(QStringLiteral("智能网络模式"), NetStateGroupBox);
+    NetStateCheckBox->setObjectName(QStringLiteral("NetStateCheckBox"));
+    NetStateCheckBox->setToolTip(QStringLiteral("在规定时间内无法连接网络,将启用此模式"));
+    NetStateMaskEdit =
+        AmountInput::NewAmountEdit(NetStateGroupBox, QStringLiteral("NetStateMaskEdit"),
+                                   QStringLiteral("请输入一个两位数,如01或30"));
+    NetStateComboBox =
+        NewComboBox(NetStateGroupBox, QStringLiteral("NetStateComboBox"),
+                    {QStringLiteral("分钟"), QStringLiteral("小时"), QStringLiteral("天")},
+                    QStringLiteral("可以选择不同的计时模式"));
+    NetStateShutDownComboBox =
+        NewModeComboBox(NetStateGroupBox, QStringLiteral("NetStateShutDownComboBox"),
+                        QStringLiteral("设置关机的模式"));
+
+    AmountInput::AlignCaption(NetStateCheckBox);
+    row->addWidget(NetStateCheckBox);
+    row->addWidget(NetStateMaskEdit);
+    row->addWidget(NetStateComboBox);
+    row->addWidget(NetStateShutDownComboBox);
+    row->addStretch();
+    TMainForm::PageLayout(form.RegularShutDown)->addWidget(NetStateGroupBox);
+
+    connect(NetStateCheckBox, &QCheckBox::toggled, this, [this] { NetStateCheckBoxClick(); });
+    form.Tick().SetPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
+}
+
+NetStateShutdown::~NetStateShutdown()
+{
+    StopWorker();
+}
+
+int NetStateShutdown::UnitLength(int unit)
+{
+    switch (unit) {
+    case 0:
+        return 60;
+    case 1:
+        return 3600;
+    case 2:
+        return 86400;
+    default:
+        return 0;
+    }
+}
+
+QString NetStateShutdown::ProbeHost()
+{
+    const QString host = qEnvironmentVariable("QUORLIN_PROBE_HOST");
+    return host.isEmpty() ? kProbeHost : host;
+}
+
+std::optional<std::uint32_t> NetStateShutdown::ResolveIpv4(const QString& host)
+{
+    QHostAddress address;
+    if (address.setAddress(host))
+        return address.protocol() == QAbstractSocket::IPv4Protocol
+                   ? std::optional<std::uint32_t>(address.toIPv4Address())
+                   : std::nullopt;
+    for (const QHostAddress& found : QHostInfo::fromName(host).addresses())
+        if (found.protocol() == QAbstractSocket::IPv4Protocol)
+            return found.toIPv4Address();
+    return std::nullopt;
+}
+
+void NetStateShutdown::LoadNetStates()
+{
+    SettingsFile& settings = *form_.Settings;
+    NetStateMaskEdit->setText(settings.ReadString(kSection, kNetStateTime, QStringLiteral("05")));
+    PowerRuleInputs::SelectIndex(NetStateComboBox,
+                                 settings.ReadInteger(kSection, kNetStateTimeSelect, 0));
+    PowerRuleInputs::SelectIndex(NetStateShutDownComboBox,
+                                 settings.ReadInteger(kSection, kNetStateShutDown, 0));
+    NetStateCheckBox->setChecked(settings.ReadBool(kSection, kNetState, false));
+}
+
+void NetStateShutdown::SaveNetStates()
+{
+    SettingsFile& settings = *form_.Settings;
+    settings.WriteString(kSection, kNetStateTime, NetStateTimeText);
+    settings.WriteInteger(kSection, kNetStateTimeSelect, NetStateUnit);
+    settings.WriteInteger(kSection, kNetStateShutDown, NetStateMode);
+    settings.WriteBool(kSection, kNetState, NetStateCheckBox->isChecked());
+}
+
+void NetStateShutdown::NetStateCheckBoxClick()
+{
+    form_.Guard([this] {
+        const bool armed = NetStateCheckBox->isChecked();
+        if (armed) {
+            const int amount = AmountInput::AmountOf(NetStateMaskEdit);
+            if (amount == 0) {
+                AmountInput::Refuse(form_, NetStateCheckBox, NetStateMaskEdit,
+                                    QStringLiteral("请输入有效的两位整数,而不是０"),
+                                    QStringLiteral("20"));
+                return;
+            }
+            platform::IcmpEcho* icmp = form_.Os().icmp.get();
+            if (!icmp) {
+                NetStateCheckBox->setChecked(false);
+                form_.Ui().ShowMessage(QStringLiteral("本系统无法探测网络,不能启用智能网络模式"));
+                return;
+            }
+            NetStateTimeText = NetStateMaskEdit->text();
+            NetStateAmount = amount;
+            NetStateUnit = NetStateComboBox->currentIndex();
+            NetStateMode = NetStateShutDownComboBox->currentIndex();
+            if (!Worker) {
+                Worker = std::make_unique<NetState>(
+                    *icmp, NetStateFailures, [host = ProbeHost()] { return ResolveIpv4(host); },
+                    ProbeInterval);
+                Worker->Start();
+            }
+        } else {
+            StopWorker();
+        }
+        // Inputs first: a refused write below must not leave a cleared rule locked.
+        NetStateComboBox->setEnabled(!armed);
+        NetStateMaskEdit->setEnabled(!armed);
+        NetStateShutDownComboBox->setEnabled(!armed);
+        if (armed)
+            SaveNetStates();
+        else
+            form_.Settings->WriteBool(kSection, kNetState, false);
+    });
+}
+
+void NetStateShutdown::StopWorker()
+{
+    if (Worker) {
+        Worker->Stop();
+        Worker.reset();
+    }
+}
+
+bool NetStateShutdown::CheckNetState()
+{
+    if (!NetStateCheckBox->isChecked())
+        return true;
+    const int unit = UnitLength(NetStateUnit);
+    if (unit == 0)
+        return false;
+    if (NetStateFailures.load(std::memory_order_relaxed) < NetStateAmount * unit)
+        return true;
+    NetStateFailures.store(0, std::memory_order_relaxed);
+    return form_.ShutDown->RunPowerMode(NetStateMode);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class NetState;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class TMainForm;
+
+//! The network-state mode "智能网络模式": a power action when the network has been
+//! unreachable for a set time. The `NetState` worker counts failed probes, about one a
+//! second; the tick compares the count with the set time in seconds.
+class NetStateShutdown : public QObject {
+    Q_OBJECT
+public:
+    explicit NetStateShutdown(TMainForm& form);
+    ~NetStateShutdown() override;
+
+    QGroupBox* NetStateGroupBox = nullptr;
+    QCheckBox* NetStateCheckBox = nullptr;
+    QLineEdit* NetStateMaskEdit = nullptr;
+    QComboBox* NetStateComboBox = nullptr;
+    QComboBox* NetStateShutDownComboBox = nullptr;
+
+    // In effect while armed, taken from the inputs at arming.
+    QString NetStateTimeText;
+    int NetStateAmount = 0;
+    int NetStateUnit = 0;
+    int NetStateMode = 0;
+    //! Consecutive failed probes; the worker adds and resets, the tick reads and resets.
+    std::atomic<int> NetStateFailures{0};
+    //! The worker, while armed.
+    std::unique_ptr<NetState> Worker;
+    //! Time from the start of one probe to the start of the next.
+    std::chrono::milliseconds ProbeInterval{1000};
+
+    //! Counted failures in one unit: 0 分钟, 1 小时, 2 天; 0 for any other unit.
+    static int UnitLength(int unit);
+    //! The host probed: a public resolver that answers echo requests, or the address in
+    //! QUORLIN_PROBE_HOST.
+    static QString ProbeHost();
+    //! The IPv4 address of `host`, a dotted address or a name looked up (blocking).
+    static std::optional<std::uint32_t> ResolveIpv4(const QString& host);
+
+    void LoadNetStates();
+    void SaveNetStates();
+    void NetStateCheckBoxClick();
+    //! False when the outage is long enough and the power action failed, or the unit is
+    //! unknown.
+    bool CheckNetState();
+    //! Stops the worker and waits for its probe to end.
+    void StopWorker();
+
+private:
+    TMainForm& form_;
+};

@@ -1,0 +1,131 @@
+#include "power/SystemRunShutdown.h"
+
+#include "app/Main.h"
+#include "power/AmountInput.h"
+#include "power/PowerRuleInputs.h"
+#include "power/ShutDownComputer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("SystemRunTimes");
+const QString kSystemRunTime = QStringLiteral("SystemRunTime");
+const QString kSystemRunTimeSelect = QStringLiteral("SystemRunTimeSelect");
+const QString kSystemRunShutDownMode = QStringLiteral("SystemRunShutDownMode");
+const QString kSystemRunState = QStringLiteral("SystemRunState");
+
+} // namespace
+
+SystemRunShutdown::SystemRunShutdown(TMainForm& form) : QObject(&form), form_(form)
+{
+    using namespace PowerRuleInputs;
+    SystemRunGroupBox = new QGroupBox(form.RegularShutDown);
+    SystemRunGroupBox->setObjectName(QStringLiteral("SystemRunGroupBox"));
+    auto* row = new QHBoxLayout(SystemRunGroupBox);
+
+    SystemRunCheckBox = new QCheckBox(QStringLiteral("系统运行"), SystemRunGroupBox);
+    SystemRunCheckBox->setObjectName(QStringLiteral("SystemRunCheckBox"));
+    SystemRunCheckBox->setToolTip(QStringLiteral("限制电脑的运行时间"));
+    SystemRunTimeEdit =
+        AmountInput::NewAmountEdit(SystemRunGroupBox, QStringLiteral("SystemRunTimeEdit"),
+                                   QStringLiteral("请输入一个两位数,如:01或者30"));
+    SystemRunComboBox =
+        NewComboBox(SystemRunGroupBox, QStringLiteral("SystemRunComboBox"),
+                    {QStringLiteral("小时"), QStringLiteral("天"), QStringLiteral("星期")},
+                    QStringLiteral("可以选择不同的计时模式"));
+    SystemRunShutDownComboBox =
+        NewModeComboBox(SystemRunGroupBox, QStringLiteral("SystemRunShutDownComboBox"),
+                        QStringLiteral("设置关机的模式"));
+
+    AmountInput::AlignCaption(SystemRunCheckBox);
+    row->addWidget(SystemRunCheckBox);
+    row->addWidget(SystemRunTimeEdit);
+    row->addWidget(SystemRunComboBox);
+    row->addWidget(SystemRunShutDownComboBox);
+    row->addStretch();
+    TMainForm::PageLayout(form.RegularShutDown)->addWidget(SystemRunGroupBox);
+
+    connect(SystemRunCheckBox, &QCheckBox::toggled, this, [this] { SystemRunCheckBoxClick(); });
+    form.Tick().SetPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
+}
+
+std::uint32_t SystemRunShutdown::UnitLength(int unit)
+{
+    switch (unit) {
+    case 0:
+        return 3'600'000u;
+    case 1:
+        return 86'400'000u;
+    case 2:
+        return 604'800'000u;
+    default:
+        return 0;
+    }
+}
+
+void SystemRunShutdown::LoadSystemRunTimes()
+{
+    SettingsFile& settings = *form_.Settings;
+    SystemRunTimeEdit->setText(settings.ReadString(kSection, kSystemRunTime, QStringLiteral("24")));
+    PowerRuleInputs::SelectIndex(SystemRunComboBox,
+                                 settings.ReadInteger(kSection, kSystemRunTimeSelect, 0));
+    PowerRuleInputs::SelectIndex(SystemRunShutDownComboBox,
+                                 settings.ReadInteger(kSection, kSystemRunShutDownMode, 0));
+    SystemRunCheckBox->setChecked(settings.ReadBool(kSection, kSystemRunState, false));
+}
+
+void SystemRunShutdown::SaveSystemRunTimes()
+{
+    SettingsFile& settings = *form_.Settings;
+    settings.WriteString(kSection, kSystemRunTime, SystemRunTimeText);
+    settings.WriteInteger(kSection, kSystemRunTimeSelect, SystemRunUnit);
+    settings.WriteInteger(kSection, kSystemRunShutDownMode, SystemRunMode);
+    settings.WriteBool(kSection, kSystemRunState, SystemRunCheckBox->isChecked());
+}
+
+void SystemRunShutdown::SystemRunCheckBoxClick()
+{
+    form_.Guard([this] {
+        const bool armed = SystemRunCheckBox->isChecked();
+        if (armed) {
+            const int amount = AmountInput::AmountOf(SystemRunTimeEdit);
+            if (amount == 0) {
+                AmountInput::Refuse(form_, SystemRunCheckBox, SystemRunTimeEdit,
+                                    QStringLiteral("请输入一个有效的两位整数，而不是0"),
+                                    QStringLiteral("24"));
+                return;
+            }
+            SystemRunTimeText = SystemRunTimeEdit->text();
+            SystemRunAmount = amount;
+            SystemRunUnit = SystemRunComboBox->currentIndex();
+            SystemRunMode = SystemRunShutDownComboBox->currentIndex();
+        }
+        // Inputs first: a refused write below must not leave a cleared rule locked.
+        SystemRunTimeEdit->setEnabled(!armed);
+        SystemRunComboBox->setEnabled(!armed);
+        SystemRunShutDownComboBox->setEnabled(!armed);
+        if (armed)
+            SaveSystemRunTimes();
+        else
+            form_.Settings->WriteBool(kSection, kSystemRunState, false);
+    });
+}
+
+bool SystemRunShutdown::CheckSystemRun()
+{
+    if (!SystemRunCheckBox->isChecked())
+        return true;
+    const std::uint32_t unit = UnitLength(SystemRunUnit);
+    if (unit == 0)
+        return false;
+    platform::SystemInfo* info = form_.Os().systemInfo.get();
+    if (!info || info->tickCount() / unit < std::uint32_t(SystemRunAmount))
+        return true;
+    return form_.ShutDown->RunPowerMode(SystemRunMode);
+}

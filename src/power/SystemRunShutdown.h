@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class TMainForm;
+
+//! The run-time limit "系统运行": a power action once the system has been up for a set
+//! number of hours, days or weeks. Uptime is the system's 32-bit millisecond count, so
+//! after about 49.7 days it starts again from 0, and so does the limit.
+class SystemRunShutdown : public QObject {
+    Q_OBJECT
+public:
+    explicit SystemRunShutdown(TMainForm& form);
+
+    QGroupBox* SystemRunGroupBox = nullptr;
+    QCheckBox* SystemRunCheckBox = nullptr;
+    QLineEdit* SystemRunTimeEdit = nullptr;
+    QComboBox* SystemRunComboBox = nullptr;
+    QComboBox* SystemRunShutDownComboBox = nullptr;
+
+    // In effect while armed, taken from the inputs at arming.
+    QString SystemRunTimeText;
+    int SystemRunAmount = 0;
+    int SystemRunUnit = 0;
+    int SystemRunMode = 0;
+
+    //! Milliseconds of uptime in one unit: 0 小时, 1 天, 2 星期; 0 for any other unit.
+    static std::uint32_t UnitLength(int unit);
+
+    void LoadSystemRunTimes();
+    void SaveSystemRunTimes();
+    void SystemRunCheckBoxClick();
+    //! False when the limit is reached and the power action failed, or the unit is unknown.
+    bool CheckSystemRun();
+
+private:
+    TMainForm& form_;
+};

@@ -1,0 +1,115 @@
+#include "PowerTestSupport.h"
+
+#include "power/EconomizePowerShutdown.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+using namespace power_test;
+
+void Arm(EconomizePowerShutdown& rule, const QString& amount, int unit, int mode)
+{
+    rule.EconomizePowerMaskEdit->setText(amount);
+    rule.EconomizePowerComboBox->setCurrentIndex(unit);
+    rule.EconomizePowerShutDownComboBox->setCurrentIndex(mode);
+    rule.EconomizePowerCheckBox->setChecked(true);
+}
+
+void Ticks(TestEnvironment& env, int n)
+{
+    for (int i = 0; i < n; ++i)
+        env.Tick();
+}
+
+TEST(EconomizePower, FiveIdleMinutesFireOnTheThreeHundredthTickAndAMovementStartsAgain)
+{
+    TestEnvironment env;
+    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    Arm(rule, "05", 0, 3);
+    EXPECT_FALSE(env.idleInput->listening()); // the first tick starts listening
+    Ticks(env, 299);
+    EXPECT_TRUE(env.idleInput->listening());
+    EXPECT_TRUE(env.power->requests.empty());
+    env.idleInput->Activity(); // one movement at tick 299
+    Ticks(env, 299);
+    EXPECT_TRUE(env.power->requests.empty());
+    env.Tick();
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
+    // Listening stops at firing and the count starts from 0.
+    EXPECT_FALSE(env.idleInput->listening());
+    EXPECT_EQ(rule.IdleCounter, 0);
+}
+
+TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
+{
+    TestEnvironment env;
+    Arm(*env.StartForm().EconomizePowers, "01", 0, 5);
+    Ticks(env, 60 * 3);
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>(3, 5));
+    EXPECT_EQ(env.idleInput->starts, 3);
+}
+
+TEST(EconomizePower, KeyPressesKeepItFromFiring)
+{
+    TestEnvironment env;
+    Arm(*env.StartForm().EconomizePowers, "01", 0, 0);
+    for (int i = 0; i < 200; ++i) {
+        env.Tick();
+        if (i % 50 == 49)
+            env.idleInput->Activity();
+    }
+    EXPECT_TRUE(env.power->requests.empty());
+}
+
+TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
+{
+    TestEnvironment env;
+    env.idleInput->refuse = true;
+    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    Arm(rule, "01", 0, 0);
+    Ticks(env, 120);
+    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_EQ(rule.IdleCounter, 0);
+    env.idleInput->refuse = false;
+    Ticks(env, 60);
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
+}
+
+TEST(EconomizePower, DisarmingAndClosingStopListening)
+{
+    TestEnvironment env;
+    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    Arm(rule, "10", 1, 1);
+    env.Tick();
+    ASSERT_TRUE(env.idleInput->listening());
+    rule.EconomizePowerCheckBox->setChecked(false);
+    EXPECT_FALSE(env.idleInput->listening());
+    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerState"), "0");
+    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerTime"), "10");
+    EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
+
+    rule.EconomizePowerCheckBox->setChecked(true);
+    env.Tick();
+    ASSERT_TRUE(env.idleInput->listening());
+    env.StopForm();
+    EXPECT_FALSE(env.idleInput->listening());
+}
+
+TEST(EconomizePower, AStoredRuleIsArmedWithItsModeIncludingScreenOff)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[EconomizePowers]\nEconomizePowerTime=02\nEconomizePowerTimeSelect=0\n"
+                       "EconomizePowerShutDownMode=5\nEconomizePowerState=1\n");
+    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    EXPECT_TRUE(rule.EconomizePowerCheckBox->isChecked());
+    EXPECT_EQ(rule.EconomizePowerShutDownComboBox->currentText(), "关闭屏幕");
+    Ticks(env, 120);
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{5});
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+#include "PowerTestSupport.h"
+
+#include "power/NetStateShutdown.h"
+#include "power/Netstatethread.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <thread>
+
+namespace {
+
+using namespace power_test;
+using namespace std::chrono_literals;
+using Answer = FakeIcmpEcho::Answer;
+
+// The worker on its own, with a short pacing so that tests run quickly.
+class Worker : public ::testing::Test {
+protected:
+    std::unique_ptr<NetState> Make(std::chrono::milliseconds interval = 2ms)
+    {
+        return std::make_unique<NetState>(
+            icmp, failures, [] { return 0x7F000001u; }, interval);
+    }
+    FakeIcmpEcho icmp;
+    std::atomic<int> failures{0};
+};
+
+TEST_F(Worker, ProbesArePacedNotBackToBack)
+{
+    auto worker = Make(100ms);
+    worker->Start();
+    std::this_thread::sleep_for(1050ms);
+    worker->Stop();
+    // Answers come back at once; still only one probe per interval.
+    EXPECT_GE(icmp.probes.load(), 8);
+    EXPECT_LE(icmp.probes.load(), 12);
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(icmp.lastAddress.load(), 0x7F000001u);
+    EXPECT_EQ(icmp.lastTimeoutMs.load(), 200u);
+    EXPECT_EQ(icmp.lastPayload.load(), 32u);
+}
+
+TEST_F(Worker, TimeOutsAndErrorsCountAndAnyAnswerResets)
+{
+    auto worker = Make();
+    for (Answer failing : {Answer::TimedOut, Answer::Error}) {
+        for (Answer answering : {Answer::Reply, Answer::Other}) {
+            icmp.answer = failing;
+            worker->Start();
+            ASSERT_TRUE(icmp.WaitForProbes(icmp.probes + 21));
+            EXPECT_GE(failures.load(), 20);
+            // A single answer during the outage sets the count back to 0.
+            icmp.answer = answering;
+            ASSERT_TRUE(icmp.WaitForProbes(icmp.probes + 2));
+            worker->Stop();
+            EXPECT_EQ(failures.load(), 0);
+        }
+    }
+}
+
+TEST_F(Worker, ARequestThatCannotBeSentCountsAfterItsPause)
+{
+    icmp.answer = Answer::Raise;
+    auto worker = Make(300ms);
+    worker->Start();
+    ASSERT_TRUE(icmp.WaitForProbes(1));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(failures.load(), 0);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(failures.load(), 1);
+    worker->Stop();
+}
+
+TEST_F(Worker, AHostThatCannotBeFoundCountsLikeAFailedSend)
+{
+    NetState worker(
+        icmp, failures, [] { return std::optional<std::uint32_t>(); }, 5ms);
+    worker.Start();
+    std::this_thread::sleep_for(200ms);
+    worker.Stop();
+    EXPECT_EQ(icmp.probes.load(), 0);
+    EXPECT_GE(failures.load(), 5);
+}
+
+TEST_F(Worker, StopWaitsForTheProbeUnderWayButNotForThePause)
+{
+    icmp.delayMs = 150;
+    auto worker = Make(5s);
+    worker->Start();
+    std::this_thread::sleep_for(50ms);
+    const auto before = std::chrono::steady_clock::now();
+    worker->Stop();
+    const auto took = std::chrono::steady_clock::now() - before;
+    EXPECT_EQ(icmp.probes.load(), 1); // it finished
+    EXPECT_GE(took, 60ms);
+    EXPECT_LT(took, 1s); // the long pause after it was cut short
+    EXPECT_FALSE(worker->Running());
+}
+
+void Arm(NetStateShutdown& rule, const QString& amount, int unit, int mode)
+{
+    rule.ProbeInterval = 1ms;
+    rule.NetStateMaskEdit->setText(amount);
+    rule.NetStateComboBox->setCurrentIndex(unit);
+    rule.NetStateShutDownComboBox->setCurrentIndex(mode);
+    rule.NetStateCheckBox->setChecked(true);
+}
+
+TEST(NetStateMode, SixtyFailedProbesFireOneMinuteAndTheCountStartsAgain)
+{
+    TestEnvironment env;
+    env.icmp->answer = Answer::TimedOut;
+    NetStateShutdown& rule = *env.StartForm().NetStates;
+    Arm(rule, "01", 0, 1);
+    ASSERT_TRUE(rule.Worker && rule.Worker->Running());
+    // The probe host of a test is loopback.
+    ASSERT_TRUE(env.icmp->WaitForProbes(1));
+    EXPECT_EQ(env.icmp->lastAddress.load(), 0x7F000001u);
+    env.icmp->delayMs = 1;
+    ASSERT_TRUE(env.icmp->WaitForProbes(30));
+    env.Tick();
+    EXPECT_TRUE(env.power->requests.empty());
+    ASSERT_TRUE(env.icmp->WaitForProbes(70));
+    env.Tick();
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
+    EXPECT_LT(rule.NetStateFailures.load(), 60);
+    rule.NetStateCheckBox->setChecked(false);
+}
+
+TEST(NetStateMode, AHealthyNetworkNeverFires)
+{
+    TestEnvironment env;
+    NetStateShutdown& rule = *env.StartForm().NetStates;
+    Arm(rule, "01", 0, 0);
+    ASSERT_TRUE(env.icmp->WaitForProbes(100));
+    env.Tick();
+    EXPECT_EQ(rule.NetStateFailures.load(), 0);
+    EXPECT_TRUE(env.power->requests.empty());
+}
+
+TEST(NetStateMode, DisarmingStopsTheWorkerAndWritesOnlyTheState)
+{
+    TestEnvironment env;
+    NetStateShutdown& rule = *env.StartForm().NetStates;
+    Arm(rule, "30", 1, 4);
+    EXPECT_TRUE(
+        env.SettingsText().contains("[NetStates]\r\nNetStateTime=30\r\nNetStateTimeSelect=1\r\n"
+                                    "NetStateShutDown=4\r\nNetState=1\r\n"));
+    EXPECT_FALSE(rule.NetStateMaskEdit->isEnabled());
+    ASSERT_TRUE(env.icmp->WaitForProbes(5));
+    rule.NetStateCheckBox->setChecked(false);
+    EXPECT_EQ(rule.Worker, nullptr);
+    const int probes = env.icmp->probes;
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(env.icmp->probes.load(), probes);
+    EXPECT_EQ(Stored(env, "NetStates", "NetState"), "0");
+    EXPECT_EQ(Stored(env, "NetStates", "NetStateTime"), "30");
+    EXPECT_TRUE(rule.NetStateMaskEdit->isEnabled());
+}
+
+TEST(NetStateMode, AStoredModeStartsItsWorkerAndClosingEndsIt)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[NetStates]\nNetStateTime=05\nNetStateTimeSelect=0\nNetStateShutDown=0\n"
+                       "NetState=1\n");
+    NetStateShutdown& rule = *env.StartForm().NetStates;
+    EXPECT_TRUE(rule.NetStateCheckBox->isChecked());
+    ASSERT_TRUE(env.icmp->WaitForProbes(1));
+    env.StopForm();
+    const int probes = env.icmp->probes;
+    std::this_thread::sleep_for(1100ms);
+    EXPECT_EQ(env.icmp->probes.load(), probes);
+}
+
+TEST(NetStateMode, AFailingActionIsReportedWithTheCountAlreadyReset)
+{
+    TestEnvironment env;
+    env.power->refused = {3};
+    // One failed send, then a long pause: the count is the test's to set.
+    env.icmp->answer = Answer::Raise;
+    NetStateShutdown& rule = *env.StartForm().NetStates;
+    Arm(rule, "01", 0, 3);
+    rule.NetStateCheckBox->setChecked(false);
+    rule.ProbeInterval = 60s;
+    rule.NetStateCheckBox->setChecked(true);
+    rule.NetStateFailures = 59;
+    env.Tick();
+    EXPECT_TRUE(env.power->requests.empty());
+    rule.NetStateFailures = 60;
+    env.Tick();
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
+    EXPECT_EQ(rule.NetStateFailures.load(), 0);
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{SchedulerTick::FailureMessage(5)});
+}
+
+} // namespace
