@@ -54,18 +54,6 @@ TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
     EXPECT_EQ(env.idleInput->starts, 3);
 }
 
-TEST(EconomizePower, KeyPressesKeepItFromFiring)
-{
-    TestEnvironment env;
-    Arm(*env.StartForm().EconomizePowers, "01", 0, 0);
-    for (int i = 0; i < 200; ++i) {
-        env.Tick();
-        if (i % 50 == 49)
-            env.idleInput->Activity();
-    }
-    EXPECT_TRUE(env.power->requests.empty());
-}
-
 TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
 {
     TestEnvironment env;
@@ -98,18 +86,6 @@ TEST(EconomizePower, DisarmingAndClosingStopListening)
     ASSERT_TRUE(env.idleInput->listening());
     env.StopForm();
     EXPECT_FALSE(env.idleInput->listening());
-}
-
-TEST(EconomizePower, AStoredRuleIsArmedWithItsModeIncludingScreenOff)
-{
-    TestEnvironment env;
-    WriteSettings(env, "[EconomizePowers]\nEconomizePowerTime=02\nEconomizePowerTimeSelect=0\n"
-                       "EconomizePowerShutDownMode=5\nEconomizePowerState=1\n");
-    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
-    EXPECT_TRUE(rule.EconomizePowerCheckBox->isChecked());
-    EXPECT_EQ(rule.EconomizePowerShutDownComboBox->currentText(), "关闭屏幕");
-    Ticks(env, 120);
-    EXPECT_EQ(env.power->requests, std::vector<unsigned>{5});
 }
 
 } // namespace

@@ -66,20 +66,6 @@ TEST(SystemRun, StaysDueOnEveryTickUntilTheUptimeWraps)
     EXPECT_EQ(env.power->requests.size(), 2u);
 }
 
-TEST(SystemRun, AStoredLimitIsArmedAtStart)
-{
-    TestEnvironment env;
-    WriteSettings(env, "[SystemRunTimes]\nSystemRunTime=03\nSystemRunTimeSelect=0\n"
-                       "SystemRunShutDownMode=4\nSystemRunState=1\n");
-    SystemRunShutdown& rule = *env.StartForm().SystemRunTimes;
-    EXPECT_TRUE(rule.SystemRunCheckBox->isChecked());
-    EXPECT_FALSE(rule.SystemRunTimeEdit->isEnabled());
-    EXPECT_EQ(rule.SystemRunAmount, 3);
-    env.systemInfo->uptimeMs = 3 * kHour;
-    env.Tick();
-    EXPECT_EQ(env.power->requests, std::vector<unsigned>{4});
-}
-
 TEST(SystemRun, DisarmingWritesOnlyTheStateAndStopsTheRule)
 {
     TestEnvironment env;
