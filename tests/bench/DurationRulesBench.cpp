@@ -1,0 +1,52 @@
+// Cost of the restricted-period, run-time, idle and network-state checks on a tick where
+// they are armed but not due. Run: build/default/tests/bench/DurationRulesBench
+#include "support/TestEnvironment.h"
+
+#include "app/Main.h"
+#include "power/ConfineWeekShutdown.h"
+#include "power/EconomizePowerShutdown.h"
+#include "power/NetStateShutdown.h"
+#include "power/SystemRunShutdown.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+void ArmedNotDue(benchmark::State& state)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    // A period on another weekday than the fake clock's Wednesday.
+    form.ConfineWeekTimes->ConfineWeekComboBox1->setCurrentIndex(6);
+    form.ConfineWeekTimes->ConfineWeekComboBox2->setCurrentIndex(6);
+    form.ConfineWeekTimes->ConfineWeekCheckBox->setChecked(true);
+    form.SystemRunTimes->SystemRunCheckBox->setChecked(true);
+    form.EconomizePowers->EconomizePowerMaskEdit->setText("99");
+    form.EconomizePowers->EconomizePowerComboBox->setCurrentIndex(2);
+    form.EconomizePowers->EconomizePowerCheckBox->setChecked(true);
+    form.NetStates->NetStateCheckBox->setChecked(true);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(form.ConfineWeekTimes->CheckConfineWeek());
+        benchmark::DoNotOptimize(form.SystemRunTimes->CheckSystemRun());
+        benchmark::DoNotOptimize(form.EconomizePowers->CheckEconomizePower());
+        benchmark::DoNotOptimize(form.NetStates->CheckNetState());
+    }
+}
+BENCHMARK(ArmedNotDue);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
