@@ -29,6 +29,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace {
 
 const QString kAppAutoRun = QStringLiteral("AppAutoRun");
@@ -188,11 +190,11 @@ void TMainForm::BuildIllustratePage()
     Image1->installEventFilter(this);
     layout->addWidget(Image1);
 
-    auto* about = new QLabel(
-        QStringLiteral("<p style='font-size:15px'><b>Quorlin 桌面助手</b></p>"
-                       "<p>开机后在托盘中静候，按时替您完成关机、闹钟、备忘录、报时、"
-                       "休息提醒、对时、清理、美化和网络电台等事务。</p>"),
-        Illustrate);
+    auto* about =
+        new QLabel(QStringLiteral("<p style='font-size:15px'><b>Quorlin 桌面助手</b></p>"
+                                  "<p>开机后在托盘中静候，按时替您完成关机、闹钟、备忘录、报时、"
+                                  "休息提醒、对时、清理、美化和网络电台等事务。</p>"),
+                   Illustrate);
     about->setObjectName(QStringLiteral("AboutLabel"));
     about->setWordWrap(true);
     layout->addWidget(about);
@@ -271,27 +273,27 @@ void TMainForm::ConnectTick()
 
 void TMainForm::LoadAllSettings()
 {
-    Guard([this] {
-        Settings = std::make_unique<SettingsFile>(*platform_.profile, SettingsFile::DefaultPath());
-        ProgramDir = ResolveProgramDir();
+    Settings = std::make_unique<SettingsFile>(*platform_.profile, SettingsFile::DefaultPath());
+    ProgramDir = ResolveProgramDir();
 
-        // Feature loaders, in this order: fixed time and weekday, restricted period,
-        // run-time limit, idle saving, network state, alarm clocks (and their sound),
-        // memorandum, startup-program list, blocked programs, start the startup programs,
-        // password, junk cleaning, themes, half-hour chime, rest reminders, net radio.
-        FixedTimes->LoadFixedTimes();
-        DestineWeeks->LoadDestineWeeks();
-        ConfineWeekTimes->LoadConfineWeekTimes();
-        SystemRunTimes->LoadSystemRunTimes();
-        EconomizePowers->LoadEconomizePowers();
-        NetStates->LoadNetStates();
-
-        Alarms->LoadAlarmClocks();
-        Memoranda->LoadMemoranda();
-        Radio->LoadRadioSettings();
-
-        AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true));
-    });
+    // Each loader runs guarded on its own: one feature that cannot arm (its settings
+    // write refused, say) must not leave every later feature unloaded.
+    const std::function<void()> loaders[] = {
+        [this] { FixedTimes->LoadFixedTimes(); },
+        [this] { DestineWeeks->LoadDestineWeeks(); },
+        [this] { ConfineWeekTimes->LoadConfineWeekTimes(); },
+        [this] { SystemRunTimes->LoadSystemRunTimes(); },
+        [this] { EconomizePowers->LoadEconomizePowers(); },
+        [this] { NetStates->LoadNetStates(); },
+        [this] { Alarms->LoadAlarmClocks(); },
+        [this] { Memoranda->LoadMemoranda(); },
+        // Later here: startup-program list, blocked programs, start the startup programs,
+        // password, junk cleaning, themes, half-hour chime, rest reminders.
+        [this] { Radio->LoadRadioSettings(); },
+        [this] { AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true)); },
+    };
+    for (const std::function<void()>& load : loaders)
+        Guard(load);
 }
 
 void TMainForm::CountDownTimer()

@@ -1,3 +1,4 @@
+#include "support/LookCheck.h"
 #include "support/TestEnvironment.h"
 
 #include "app/Logohint.h"
@@ -39,6 +40,19 @@ TEST(MainForm, HasTheEightPagesInOrderWithTheRadioPageFirst)
     for (QAction* a : form.TrayIconPopupMenu->actions())
         items << a->text();
     EXPECT_EQ(items, QStringList({"访问官网", "使用指南", "退出"}));
+}
+
+TEST(MainForm, EveryPageShowsItsCaptionsWhole)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (int i = 0; i < form.Page->count(); ++i) {
+        form.Page->setCurrentIndex(i);
+        QTest::qWait(20);
+        ExpectReadable(&form, form.Page->widget(i), form.Page->widget(i)->objectName());
+    }
 }
 
 TEST(MainForm, FirstStartChecksAutostartAndWritesItsEntryAndKey)

@@ -1,3 +1,4 @@
+#include "support/LookCheck.h"
 #include "support/TestEnvironment.h"
 
 #include "app/Main.h"
@@ -6,36 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
 namespace {
-
-// Every caption on `window` fits its widget. With QUORLIN_SCREENSHOT_DIR set, the window
-// is also saved there as `name`.png for a look by eye.
-void ExpectReadable(QWidget* window, const QString& name)
-{
-    for (QLabel* label : window->findChildren<QLabel*>())
-        if (label->isVisibleTo(window) && !label->wordWrap() && !label->text().isEmpty())
-            EXPECT_GE(label->width(), label->minimumSizeHint().width())
-                << name.toStdString() << ": " << label->text().toStdString();
-    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
-        if (button->isVisibleTo(window) && !button->text().isEmpty())
-            EXPECT_GE(button->width(), button->sizeHint().width())
-                << name.toStdString() << ": " << button->text().toStdString();
-    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
-        if (edit->isVisibleTo(window) && !edit->inputMask().isEmpty())
-            EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->displayText()))
-                << name.toStdString() << ": " << edit->objectName().toStdString();
-    const QString dir = qEnvironmentVariable("QUORLIN_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        window->grab().save(QDir(dir).filePath(name + ".png"));
-}
 
 TEST(RemindersLook, ThePagesAndTheDialogShowEveryCaptionWhole)
 {
@@ -47,15 +23,15 @@ TEST(RemindersLook, ThePagesAndTheDialogShowEveryCaptionWhole)
     form.show();
     form.Page->setCurrentWidget(form.Alarm);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    ExpectReadable(&form, "alarm-page");
+    ExpectReadable(&form, form.Alarm, "alarm-page");
     form.Page->setCurrentWidget(form.Install);
     QTest::qWait(50);
-    ExpectReadable(&form, "settings-page");
+    ExpectReadable(&form, form.Install, "settings-page");
 
     TMemorandumForm& dialog = *form.Memoranda->MemorandumForm;
     form.Memoranda->AddMemorandumButton->click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    ExpectReadable(&dialog, "memorandum-dialog");
+    ExpectReadable(&dialog, &dialog, "memorandum-dialog");
 }
 
 } // namespace

@@ -30,17 +30,16 @@ public:
         Box({"yesno", text, {}});
         return Pop(yesNoAnswers, false);
     }
-    std::optional<QString> InputBox(const QString& caption, const QString& prompt,
-                                    const QString&, bool) override
+    std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString&,
+                                    bool) override
     {
         Box({"input", prompt, caption});
-        return Pop(inputAnswers, std::optional<QString>());
+        return PopAnswer(inputAnswers);
     }
-    std::optional<QString> OpenFile(const QString& caption, const QString&,
-                                    const QString&) override
+    std::optional<QString> OpenFile(const QString& caption, const QString&, const QString&) override
     {
         Box({"file", caption, {}});
-        return Pop(fileAnswers, std::optional<QString>());
+        return PopAnswer(fileAnswers);
     }
     void ShowBalloon(const QString& title, const QString& text, int) override
     {
@@ -67,11 +66,21 @@ private:
         if (WhileOpen)
             WhileOpen(call);
     }
+    static std::optional<QString> PopAnswer(std::deque<std::optional<QString>>& queue)
+    {
+        std::optional<QString> answer;
+        if (!queue.empty()) {
+            if (queue.front())
+                answer.emplace(*queue.front());
+            queue.pop_front();
+        }
+        return answer;
+    }
     template <typename T> static T Pop(std::deque<T>& queue, T fallback)
     {
         if (queue.empty())
             return fallback;
-        T value = queue.front();
+        T value(std::move(queue.front()));
         queue.pop_front();
         return value;
     }
