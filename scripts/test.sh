@@ -16,19 +16,36 @@ cmake --build --preset default -j"$jobs"
 displayfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"; rm -rf "${logs:-}"' EXIT
 for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$displayfile")
-ctest --preset default || failed=1
+logs=$(mktemp -d)
+set +e
+ctest --preset default 2>&1 | tee "$logs/ctest.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+set -e
 
 echo "== Windows platform layer under wine"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j"$jobs"
-bash tests/platform/run-wine-suite.sh build/mingw || failed=1
+set +e
+bash tests/platform/run-wine-suite.sh build/mingw 2>&1 | tee "$logs/wine.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+set -e
 
 echo "== Fuzzing the profile reader"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$jobs"
-bash tests/fuzz/run-fuzz.sh build/fuzz 60 || failed=1
+fuzz_failed=0
+bash tests/fuzz/run-fuzz.sh build/fuzz 60 || { failed=1; fuzz_failed=1; }
 
+# One closing line over all three runs.
+total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$logs/ctest.log" | tail -n 1)
+ctest_failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$logs/ctest.log" | tail -n 1)
+wine_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$logs/wine.log" | tail -n 1)
+wine_failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$logs/wine.log" | tail -n 1)
+passed=$(( ${total:-0} - ${ctest_failed:-0} + ${wine_passed:-0} + 1 - fuzz_failed ))
+failures=$(( ${ctest_failed:-0} + ${wine_failed:-0} + fuzz_failed ))
+[ $failed -eq 0 ] || [ $failures -gt 0 ] || failures=1
+echo "tests: $passed passed, $failures failed"
 exit $failed
