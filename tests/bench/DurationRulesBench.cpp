@@ -1,5 +1,5 @@
 // Cost of the restricted-period, run-time, idle and network-state checks on a tick where
-// they are armed but not due. Run: build/default/tests/bench/DurationRulesBench
+// they are armed but not due.
 #include "support/TestEnvironment.h"
 
 #include "app/Main.h"
@@ -10,14 +10,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace {
 
-void ArmedNotDue(benchmark::State& state)
+void DurationRulesArmedNotDue(benchmark::State& state)
 {
     TestEnvironment env;
     TMainForm& form = env.StartForm();
@@ -37,16 +36,6 @@ void ArmedNotDue(benchmark::State& state)
         benchmark::DoNotOptimize(form.NetStates->CheckNetState());
     }
 }
-BENCHMARK(ArmedNotDue);
+BENCHMARK(DurationRulesArmedNotDue);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

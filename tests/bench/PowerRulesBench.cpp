@@ -1,5 +1,4 @@
 // Cost of the fixed-time and weekday checks on a tick where they have nothing to do.
-// Run: build/default/tests/bench/PowerRulesBench
 #include "support/TestEnvironment.h"
 
 #include "app/Main.h"
@@ -8,13 +7,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 
 namespace {
 
-void ArmedNotDue(benchmark::State& state)
+void FixedAndWeekdayArmedNotDue(benchmark::State& state)
 {
     TestEnvironment env;
     TMainForm& form = env.StartForm();
@@ -27,9 +25,9 @@ void ArmedNotDue(benchmark::State& state)
         benchmark::DoNotOptimize(form.DestineWeeks->CheckDestineWeek());
     }
 }
-BENCHMARK(ArmedNotDue);
+BENCHMARK(FixedAndWeekdayArmedNotDue);
 
-void Disarmed(benchmark::State& state)
+void FixedAndWeekdayDisarmed(benchmark::State& state)
 {
     TestEnvironment env;
     TMainForm& form = env.StartForm();
@@ -38,16 +36,6 @@ void Disarmed(benchmark::State& state)
         benchmark::DoNotOptimize(form.DestineWeeks->CheckDestineWeek());
     }
 }
-BENCHMARK(Disarmed);
+BENCHMARK(FixedAndWeekdayDisarmed);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

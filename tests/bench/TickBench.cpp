@@ -1,12 +1,10 @@
-// Cost of one scheduler tick. Run: build/default/tests/bench/TickBench
+// Cost of one scheduler tick.
 #include "support/TestEnvironment.h"
 
 #include "app/Main.h"
 #include "platform/linux/LinuxLocalClock.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QApplication>
 
 namespace {
 
@@ -31,13 +29,3 @@ void NothingArmedRealClock(benchmark::State& state)
 BENCHMARK(NothingArmedRealClock);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
