@@ -22,7 +22,10 @@ const QString kEconomizePowerState = QStringLiteral("EconomizePowerState");
 
 } // namespace
 
-EconomizePowerShutdown::EconomizePowerShutdown(TMainForm& form) : QObject(&form), form_(form)
+EconomizePowerShutdown::EconomizePowerShutdown(TMainForm& form)
+    : QObject(&form), Rule(form, {kSection, kEconomizePowerTime, kEconomizePowerTimeSelect,
+                                  kEconomizePowerShutDownMode, kEconomizePowerState}),
+      form_(form)
 {
     using namespace PowerRuleInputs;
     EconomizePowerGroupBox = new QGroupBox(form.RegularShutDown);
@@ -45,6 +48,10 @@ EconomizePowerShutdown::EconomizePowerShutdown(TMainForm& form) : QObject(&form)
                         QStringLiteral("设置关机的模式"));
     EconomizePowerShutDownComboBox->addItem(QStringLiteral("关闭屏幕"));
 
+    Rule.Box = EconomizePowerCheckBox;
+    Rule.AmountEdit = EconomizePowerMaskEdit;
+    Rule.UnitList = EconomizePowerComboBox;
+    Rule.ModeList = EconomizePowerShutDownComboBox;
     AmountInput::AlignCaption(EconomizePowerCheckBox);
     row->addWidget(EconomizePowerCheckBox);
     row->addWidget(EconomizePowerMaskEdit);
@@ -64,68 +71,27 @@ EconomizePowerShutdown::~EconomizePowerShutdown()
     ReleaseInputHook();
 }
 
-int EconomizePowerShutdown::UnitLength(int unit)
-{
-    switch (unit) {
-    case 0:
-        return 60;
-    case 1:
-        return 3600;
-    case 2:
-        return 86400;
-    default:
-        return 0;
-    }
-}
-
 void EconomizePowerShutdown::LoadEconomizePowers()
 {
-    SettingsFile& settings = *form_.Settings;
-    EconomizePowerMaskEdit->setText(
-        settings.ReadString(kSection, kEconomizePowerTime, QStringLiteral("05")));
-    PowerRuleInputs::SelectIndex(EconomizePowerComboBox,
-                                 settings.ReadInteger(kSection, kEconomizePowerTimeSelect, 0));
-    PowerRuleInputs::SelectIndex(EconomizePowerShutDownComboBox,
-                                 settings.ReadInteger(kSection, kEconomizePowerShutDownMode, 3));
-    EconomizePowerCheckBox->setChecked(settings.ReadBool(kSection, kEconomizePowerState, false));
+    Rule.Load(QStringLiteral("05"), 3);
 }
 
 void EconomizePowerShutdown::SaveEconomizePowers()
 {
-    SettingsFile& settings = *form_.Settings;
-    settings.WriteString(kSection, kEconomizePowerTime, EconomizePowerTimeText);
-    settings.WriteInteger(kSection, kEconomizePowerTimeSelect, EconomizePowerUnit);
-    settings.WriteInteger(kSection, kEconomizePowerShutDownMode, EconomizePowerMode);
-    settings.WriteBool(kSection, kEconomizePowerState, EconomizePowerCheckBox->isChecked());
+    Rule.Save();
 }
 
 void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
 {
     form_.Guard([this] {
-        const bool armed = EconomizePowerCheckBox->isChecked();
-        if (armed) {
-            const int amount = AmountInput::AmountOf(EconomizePowerMaskEdit);
-            if (amount == 0) {
-                AmountInput::Refuse(form_, EconomizePowerCheckBox, EconomizePowerMaskEdit,
-                                    QStringLiteral("请输入一个有效的两位整数，而不是０"),
-                                    QStringLiteral("20"));
+        if (EconomizePowerCheckBox->isChecked()) {
+            if (!Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是０"),
+                           QStringLiteral("20")))
                 return;
-            }
-            EconomizePowerTimeText = EconomizePowerMaskEdit->text();
-            EconomizePowerAmount = amount;
-            EconomizePowerUnit = EconomizePowerComboBox->currentIndex();
-            EconomizePowerMode = EconomizePowerShutDownComboBox->currentIndex();
         } else {
             ReleaseInputHook();
         }
-        // Inputs first: a refused write below must not leave a cleared rule locked.
-        EconomizePowerMaskEdit->setEnabled(!armed);
-        EconomizePowerComboBox->setEnabled(!armed);
-        EconomizePowerShutDownComboBox->setEnabled(!armed);
-        if (armed)
-            SaveEconomizePowers();
-        else
-            form_.Settings->WriteBool(kSection, kEconomizePowerState, false);
+        Rule.Commit();
     });
 }
 
@@ -145,12 +111,12 @@ bool EconomizePowerShutdown::CheckEconomizePower()
     if (!idle || !(idle->listening() || idle->start([this] { IdleCounter = 0; })))
         return true;
     ++IdleCounter;
-    const int unit = UnitLength(EconomizePowerUnit);
+    const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
     if (unit == 0)
         return false;
-    if (IdleCounter < EconomizePowerAmount * unit)
+    if (IdleCounter < Rule.Amount * unit)
         return true;
     ReleaseInputHook();
     IdleCounter = 0;
-    return form_.ShutDown->RunPowerMode(EconomizePowerMode);
+    return form_.ShutDown->RunPowerMode(Rule.Mode);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "power/AmountRule.h"
+
 #include <QObject>
 #include <QString>
 
@@ -24,16 +26,10 @@ public:
     QComboBox* EconomizePowerComboBox = nullptr;
     QComboBox* EconomizePowerShutDownComboBox = nullptr;
 
-    // In effect while armed, taken from the inputs at arming.
-    QString EconomizePowerTimeText;
-    int EconomizePowerAmount = 0;
-    int EconomizePowerUnit = 0;
-    int EconomizePowerMode = 0;
+    //! The inputs' settings keys and the values in effect while armed.
+    AmountRule Rule;
     //! Ticks since the last key press or movement, while armed and listening.
     int IdleCounter = 0;
-
-    //! Ticks in one unit: 0 分钟, 1 小时, 2 天; 0 for any other unit.
-    static int UnitLength(int unit);
 
     void LoadEconomizePowers();
     void SaveEconomizePowers();

@@ -29,7 +29,10 @@ const QString kProbeHost = QStringLiteral("223.5.5.5");
 
 } // namespace
 
-NetStateShutdown::NetStateShutdown(TMainForm& form) : QObject(&form), form_(form)
+NetStateShutdown::NetStateShutdown(TMainForm& form)
+    : QObject(&form),
+      Rule(form, {kSection, kNetStateTime, kNetStateTimeSelect, kNetStateShutDown, kNetState}),
+      form_(form)
 {
     using namespace PowerRuleInputs;
     NetStateGroupBox = new QGroupBox(form.RegularShutDown);
@@ -50,6 +53,10 @@ NetStateShutdown::NetStateShutdown(TMainForm& form) : QObject(&form), form_(form
         NewModeComboBox(NetStateGroupBox, QStringLiteral("NetStateShutDownComboBox"),
                         QStringLiteral("设置关机的模式"));
 
+    Rule.Box = NetStateCheckBox;
+    Rule.AmountEdit = NetStateMaskEdit;
+    Rule.UnitList = NetStateComboBox;
+    Rule.ModeList = NetStateShutDownComboBox;
     AmountInput::AlignCaption(NetStateCheckBox);
     row->addWidget(NetStateCheckBox);
     row->addWidget(NetStateMaskEdit);
@@ -65,20 +72,6 @@ NetStateShutdown::NetStateShutdown(TMainForm& form) : QObject(&form), form_(form
 NetStateShutdown::~NetStateShutdown()
 {
     StopWorker();
-}
-
-int NetStateShutdown::UnitLength(int unit)
-{
-    switch (unit) {
-    case 0:
-        return 60;
-    case 1:
-        return 3600;
-    case 2:
-        return 86400;
-    default:
-        return 0;
-    }
 }
 
 QString NetStateShutdown::ProbeHost()
@@ -102,46 +95,26 @@ std::optional<std::uint32_t> NetStateShutdown::ResolveIpv4(const QString& host)
 
 void NetStateShutdown::LoadNetStates()
 {
-    SettingsFile& settings = *form_.Settings;
-    NetStateMaskEdit->setText(settings.ReadString(kSection, kNetStateTime, QStringLiteral("05")));
-    PowerRuleInputs::SelectIndex(NetStateComboBox,
-                                 settings.ReadInteger(kSection, kNetStateTimeSelect, 0));
-    PowerRuleInputs::SelectIndex(NetStateShutDownComboBox,
-                                 settings.ReadInteger(kSection, kNetStateShutDown, 0));
-    NetStateCheckBox->setChecked(settings.ReadBool(kSection, kNetState, false));
+    Rule.Load(QStringLiteral("05"), 0);
 }
 
 void NetStateShutdown::SaveNetStates()
 {
-    SettingsFile& settings = *form_.Settings;
-    settings.WriteString(kSection, kNetStateTime, NetStateTimeText);
-    settings.WriteInteger(kSection, kNetStateTimeSelect, NetStateUnit);
-    settings.WriteInteger(kSection, kNetStateShutDown, NetStateMode);
-    settings.WriteBool(kSection, kNetState, NetStateCheckBox->isChecked());
+    Rule.Save();
 }
 
 void NetStateShutdown::NetStateCheckBoxClick()
 {
     form_.Guard([this] {
-        const bool armed = NetStateCheckBox->isChecked();
-        if (armed) {
-            const int amount = AmountInput::AmountOf(NetStateMaskEdit);
-            if (amount == 0) {
-                AmountInput::Refuse(form_, NetStateCheckBox, NetStateMaskEdit,
-                                    QStringLiteral("请输入有效的两位整数,而不是０"),
-                                    QStringLiteral("20"));
+        if (NetStateCheckBox->isChecked()) {
+            if (!Rule.Take(QStringLiteral("请输入有效的两位整数,而不是０"), QStringLiteral("20")))
                 return;
-            }
             platform::IcmpEcho* icmp = form_.Os().icmp.get();
             if (!icmp) {
                 NetStateCheckBox->setChecked(false);
                 form_.Ui().ShowMessage(QStringLiteral("本系统无法探测网络,不能启用智能网络模式"));
                 return;
             }
-            NetStateTimeText = NetStateMaskEdit->text();
-            NetStateAmount = amount;
-            NetStateUnit = NetStateComboBox->currentIndex();
-            NetStateMode = NetStateShutDownComboBox->currentIndex();
             if (!Worker) {
                 Worker = std::make_unique<NetState>(
                     *icmp, NetStateFailures, [host = ProbeHost()] { return ResolveIpv4(host); },
@@ -151,14 +124,7 @@ void NetStateShutdown::NetStateCheckBoxClick()
         } else {
             StopWorker();
         }
-        // Inputs first: a refused write below must not leave a cleared rule locked.
-        NetStateComboBox->setEnabled(!armed);
-        NetStateMaskEdit->setEnabled(!armed);
-        NetStateShutDownComboBox->setEnabled(!armed);
-        if (armed)
-            SaveNetStates();
-        else
-            form_.Settings->WriteBool(kSection, kNetState, false);
+        Rule.Commit();
     });
 }
 
@@ -174,11 +140,11 @@ bool NetStateShutdown::CheckNetState()
 {
     if (!NetStateCheckBox->isChecked())
         return true;
-    const int unit = UnitLength(NetStateUnit);
+    const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
     if (unit == 0)
         return false;
-    if (NetStateFailures.load(std::memory_order_relaxed) < NetStateAmount * unit)
+    if (NetStateFailures.load(std::memory_order_relaxed) < Rule.Amount * unit)
         return true;
     NetStateFailures.store(0, std::memory_order_relaxed);
-    return form_.ShutDown->RunPowerMode(NetStateMode);
+    return form_.ShutDown->RunPowerMode(Rule.Mode);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "power/AmountRule.h"
+
 #include <QObject>
 #include <QString>
 
@@ -31,11 +33,8 @@ public:
     QComboBox* NetStateComboBox = nullptr;
     QComboBox* NetStateShutDownComboBox = nullptr;
 
-    // In effect while armed, taken from the inputs at arming.
-    QString NetStateTimeText;
-    int NetStateAmount = 0;
-    int NetStateUnit = 0;
-    int NetStateMode = 0;
+    //! The inputs' settings keys and the values in effect while armed.
+    AmountRule Rule;
     //! Consecutive failed probes; the worker adds and resets, the tick reads and resets.
     std::atomic<int> NetStateFailures{0};
     //! The worker, while armed.
@@ -43,8 +42,6 @@ public:
     //! Time from the start of one probe to the start of the next.
     std::chrono::milliseconds ProbeInterval{1000};
 
-    //! Counted failures in one unit: 0 分钟, 1 小时, 2 天; 0 for any other unit.
-    static int UnitLength(int unit);
     //! The host probed: a public resolver that answers echo requests, or the address in
     //! QUORLIN_PROBE_HOST.
     static QString ProbeHost();

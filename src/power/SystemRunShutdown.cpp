@@ -22,7 +22,10 @@ const QString kSystemRunState = QStringLiteral("SystemRunState");
 
 } // namespace
 
-SystemRunShutdown::SystemRunShutdown(TMainForm& form) : QObject(&form), form_(form)
+SystemRunShutdown::SystemRunShutdown(TMainForm& form)
+    : QObject(&form), Rule(form, {kSection, kSystemRunTime, kSystemRunTimeSelect,
+                                  kSystemRunShutDownMode, kSystemRunState}),
+      form_(form)
 {
     using namespace PowerRuleInputs;
     SystemRunGroupBox = new QGroupBox(form.RegularShutDown);
@@ -43,6 +46,10 @@ SystemRunShutdown::SystemRunShutdown(TMainForm& form) : QObject(&form), form_(fo
         NewModeComboBox(SystemRunGroupBox, QStringLiteral("SystemRunShutDownComboBox"),
                         QStringLiteral("设置关机的模式"));
 
+    Rule.Box = SystemRunCheckBox;
+    Rule.AmountEdit = SystemRunTimeEdit;
+    Rule.UnitList = SystemRunComboBox;
+    Rule.ModeList = SystemRunShutDownComboBox;
     AmountInput::AlignCaption(SystemRunCheckBox);
     row->addWidget(SystemRunCheckBox);
     row->addWidget(SystemRunTimeEdit);
@@ -71,49 +78,21 @@ std::uint32_t SystemRunShutdown::UnitLength(int unit)
 
 void SystemRunShutdown::LoadSystemRunTimes()
 {
-    SettingsFile& settings = *form_.Settings;
-    SystemRunTimeEdit->setText(settings.ReadString(kSection, kSystemRunTime, QStringLiteral("24")));
-    PowerRuleInputs::SelectIndex(SystemRunComboBox,
-                                 settings.ReadInteger(kSection, kSystemRunTimeSelect, 0));
-    PowerRuleInputs::SelectIndex(SystemRunShutDownComboBox,
-                                 settings.ReadInteger(kSection, kSystemRunShutDownMode, 0));
-    SystemRunCheckBox->setChecked(settings.ReadBool(kSection, kSystemRunState, false));
+    Rule.Load(QStringLiteral("24"), 0);
 }
 
 void SystemRunShutdown::SaveSystemRunTimes()
 {
-    SettingsFile& settings = *form_.Settings;
-    settings.WriteString(kSection, kSystemRunTime, SystemRunTimeText);
-    settings.WriteInteger(kSection, kSystemRunTimeSelect, SystemRunUnit);
-    settings.WriteInteger(kSection, kSystemRunShutDownMode, SystemRunMode);
-    settings.WriteBool(kSection, kSystemRunState, SystemRunCheckBox->isChecked());
+    Rule.Save();
 }
 
 void SystemRunShutdown::SystemRunCheckBoxClick()
 {
     form_.Guard([this] {
-        const bool armed = SystemRunCheckBox->isChecked();
-        if (armed) {
-            const int amount = AmountInput::AmountOf(SystemRunTimeEdit);
-            if (amount == 0) {
-                AmountInput::Refuse(form_, SystemRunCheckBox, SystemRunTimeEdit,
-                                    QStringLiteral("请输入一个有效的两位整数，而不是0"),
-                                    QStringLiteral("24"));
-                return;
-            }
-            SystemRunTimeText = SystemRunTimeEdit->text();
-            SystemRunAmount = amount;
-            SystemRunUnit = SystemRunComboBox->currentIndex();
-            SystemRunMode = SystemRunShutDownComboBox->currentIndex();
-        }
-        // Inputs first: a refused write below must not leave a cleared rule locked.
-        SystemRunTimeEdit->setEnabled(!armed);
-        SystemRunComboBox->setEnabled(!armed);
-        SystemRunShutDownComboBox->setEnabled(!armed);
-        if (armed)
-            SaveSystemRunTimes();
-        else
-            form_.Settings->WriteBool(kSection, kSystemRunState, false);
+        if (SystemRunCheckBox->isChecked() &&
+            !Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是0"), QStringLiteral("24")))
+            return;
+        Rule.Commit();
     });
 }
 
@@ -121,11 +100,11 @@ bool SystemRunShutdown::CheckSystemRun()
 {
     if (!SystemRunCheckBox->isChecked())
         return true;
-    const std::uint32_t unit = UnitLength(SystemRunUnit);
+    const std::uint32_t unit = UnitLength(Rule.Unit);
     if (unit == 0)
         return false;
     platform::SystemInfo* info = form_.Os().systemInfo.get();
-    if (!info || info->tickCount() / unit < std::uint32_t(SystemRunAmount))
+    if (!info || info->tickCount() / unit < std::uint32_t(Rule.Amount))
         return true;
-    return form_.ShutDown->RunPowerMode(SystemRunMode);
+    return form_.ShutDown->RunPowerMode(Rule.Mode);
 }

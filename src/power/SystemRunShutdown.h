@@ -1,5 +1,7 @@
 #pragma once
 
+#include "power/AmountRule.h"
+
 #include <QObject>
 #include <QString>
 
@@ -25,11 +27,8 @@ public:
     QComboBox* SystemRunComboBox = nullptr;
     QComboBox* SystemRunShutDownComboBox = nullptr;
 
-    // In effect while armed, taken from the inputs at arming.
-    QString SystemRunTimeText;
-    int SystemRunAmount = 0;
-    int SystemRunUnit = 0;
-    int SystemRunMode = 0;
+    //! The inputs' settings keys and the values in effect while armed.
+    AmountRule Rule;
 
     //! Milliseconds of uptime in one unit: 0 小时, 1 天, 2 星期; 0 for any other unit.
     static std::uint32_t UnitLength(int unit);
