@@ -1,0 +1,129 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "scheduler/SchedulerTick.h"
+#include "scheduler/TimeText.h"
+#include "settings/SettingsFile.h"
+#include "ui/Guarded.h"
+#include "ui/UiServices.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <utility>
+
+class QVBoxLayout;
+class QLayout;
+class QWidget;
+class ShutDownComputer;
+
+//! The tab pages of the main window, in their order.
+enum class PageId {
+    NetRadio,
+    RegularShutDown,
+    ClearRubbish,
+    SystemTheme,
+    Alarm,
+    GradeFunction,
+    Install,
+    Illustrate,
+    Count
+};
+
+//! The steps of loading at start, in the order they run. The startup programs load their
+//! list early and start the listed programs later, after the blocked programs are known.
+enum class LoadStep {
+    FixedTimes,
+    DestineWeeks,
+    ConfineWeekTimes,
+    SystemRunTimes,
+    EconomizePowers,
+    NetStates,
+    AlarmClocks,
+    Memoranda,
+    AutoRunList,
+    DisbleProcessList,
+    RunAutoRunList,
+    SafeMode,
+    SystemClear,
+    SystemTheme,
+    HalfHourChime,
+    RestReminders,
+    Radio,
+    AppAutoRun,
+    Count
+};
+
+//! What is asked before the program exits, in this order. A false answer keeps it running.
+enum class CloseQueryStep { ExitPassword, ChangeThemeOnExit, Count };
+
+//! Everything a feature sees of the program: the settings file, the boxes, the system,
+//! the power actions, the clock, the two folders, the tray balloon, the guarded entry and
+//! its tab pages, and the places where it hooks its check, its loader and its close steps.
+//! The main window builds one and hands it to every feature; a test builds one over fakes.
+class FeatureContext {
+public:
+    using Pages = std::array<QWidget*, static_cast<int>(PageId::Count)>;
+
+    FeatureContext(platform::Platform& os, UiServices& ui, SettingsFile& settings,
+                   ShutDownComputer& power, SchedulerTick& tick, Pages pages, QString programDir,
+                   QString dataDir);
+
+    SettingsFile& Settings() const { return settings_; }
+    UiServices& Ui() const { return ui_; }
+    platform::Platform& Os() const { return os_; }
+    ShutDownComputer& PowerActions() const { return power_; }
+    LocalMoment Now() const { return ReadClock(*os_.clock); }
+
+    //! The folder of the shipped, read-only files, with a trailing '/'.
+    const QString& ProgramDir() const { return programDir_; }
+    //! The folder of the files the program writes (lists, logs, favourites), trailing '/'.
+    const QString& DataDir() const { return dataDir_; }
+
+    QWidget* Page(PageId page) const { return pages_[static_cast<int>(page)]; }
+    //! Adds a group below the ones already on the page.
+    void AddToPage(PageId page, QWidget* group, int stretch = 0) const;
+    void AddToPage(PageId page, QLayout* layout, int stretch = 0) const;
+
+    //! The passive notice on the tray icon, titled as every notice of the program.
+    void ShowTrayBalloon(const QString& text) const;
+    //! Opens a file or an address with the desktop's "open" action.
+    void ShellOpen(const QString& target) const;
+
+    //! Runs `body` through the guarded entry (error box, rest skipped, program goes on).
+    template <typename Body> bool Guard(Body&& body) const
+    {
+        return Guarded(ui_, std::forward<Body>(body));
+    }
+
+    // Registration points. One function per slot; a later registration replaces it.
+    void OnTick(TickCheck which, std::function<void()> check) const;
+    //! A power rule's check: false means its power action failed.
+    void OnPowerRule(TickCheck which, std::function<bool()> check) const;
+    void OnLoad(LoadStep step, std::function<void()> load);
+    void OnCloseQuery(CloseQueryStep step, std::function<bool()> query);
+    //! Runs when the program stops (background work ends here), in registration order.
+    void OnClose(std::function<void()> step);
+
+    // Driven by the owner of the context.
+    //! Every registered loader in LoadStep order, each under its own guard, so one feature
+    //! that cannot load does not leave the later ones unloaded.
+    void RunLoaders() const;
+    //! False as soon as one step says no; the later ones are not asked.
+    bool RunCloseQuery() const;
+    void RunClose() const;
+
+private:
+    platform::Platform& os_;
+    UiServices& ui_;
+    SettingsFile& settings_;
+    ShutDownComputer& power_;
+    SchedulerTick& tick_;
+    Pages pages_;
+    QString programDir_;
+    QString dataDir_;
+    std::array<std::function<void()>, static_cast<int>(LoadStep::Count)> loaders_{};
+    std::array<std::function<bool()>, static_cast<int>(CloseQueryStep::Count)> closeQueries_{};
+    std::vector<std::function<void()>> closeSteps_;
+};
