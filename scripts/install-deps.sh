@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev libgstreamer1.0-dev
   libx11-dev libxi-dev libxext-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # run: sound and streams, Chinese fonts, a display when there is none
