@@ -28,13 +28,15 @@ echo "built $(basename "$deb")"
 
 # Contents: everything under /usr, owned by root, the expected files with sane modes.
 dpkg-deb --contents "$deb" >"$work/contents" || fail "dpkg-deb --contents"
-entry() { # entry MODE-PREFIX PATH [LINK]: one line of the listing
+# mode<TAB>path[ -> target], so that paths may hold spaces
+sed -E 's|^(\S+)\s+\S+\s+\S+\s+\S+\s+\S+\s+\./(.*)$|\1\t\2|' "$work/contents" >"$work/entries"
+entry() { # entry MODE-PREFIX PATH [LINK]: one entry of the listing
   local line
-  line=$(awk -v p="./$2" '$6 == p' "$work/contents")
+  line=$(awk -F '\t' -v p="$2" '$2 == p || index($2, p " -> ") == 1' "$work/entries")
   [ -n "$line" ] || { echo "missing: /$2"; return 1; }
-  [[ $(awk '{print $1}' <<<"$line") == $1* ]] || { echo "/$2 has mode $line"; return 1; }
-  [ -z "${3:-}" ] || [ "$(awk '{print $8}' <<<"$line")" = "$3" ] ||
-    { echo "/$2 points elsewhere: $line"; return 1; }
+  [[ $line == $1* ]] || { echo "/$2 has mode ${line%%$'\t'*}"; return 1; }
+  [ -z "${3:-}" ] || [ "${line#*$'\t'}" = "$2 -> $3" ] ||
+    { echo "/$2 points elsewhere: ${line#*$'\t'}"; return 1; }
 }
 check "files outside /usr" test -z "$(awk '$6 !~ /^\.\/usr\// && $6 != "./"' "$work/contents")"
 check "files not owned by root" test -z "$(awk '$2 != "root/root"' "$work/contents")"
