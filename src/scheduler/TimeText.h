@@ -18,6 +18,12 @@ struct LocalMoment {
 
 LocalMoment ReadClock(const platform::LocalClock& clock);
 
+//! The wall-clock second of a clock reading, as one number.
+inline qint64 SecondOf(const LocalMoment& m)
+{
+    return m.date.toJulianDay() * 86400 + m.time.msecsSinceStartOfDay() / 1000;
+}
+
 //! Long time text "H:mm:ss", the one form every stored time is compared in.
 QString TimeText(const QTime& time);
 //! Short date text "yyyy/MM/dd", written and compared everywhere.
@@ -28,6 +34,12 @@ QString DateText(const QDate& date);
 std::optional<QTime> ParseTime(const QString& text);
 //! A date written as yyyy/MM/dd, yyyy/M/d or yyyy-M-d.
 std::optional<QDate> ParseDate(const QString& text);
+
+//! True in the one second that `due` names (milliseconds ignored).
+inline bool SameSecond(const QTime& due, const QTime& now)
+{
+    return due.hour() == now.hour() && due.minute() == now.minute() && due.second() == now.second();
+}
 
 //! True in the one second whose hour, minute and second the stored time names;
 //! never for a stored time that does not parse.
