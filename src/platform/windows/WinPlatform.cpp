@@ -1,4 +1,5 @@
 #include "WinAnsiCodePage.h"
+#include "WinClockSetter.h"
 #include "WinIcmpEcho.h"
 #include "WinIdleInput.h"
 #include "WinLocalClock.h"
@@ -28,6 +29,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<WinIdleInput>();
     p->icmp = std::make_unique<WinIcmpEcho>();
     p->power = std::make_unique<WinPowerActions>();
+    p->clockSetter = std::make_unique<WinClockSetter>();
     return p;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/linux/LogindPowerActions.h"
+#include "support/PrivateBus.h"
 #include "support/TestResult.h"
 
 #include <gtest/gtest.h>
@@ -42,35 +43,6 @@ const QString kLogind = QStringLiteral("org.freedesktop.login1");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
-
-//! A private bus from `dbus-daemon --fork`, ended by its pid.
-struct PrivateBus {
-    QString address;
-    qint64 pid = 0;
-
-    bool Start()
-    {
-        QProcess daemon;
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {"--session", "--print-address", "--fork", "--print-pid"});
-        if (!daemon.waitForFinished(10000) || daemon.exitCode() != 0)
-            return false;
-        const QStringList lines =
-            QString::fromUtf8(daemon.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        if (lines.size() < 2)
-            return false;
-        address = lines[0].trimmed();
-        pid = lines[1].trimmed().toLongLong();
-        return !address.isEmpty() && pid > 0;
-    }
-    void Stop()
-    {
-        if (pid > 0)
-            ::kill(static_cast<pid_t>(pid), SIGTERM);
-        pid = 0;
-    }
-    ~PrivateBus() { Stop(); }
-};
 
 bool WaitFor(const std::function<bool()>& condition, int ms = 10000)
 {
