@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <stdexcept>
@@ -57,7 +58,7 @@ void OptimizationSystem::SaveBackup(const QByteArray& bytes) const
     const QString path = BackupPath();
     QDir().mkpath(dataDir_);
     // The backup of an earlier press holds what was there before that press: keep it.
-    if (QFile::exists(path)) {
+    if (QFileInfo(path).isFile()) {
         int n = 1;
         QString older;
         do
