@@ -194,7 +194,6 @@ void RubbishClear::CheckSystemClear()
         ctx_.Os().systemInfo ? ctx_.Os().systemInfo->diskSpace(kSystemDrive) : std::nullopt;
     const long long totalMB = space ? static_cast<long long>(space->total / 1024 / 1024) : 0;
     const long long freeMB = space ? static_cast<long long>(space->freeToCaller / 1024 / 1024) : 0;
-    freeBytes_ = space ? space->freeToCaller : 0;
     SystemDiskTotalMB = static_cast<int>(totalMB);
     SystemDiskUsedMB = static_cast<int>(totalMB - freeMB);
     if (totalMB != shownTotalMB_ || totalMB - freeMB != shownUsedMB_) {
@@ -202,8 +201,8 @@ void RubbishClear::CheckSystemClear()
         shownUsedMB_ = totalMB - freeMB;
         ShowDiskSize->setText(DiskSizeText(totalMB, totalMB - freeMB));
     }
-    if (cleaner_)
-        WatchCleaner(freeBytes_);
+    if (!cleaners_.empty())
+        WatchCleaners(space ? space->freeToCaller : 0);
 
     if (JunkWarningPending && SystemDiskUsedMB >= kJunkWarningMB &&
         ++JunkWarningTicks >= kJunkWarningChecks) {
@@ -248,10 +247,6 @@ void RubbishClear::StartCleaner(int showMode)
         ctx_.ShowTrayBalloon(QStringLiteral("此系统不能启动清理程序 %1").arg(path));
         return;
     }
-    if (cleaner_) {
-        ctx_.ShowTrayBalloon(QStringLiteral("系统垃圾清理正在进行中"));
-        return;
-    }
     const auto space =
         ctx_.Os().systemInfo ? ctx_.Os().systemInfo->diskSpace(kSystemDrive) : std::nullopt;
     const auto result = launcher->launch(path.toStdU16String(), showMode);
@@ -262,16 +257,21 @@ void RubbishClear::StartCleaner(int showMode)
                 : QStringLiteral("无法启动清理程序 %1 (错误代码 %2)").arg(path).arg(result.code));
         return;
     }
-    cleaner_ = result.process;
-    freeBeforeClean_ = space ? space->freeToCaller : 0;
+    if (result.process)
+        cleaners_.push_back({result.process, space ? space->freeToCaller : 0});
 }
 
-void RubbishClear::WatchCleaner(std::uint64_t freeBytes)
+void RubbishClear::WatchCleaners(std::uint64_t freeBytes)
 {
-    if (!ctx_.Os().launcher || !ctx_.Os().launcher->hasExited(cleaner_))
-        return;
-    cleaner_ = 0;
-    const std::uint64_t freed = freeBytes > freeBeforeClean_ ? freeBytes - freeBeforeClean_ : 0;
-    ctx_.ShowTrayBalloon(
-        QStringLiteral("清理完成，释放了 %1 MB 空间").arg(static_cast<qulonglong>(freed >> 20)));
+    platform::CommandLauncher& launcher = *ctx_.Os().launcher;
+    for (auto it = cleaners_.begin(); it != cleaners_.end();) {
+        if (!launcher.hasExited(it->process)) {
+            ++it;
+            continue;
+        }
+        const std::uint64_t freed = freeBytes > it->freeBefore ? freeBytes - it->freeBefore : 0;
+        it = cleaners_.erase(it);
+        ctx_.ShowTrayBalloon(QStringLiteral("清理完成，释放了 %1 MB 空间")
+                                 .arg(static_cast<qulonglong>(freed >> 20)));
+    }
 }

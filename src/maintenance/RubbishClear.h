@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 class FeatureContext;
 class QCheckBox;
@@ -58,13 +59,16 @@ public:
 
 private:
     void StartCleaner(int showMode);
-    void WatchCleaner(std::uint64_t freeBytes);
+    void WatchCleaners(std::uint64_t freeBytes);
+
+    struct Cleaner {
+        std::int64_t process;
+        std::uint64_t freeBefore;
+    };
 
     FeatureContext& ctx_;
-    // The cleaner being watched (0: none) and the free space when it started.
-    std::int64_t cleaner_ = 0;
-    std::uint64_t freeBeforeClean_ = 0;
-    std::uint64_t freeBytes_ = 0;
+    // The cleaners still running, each with the free space when it started.
+    std::vector<Cleaner> cleaners_;
     long long shownTotalMB_ = -1;
     long long shownUsedMB_ = -1;
 };
