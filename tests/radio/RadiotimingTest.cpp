@@ -52,7 +52,7 @@ TEST(Radiotiming, RowsFireOnTheirDayAndSecondAndNamesWithSpacesSurviveTheFile)
     f.write(bytes);
     f.close();
 
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     EXPECT_EQ(GridRows(form.RadioTimings->RadioGrid),
               QStringList({"每天|08:00:00|Gamma", "星期一|9:30:00|BBC World Service",
                            "星期二|10:00:00|Beta", "someday|11:00:00|Beta", "25:61:00||"}));
@@ -82,7 +82,7 @@ TEST(Radiotiming, TwoTimingsInOneSecondStartInTurnAndTheLowerStays)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n每天 12:00:00 Gamma\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     TickAt(env, kMonday, QTime(12, 0, 0));
     EXPECT_EQ(env.radio.Sent(), QStringList({"3:", "5:100", "0:http://b.example/s?x=1&y=2",
                                              "3:", "5:100", "0:http://g.example/g.mp3"}));
@@ -95,7 +95,7 @@ TEST(Radiotiming, ATimingForAVanishedStationStops)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Gone\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     DoubleClick(form, "Gamma");
     env.radio.Clear();
     TickAt(env, kMonday, QTime(12, 0, 0));
@@ -110,7 +110,7 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming",
                          "每天 08:00:00 Beta\n星期一 09:00:00 Gamma\n星期二 10:00:00 Alpha\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     Radiotiming& timing = *form.RadioTimings;
     timing.RadioGrid->setCurrentCell(1, 0);
     timing.DeleteTiming->trigger();
@@ -128,8 +128,8 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     EXPECT_EQ(env.ui.calls.size(), 0u);
 
     // The blank line is skipped on the next start: the grid keeps its one empty row.
-    env.StopForm();
-    EXPECT_EQ(GridRows(env.StartForm().RadioTimings->RadioGrid), QStringList({"||"}));
+    env.Stop();
+    EXPECT_EQ(GridRows(env.Start(Recipes::Radio).RadioTimings->RadioGrid), QStringList({"||"}));
 }
 
 TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
@@ -142,7 +142,7 @@ TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("\xc3\xbf\xcc\xec 07:00:00 Beta");
     f.close();
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     Radiotiming& timing = *form.RadioTimings;
     TRadioTimingForm& dialog = *timing.RadioTimingForm;
 
