@@ -31,6 +31,20 @@ function touched(file) {
     return Math.max(new Date(file.DateLastModified).getTime(), new Date(file.DateCreated).getTime());
 }
 
+// Calls visit(item) for each item of a collection; an item or a folder that cannot be read
+// (in use, not ours) is passed over.
+function each(collection, visit) {
+    try {
+        for (var it = new Enumerator(collection); !it.atEnd(); it.moveNext()) {
+            try {
+                visit(it.item());
+            } catch (e) {
+            }
+        }
+    } catch (e) {
+    }
+}
+
 // Removes the files of `path` older than `days` (0: any age) whose names match `pattern`;
 // with `deep`, also in its subfolders. Links and junctions are never entered or removed.
 function clean(path, days, pattern, deep) {
@@ -41,31 +55,23 @@ function clean(path, days, pattern, deep) {
     } catch (e) {
         return;
     }
-    for (var it = new Enumerator(folder.Files); !it.atEnd(); it.moveNext()) {
-        try {
-            var file = it.item();
-            if (file.Attributes & REPARSE_POINT) continue;
-            if (pattern && !pattern.test(file.Name)) continue;
-            if (days && now - touched(file) <= days * DAY_MS) continue;
-            var size = file.Size;
-            var name = file.Path;
-            fso.DeleteFile(name, true); // read-only files too
-            if (!fso.FileExists(name)) {
-                removed++;
-                bytes += size;
-                WScript.Echo("\u5DF2\u5220\u9664: " + name);
-            }
-        } catch (e) {
-            // In use or not ours to delete: left where it is.
+    each(folder.Files, function (file) {
+        if (file.Attributes & REPARSE_POINT) return;
+        if (pattern && !pattern.test(file.Name)) return;
+        if (days && now - touched(file) <= days * DAY_MS) return;
+        var size = file.Size;
+        var name = file.Path;
+        fso.DeleteFile(name, true); // read-only files too; one in use throws and stays
+        if (!fso.FileExists(name)) {
+            removed++;
+            bytes += size;
+            WScript.Echo("\u5DF2\u5220\u9664: " + name);
         }
-    }
+    });
     if (!deep) return;
-    for (var sub = new Enumerator(folder.SubFolders); !sub.atEnd(); sub.moveNext()) {
-        try {
-            if (!(sub.item().Attributes & REPARSE_POINT)) clean(sub.item().Path, days, pattern, deep);
-        } catch (e) {
-        }
-    }
+    each(folder.SubFolders, function (sub) {
+        if (!(sub.Attributes & REPARSE_POINT)) clean(sub.Path, days, pattern, deep);
+    });
 }
 
 var profile = env("USERPROFILE");
