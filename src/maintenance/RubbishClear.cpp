@@ -77,6 +77,8 @@ RubbishClear::RubbishClear(FeatureContext& ctx) : ctx_(ctx)
     ShowDiskSize = new QLabel(SystemClearGroupBox);
     ShowDiskSize->setObjectName(QStringLiteral("ShowDiskSize"));
     ShowDiskSize->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    // Three lines from the start, so the page does not move at the first figures.
+    ShowDiskSize->setText(DiskSizeText(0, 0));
     column->addWidget(ShowDiskSize);
 
     HandClearButton = new QPushButton(QStringLiteral("手动清理系统垃圾"), SystemClearGroupBox);

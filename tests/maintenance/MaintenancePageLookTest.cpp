@@ -23,11 +23,13 @@ TEST(MaintenancePageLook, CleaningGroupAndOptimisationButtonFitThePage)
     form.Page->setCurrentWidget(form.ClearRubbish);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     env.Tick();
+    QTest::qWait(50); // the label's new size reaches the layout
     auto* clear = form.Feature<RubbishClear>();
     auto* optimise = form.Feature<KeyOptimization>();
     ASSERT_TRUE(clear && optimise);
     EXPECT_EQ(form.Page->tabText(form.Page->indexOf(form.ClearRubbish)), "系统清理和优化");
     EXPECT_EQ(clear->ShowDiskSize->text().count('\n'), 2);
+    EXPECT_GE(clear->ShowDiskSize->height(), 3 * clear->ShowDiskSize->fontMetrics().height());
     QWidget* page = form.ClearRubbish;
     ExpectReadable(page, clear->SystemClearGroupBox, "SystemClearGroupBox");
     ExpectReadable(page, optimise->KeyOptimizationButton, "KeyOptimizationButton");
