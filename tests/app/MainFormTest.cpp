@@ -101,6 +101,17 @@ TEST(MainForm, ATickWithNothingArmedChangesNothing)
     EXPECT_EQ(env.ui.calls.size(), 0u);
 }
 
+TEST(MainForm, SettingsStayWritableAfterTheCloseUntilTheWindowIsGone)
+{
+    // A box open inside a check runs a nested event loop; the window may close inside it and
+    // the check then goes on to write a setting.
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    form.FormClose();
+    form.AutoRunCheckBox->setChecked(false);
+    EXPECT_TRUE(env.SettingsText().contains("AutoRun=0"));
+}
+
 TEST(MainForm, AHiddenStartHidesOnceOnTheFirstTick)
 {
     TestEnvironment env;

@@ -132,6 +132,39 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     EXPECT_EQ(GridRows(env.Start(Recipes::Radio).RadioTimings->RadioGrid), QStringList({"||"}));
 }
 
+TEST(Radiotiming, ATimingStartsOnceInItsSecondHoweverManyTicksFallThere)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kStations);
+    env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n");
+    env.Start(Recipes::Radio);
+    for (const QTime t :
+         {QTime(11, 59, 59, 999), QTime(12, 0, 0, 10), QTime(12, 0, 0, 990), QTime(12, 0, 1, 5)})
+        TickAt(env, kMonday, t);
+    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 1);
+    // The next day it starts again.
+    TickAt(env, kMonday.addDays(1), QTime(12, 0, 0));
+    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 2);
+}
+
+TEST(Radiotiming, ATimingFileThatCannotBeReadIsNeverOverwritten)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kStations);
+    // A folder in the file's place cannot be read by anyone, root included.
+    QDir().mkpath(env.ProgramDir() + "RadioTiming");
+    FeatureView& form = env.Start(Recipes::Radio);
+    EXPECT_EQ(env.ui.Count("message"), 1);
+    DoubleClick(form, "Beta");
+    form.RadioStations->AddRadioTiming->trigger();
+    form.RadioTimings->RadioTimingForm->TimeMaskEdit->setText("08:00:00");
+    env.ui.Clear();
+    form.RadioTimings->RadioTimingForm->AddButton->click();
+    ASSERT_EQ(env.ui.Count("message"), 1);
+    EXPECT_TRUE(env.ui.Texts("message")[0].startsWith("无法读取定时文件"));
+    EXPECT_TRUE(QFileInfo(env.ProgramDir() + "RadioTiming").isDir());
+}
+
 TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
 {
     TestEnvironment env;
@@ -159,7 +192,10 @@ TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
     dialog.AddButton->click();
     dialog.TimeMaskEdit->setText("25:61:00");
     dialog.AddButton->click();
-    EXPECT_EQ(env.ui.Texts("message"), QStringList(2, "请输入一个正确的时间,如:08:08:08"));
+    // Midnight with the first hour digit left blank is midnight all the same.
+    dialog.TimeMaskEdit->setText("0:00:00");
+    dialog.AddButton->click();
+    EXPECT_EQ(env.ui.Texts("message"), QStringList(3, "请输入一个正确的时间,如:08:08:08"));
     EXPECT_TRUE(dialog.isVisible());
 
     env.ui.Clear();

@@ -187,6 +187,28 @@ TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
 }
 
+TEST(AlarmClocks, BothStoredAlarmsStayArmedAcrossRestarts)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("../Quorlin",
+                         "[AlarmClocks]\nAlarmClockWeekUp=1\nAlarmClockWeekDown=6\n"
+                         "AlarmClockFirstTime=7:05:00\nAlarmClockSecondTime=21:30:15\n"
+                         "AlarmClockFirstHint=早\nAlarmClockSecondHint=晚\n"
+                         "AlarmClockFirstState=1\nAlarmClockSecondState=1\n");
+    for (int start = 0; start < 3; ++start) {
+        AlarmClocks& a = env.Start<AlarmClocks>();
+        EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked()) << "start " << start;
+        EXPECT_TRUE(a.AlarmClockSecondCheckBox->isChecked()) << "start " << start;
+        EXPECT_EQ(a.WeekDown, 6);
+        EXPECT_EQ(a.SecondTime, "21:30:15");
+        EXPECT_EQ(a.SecondHint, "晚");
+    }
+    EXPECT_TRUE(env.SettingsText().contains("AlarmClockSecondState=1"));
+    env.clock->Set(kMonday.addDays(5), QTime(21, 30, 14));
+    env.Tick();
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：21:30:15\n晚"}));
+}
+
 TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
 {
     TestEnvironment env;
