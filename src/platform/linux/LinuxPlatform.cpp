@@ -14,6 +14,8 @@
 
 #include <QDir>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -40,7 +42,8 @@ std::unique_ptr<Platform> createSystemPlatform()
     auto p = std::make_unique<Platform>();
     p->ansi = std::make_unique<QtAnsiCodePage>();
     p->profile = std::make_unique<LinuxProfile>();
-    p->registry = std::make_unique<RegistryStore>(registryDir().u16string());
+    // HKEY_LOCAL_MACHINE belongs to the administrator, here root, as on Windows.
+    p->registry = std::make_unique<RegistryStore>(registryDir().u16string(), geteuid() == 0);
     p->windows = std::make_unique<X11WindowsByTitle>();
     p->shell = std::make_unique<XdgShell>();
     p->autostart = std::make_unique<XdgAutostart>();
