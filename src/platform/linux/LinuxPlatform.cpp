@@ -1,3 +1,4 @@
+#include "DesktopWallpaper.h"
 #include "LinuxIcmpEcho.h"
 #include "LinuxLocalClock.h"
 #include "LinuxProfile.h"
@@ -48,6 +49,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<XInputIdle>();
     p->icmp = std::make_unique<LinuxIcmpEcho>();
     p->power = std::make_unique<LogindPowerActions>();
+    p->wallpaper = std::make_unique<DesktopWallpaper>();
     return p;
 }
 

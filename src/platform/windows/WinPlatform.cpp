@@ -7,6 +7,7 @@
 #include "WinRegistry.h"
 #include "WinShell.h"
 #include "WinSystemInfo.h"
+#include "WinWallpaper.h"
 #include "WinWindowsByTitle.h"
 #include "platform/Platform.h"
 #include "platform/portable/RegistryAutostart.h"
@@ -28,6 +29,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<WinIdleInput>();
     p->icmp = std::make_unique<WinIcmpEcho>();
     p->power = std::make_unique<WinPowerActions>();
+    p->wallpaper = std::make_unique<WinWallpaper>();
     return p;
 }
 
