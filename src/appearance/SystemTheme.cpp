@@ -387,15 +387,22 @@ void SystemTheme::RotateThemes()
     }
 }
 
+platform::Registry& SystemTheme::Registry() const
+{
+    if (!ctx_.Os().registry)
+        throw std::runtime_error("此系统没有可写的用户设置，无法更换主题和壁纸");
+    return *ctx_.Os().registry;
+}
+
 void SystemTheme::ApplyTheme(const QString& path)
 {
-    appearance::ApplyTheme(*ctx_.Os().registry, path.toStdU16String());
+    appearance::ApplyTheme(Registry(), path.toStdU16String());
 }
 
 void SystemTheme::ApplyWallpaper(int position)
 {
     const QString picture = WallpaperList.at(position);
-    appearance::ApplyWallpaper(*ctx_.Os().registry, picture.toStdU16String());
+    appearance::ApplyWallpaper(Registry(), picture.toStdU16String());
     platform::Wallpaper* desktop = ctx_.Os().wallpaper.get();
     if (!desktop)
         return;

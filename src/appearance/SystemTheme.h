@@ -8,6 +8,9 @@
 #include <cstdint>
 
 class FeatureContext;
+namespace platform {
+class Registry;
+}
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -74,6 +77,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    platform::Registry& Registry() const;
     void BuildPage();
     void AddEntry(const QString& title, const QString& filter, const QString& folder,
                   const QString& fallbackFolder, QStringList& list, QListWidget* box,
