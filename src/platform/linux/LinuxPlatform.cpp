@@ -1,3 +1,4 @@
+#include "DesktopWallpaper.h"
 #include "LinuxIcmpEcho.h"
 #include "LinuxLocalClock.h"
 #include "LinuxProfile.h"
@@ -53,6 +54,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->icmp = std::make_unique<LinuxIcmpEcho>();
     p->power = std::make_unique<LogindPowerActions>();
     p->clockSetter = std::make_unique<TimedatedClockSetter>();
+    p->wallpaper = std::make_unique<DesktopWallpaper>();
     return p;
 }
 

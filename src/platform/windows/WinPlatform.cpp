@@ -8,6 +8,7 @@
 #include "WinRegistry.h"
 #include "WinShell.h"
 #include "WinSystemInfo.h"
+#include "WinWallpaper.h"
 #include "WinWindowsByTitle.h"
 #include "platform/Platform.h"
 #include "platform/portable/RegistryAutostart.h"
@@ -30,6 +31,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->icmp = std::make_unique<WinIcmpEcho>();
     p->power = std::make_unique<WinPowerActions>();
     p->clockSetter = std::make_unique<WinClockSetter>();
+    p->wallpaper = std::make_unique<WinWallpaper>();
     return p;
 }
 
