@@ -55,6 +55,7 @@ public:
     //! The alarm sound of the form last started.
     FakeSoundPlayer* player = nullptr;
     FakePowerActions* power = nullptr;
+    FakeLauncher* launcher = nullptr;
 
 private:
     QTemporaryDir dir_;

@@ -4,6 +4,7 @@
 #include "LinuxSystemInfo.h"
 #include "LogindPowerActions.h"
 #include "QtAnsiCodePage.h"
+#include "SpawnLauncher.h"
 #include "X11WindowsByTitle.h"
 #include "XInputIdle.h"
 #include "XdgAutostart.h"
@@ -48,6 +49,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<XInputIdle>();
     p->icmp = std::make_unique<LinuxIcmpEcho>();
     p->power = std::make_unique<LogindPowerActions>();
+    p->launcher = std::make_unique<SpawnLauncher>();
     return p;
 }
 

@@ -1,4 +1,5 @@
 #include "WinAnsiCodePage.h"
+#include "WinCommandLauncher.h"
 #include "WinIcmpEcho.h"
 #include "WinIdleInput.h"
 #include "WinLocalClock.h"
@@ -28,6 +29,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<WinIdleInput>();
     p->icmp = std::make_unique<WinIcmpEcho>();
     p->power = std::make_unique<WinPowerActions>();
+    p->launcher = std::make_unique<WinCommandLauncher>();
     return p;
 }
 
