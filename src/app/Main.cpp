@@ -9,6 +9,9 @@
 #include "power/NetStateShutdown.h"
 #include "power/ShutDownComputer.h"
 #include "power/SystemRunShutdown.h"
+#include "programs/AutoRunPrograms.h"
+#include "programs/DisbleProcesses.h"
+#include "programs/SafeModes.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
@@ -107,6 +110,9 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<NetStateShutdown>(c));
     AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
     own(std::make_unique<Memorandum>(c, alarms));
+    own(std::make_unique<AutoRunPrograms>(c));
+    own(std::make_unique<DisbleProcesses>(c));
+    own(std::make_unique<SafeModes>(c));
     RadioCatalogue& stations = own(std::make_unique<RadioCatalogue>(c));
     RadioPlayback& radio =
         own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@ const QDate kMonday(2026, 12, 7);
 
 void WriteList(const TestEnvironment& env, const QString& text)
 {
+    QDir().mkpath(env.ProgramDir());
     QFile file(env.ProgramDir() + "DisbleProcessList");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(QStringEncoder("GBK").encode(text));
@@ -57,10 +59,16 @@ bool ClosesAt(TestEnvironment& env, int day, const QTime& time, const QString& t
     return env.windows->closeRequests.contains(title);
 }
 
+// Keys into a masked field, as typed; other text (Chinese) as pasted.
 void Type(QLineEdit* edit, const QString& text)
 {
+    if (edit->inputMask().isEmpty()) {
+        edit->setText(text);
+        return;
+    }
     edit->selectAll();
     edit->del();
+    edit->home(false);
     QTest::keyClicks(edit, text);
 }
 

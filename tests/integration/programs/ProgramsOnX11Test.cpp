@@ -105,8 +105,7 @@ TEST_F(ProgramsOnX11, AListedScriptRunsAndAMissingOneIsReportedAndLogged)
     env.WriteProgramFile("AutoRunApplication", missing + "\n" + script + "\n");
     env.Start<AutoRunPrograms>();
     EXPECT_TRUE(WaitFor([&] { return QFile::exists(dir + "marker"); }));
-    EXPECT_EQ(env.ui.Texts("message"),
-              QStringList{missing + "运行失败:原因:指定的文件不存在"});
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{missing + "运行失败:原因:指定的文件不存在"});
     EXPECT_EQ(env.ReadProgramFile("AutoRunErrorLog.txt"),
               "2026/12/09  10:00:00  " + missing + "运行失败:原因:指定的文件不存在\r\n");
 }
