@@ -119,6 +119,7 @@ TEST_F(ProgramsOnX11, ABlockRuleClosesRealWindowsAndAHungOneDoesNotHoldTheTick)
     ASSERT_TRUE(Shown("无标题 - 记事本") && Shown("Media Player") && Shown("挂起的 程序") &&
                 Shown("无标题"));
     hung.Stop();
+    QDir().mkpath(env.ProgramDir());
     QFile list(env.ProgramDir() + "DisbleProcessList");
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write(QStringEncoder("GBK").encode("挂起的 程序 星期日 星期六 00:00:00 23:59:59\n"
