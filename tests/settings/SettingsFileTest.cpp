@@ -157,4 +157,25 @@ TEST_F(SettingsFileTest, ARefusedWriteRaisesUnableToWrite)
     }
 }
 
+#ifndef Q_OS_WIN
+TEST_F(SettingsFileTest, OnlyTheOwnerMayReadTheFile)
+{
+    const auto mode = [&] {
+        return QFile::permissions(env.SettingsPath()) &
+               (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther |
+                QFile::ReadOwner | QFile::WriteOwner);
+    };
+    const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    QFile::remove(env.SettingsPath());
+    Settings().WriteString("SafeModes", "Password", "x");
+    EXPECT_EQ(mode(), owner) << "a new file";
+
+    // A file an older version left readable for everyone is tightened at the next write.
+    QFile::setPermissions(env.SettingsPath(), owner | QFile::ReadGroup | QFile::ReadOther);
+    Settings().WriteBool("SafeModes", "SafeModeState", true);
+    EXPECT_EQ(mode(), owner) << "an older file";
+    EXPECT_EQ(Settings().ReadString("SafeModes", "Password", ""), "x");
+}
+#endif
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "LinuxSystemInfo.h"
 #include "LogindPowerActions.h"
 #include "QtAnsiCodePage.h"
+#include "SpawnLauncher.h"
 #include "TimedatedClockSetter.h"
 #include "X11WindowsByTitle.h"
 #include "XInputIdle.h"
@@ -55,6 +56,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->power = std::make_unique<LogindPowerActions>();
     p->clockSetter = std::make_unique<TimedatedClockSetter>();
     p->wallpaper = std::make_unique<DesktopWallpaper>();
+    p->launcher = std::make_unique<SpawnLauncher>();
     return p;
 }
 

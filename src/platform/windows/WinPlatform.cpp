@@ -1,5 +1,6 @@
 #include "WinAnsiCodePage.h"
 #include "WinClockSetter.h"
+#include "WinCommandLauncher.h"
 #include "WinIcmpEcho.h"
 #include "WinIdleInput.h"
 #include "WinLocalClock.h"
@@ -32,6 +33,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->power = std::make_unique<WinPowerActions>();
     p->clockSetter = std::make_unique<WinClockSetter>();
     p->wallpaper = std::make_unique<WinWallpaper>();
+    p->launcher = std::make_unique<WinCommandLauncher>();
     return p;
 }
 
