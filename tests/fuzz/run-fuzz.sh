@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target (or the ones named) for a bounded time each and prints one line per
-# target with its executions and crashes; non-zero exit on a crash or a broken invariant.
+# target with its executions and crashes; non-zero exit on a crash, a broken invariant or an
+# input that takes a minute (a generous bound: the machines these run on are shared).
 # Usage: run-fuzz.sh BUILD_DIR SECONDS [TARGET...]
 set -uo pipefail
 
@@ -40,7 +41,7 @@ for target in "${targets[@]}"; do
   for f in ${shipped[$target]:-}; do cp -n "$f" "$corpus"/ 2>/dev/null || true; done
   log="$scratch/$target.log"
   echo "== $target, ${seconds}s"
-  timeout $((seconds + 120)) "$fuzzer" -max_total_time="$seconds" -timeout=10 \
+  timeout $((seconds + 120)) "$fuzzer" -max_total_time="$seconds" -timeout=60 \
     -rss_limit_mb=2048 -artifact_prefix="$artifacts/" -print_final_stats=1 "$corpus" >"$log" 2>&1
   rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
