@@ -121,7 +121,8 @@ fi
 pid=$!
 pids+=($pid)
 sleep "$settle"
-[ -z "${KEEP_LOG:-}" ] || cp "$work/program.log" "$KEEP_LOG"
+# KEEP_WORLD=DIR keeps a copy of the private world after the settle, to see what it held.
+[ -z "${KEEP_WORLD:-}" ] || cp -r "$work" "$KEEP_WORLD"
 kill -0 $pid 2>/dev/null || { echo "the program ended during the settle time:"; cat "$work/program.log"; exit 1; }
 
 ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }

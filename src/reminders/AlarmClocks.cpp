@@ -153,8 +153,11 @@ void AlarmClocks::LoadAlarmClocks()
     AlarmClockSecondMaskEdit->setText(FieldText(s.ReadTime(kSection, kSecondTime, now)));
     AlarmClockFirstHintEdit->setText(s.ReadString(kSection, kFirstHint, DefaultHint()));
     AlarmClockSecondHintEdit->setText(s.ReadString(kSection, kSecondHint, DefaultHint()));
-    AlarmClockFirstCheckBox->setChecked(s.ReadBool(kSection, kFirstState, false));
-    AlarmClockSecondCheckBox->setChecked(s.ReadBool(kSection, kSecondState, false));
+    // Both states before either box: arming one saves the other's box state too.
+    const bool firstOn = s.ReadBool(kSection, kFirstState, false);
+    const bool secondOn = s.ReadBool(kSection, kSecondState, false);
+    AlarmClockFirstCheckBox->setChecked(firstOn);
+    AlarmClockSecondCheckBox->setChecked(secondOn);
     playerFile_ = SoundPath;
 }
 

@@ -188,6 +188,21 @@ TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
 }
 
+TEST(AlarmClocks, BothAlarmsArmedStayArmedAfterARestart)
+{
+    // Arming the first at start saves both states: the second must not be read back after
+    // that save has stored its still-cleared box.
+    TestEnvironment env;
+    AlarmClocks& before = *env.StartForm().Alarms;
+    Arm(before, true, "07:00:00", "起床");
+    Arm(before, false, "13:30:00", "午休");
+    env.StopForm();
+    AlarmClocks& a = *env.StartForm().Alarms;
+    EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
+    EXPECT_TRUE(a.AlarmClockSecondCheckBox->isChecked());
+    EXPECT_TRUE(env.SettingsText().contains("AlarmClockSecondState=1"));
+}
+
 TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
 {
     TestEnvironment env;
