@@ -16,6 +16,8 @@ PACKAGES=(
   x11-utils xdotool imagemagick icewm dbus python3-dbusmock
   g++-mingw-w64-x86-64-posix wine wine64 locales
   icecast2 ffmpeg sox iproute2
+  # the Debian package: its dependency list and its check
+  dpkg-dev lintian
 )
 
 missing=()

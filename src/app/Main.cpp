@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Artwork.h"
+#include "core/DataFolder.h"
 #include "power/ConfineWeekShutdown.h"
 #include "power/DestineWeekShutdown.h"
 #include "power/EconomizePowerShutdown.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -51,36 +53,64 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     BuildPages();
     BuildTray();
 
+    // The settings object lives as long as the window: boxes open inside a check run
+    // nested event loops that may still unwind into code that writes a setting.
+    Settings = std::make_unique<SettingsFile>(*platform_.profile, SettingsFile::DefaultPath());
+    ProgramDir = ResolveProgramDir();
+    DataDir = DataFolder::Resolve(ProgramDir);
+    DataFolder::Adopt(ProgramDir, DataDir);
+    ShutDown = std::make_unique<ShutDownComputer>(platform_);
+    context_ = std::make_unique<FeatureContext>(
+        platform_, ui_, *Settings, *ShutDown, tick_, this,
+        FeatureContext::Pages{NetRadio, RegularShutDown, ClearRubbish, SystemTheme, Alarm,
+                              GradeFunction, Install, Illustrate},
+        ProgramDir, DataDir);
+
     // The tick runs from the moment the window exists; the splash's modal loop delivers
-    // the first ones.
+    // the first ones. One precise single shot, aimed anew after every tick.
     CountDown = new QTimer(this);
     CountDown->setObjectName(QStringLiteral("CountDown"));
-    CountDown->setInterval(1000);
-    connect(CountDown, &QTimer::timeout, this, &TMainForm::CountDownTimer);
+    CountDown->setSingleShot(true);
+    CountDown->setTimerType(Qt::PreciseTimer);
+    connect(CountDown, &QTimer::timeout, this, [this] {
+        const TickPacer::Wake wake = pacer_.OnWake(Now());
+        if (wake.tick)
+            CountDownTimer();
+        // A box opened by the tick may have closed the window meanwhile.
+        if (!closed_)
+            CountDown->start(wake.delayMs);
+    });
     ConnectTick();
-    CountDown->start();
 
-    // Feature objects are built here, each adding its groups to its page.
-    ShutDown = std::make_unique<ShutDownComputer>(platform_);
-    FixedTimes = std::make_unique<FixedTimeShutdown>(*this);
-    DestineWeeks = std::make_unique<DestineWeekShutdown>(*this);
-    ConfineWeekTimes = std::make_unique<ConfineWeekShutdown>(*this);
-    SystemRunTimes = std::make_unique<SystemRunShutdown>(*this);
-    EconomizePowers = std::make_unique<EconomizePowerShutdown>(*this);
-    NetStates = std::make_unique<NetStateShutdown>(*this);
-
-    Alarms = std::make_unique<AlarmClocks>(*this);
-    Memoranda = std::make_unique<Memorandum>(*this, *Alarms);
-
-    RadioStations = std::make_unique<RadioCatalogue>(*this);
-    Radio = std::make_unique<RadioPlayback>(*this, CreateNetRadioLibrary());
-    RadioTimings = std::make_unique<Radiotiming>(*this);
-
+    BuildFeatures();
     // Features have added their groups; what is left of each page stays empty below them.
     for (int i = 0; i < Page->count(); ++i)
         PageLayout(Page->widget(i))->addStretch();
 
     LoadAllSettings();
+    CountDown->start(0);
+}
+
+void TMainForm::BuildFeatures()
+{
+    FeatureContext& c = *context_;
+    auto own = [this](auto feature) -> auto&
+    {
+        return features_.Own(std::move(feature));
+    };
+    // In tick order; a peer comes before the features that are given it.
+    own(std::make_unique<FixedTimeShutdown>(c));
+    own(std::make_unique<DestineWeekShutdown>(c));
+    own(std::make_unique<ConfineWeekShutdown>(c));
+    own(std::make_unique<SystemRunShutdown>(c));
+    own(std::make_unique<EconomizePowerShutdown>(c));
+    own(std::make_unique<NetStateShutdown>(c));
+    AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
+    own(std::make_unique<Memorandum>(c, alarms));
+    RadioCatalogue& stations = own(std::make_unique<RadioCatalogue>(c));
+    RadioPlayback& radio =
+        own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));
+    own(std::make_unique<Radiotiming>(c, stations, radio));
 }
 
 TMainForm::~TMainForm()
@@ -255,13 +285,6 @@ void TMainForm::BuildTray()
 
 void TMainForm::ConnectTick()
 {
-    tick_.SetBeforeChecks([this] {
-        const LocalMoment now = Now();
-        CurrentHour = static_cast<quint16>(now.time.hour());
-        CurrentMinute = static_cast<quint16>(now.time.minute());
-        CurrentSecond = static_cast<quint16>(now.time.second());
-        CurrentMonth = static_cast<quint16>(now.date.month());
-    });
     tick_.SetAfterChecks([this] {
         if (StartHidden) {
             StartHidden = false;
@@ -273,27 +296,10 @@ void TMainForm::ConnectTick()
 
 void TMainForm::LoadAllSettings()
 {
-    Settings = std::make_unique<SettingsFile>(*platform_.profile, SettingsFile::DefaultPath());
-    ProgramDir = ResolveProgramDir();
-
-    // Each loader runs guarded on its own: one feature that cannot arm (its settings
-    // write refused, say) must not leave every later feature unloaded.
-    const std::function<void()> loaders[] = {
-        [this] { FixedTimes->LoadFixedTimes(); },
-        [this] { DestineWeeks->LoadDestineWeeks(); },
-        [this] { ConfineWeekTimes->LoadConfineWeekTimes(); },
-        [this] { SystemRunTimes->LoadSystemRunTimes(); },
-        [this] { EconomizePowers->LoadEconomizePowers(); },
-        [this] { NetStates->LoadNetStates(); },
-        [this] { Alarms->LoadAlarmClocks(); },
-        [this] { Memoranda->LoadMemoranda(); },
-        // Later here: startup-program list, blocked programs, start the startup programs,
-        // password, junk cleaning, themes, half-hour chime, rest reminders.
-        [this] { Radio->LoadRadioSettings(); },
-        [this] { AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true)); },
-    };
-    for (const std::function<void()>& load : loaders)
-        Guard(load);
+    context_->OnLoad(LoadStep::AppAutoRun, [this] {
+        AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true));
+    });
+    context_->RunLoaders();
 }
 
 void TMainForm::CountDownTimer()
@@ -303,23 +309,52 @@ void TMainForm::CountDownTimer()
 
 void TMainForm::ShowTrayBalloon(const QString& text)
 {
-    ui_.ShowBalloon(QStringLiteral("Varnel 提醒您"), text, 5000);
+    context_->ShowTrayBalloon(text);
 }
 
 void TMainForm::ShellOpen(const QString& target)
 {
-    if (platform_.shell)
-        platform_.shell->open(target.toStdU16String());
+    context_->ShellOpen(target);
 }
 
 void TMainForm::HideToTray()
 {
     // Without a tray (a bare X server) a hidden window could never come back: keep it
     // reachable from the taskbar instead.
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
         hide();
-    else
-        showMinimized();
+        return;
+    }
+    showMinimized();
+    WatchForTray();
+}
+
+void TMainForm::WatchForTray()
+{
+    if (trayWatch_)
+        return;
+    trayWatch_ = new QTimer(this);
+    trayWatch_->setInterval(1000);
+    // At logon the panel may come up a while after the program: look for five minutes.
+    auto* deadline = new QElapsedTimer;
+    deadline->start();
+    connect(trayWatch_, &QTimer::timeout, this, [this, deadline] {
+        const bool found = QSystemTrayIcon::isSystemTrayAvailable();
+        if (!found && deadline->elapsed() < 5 * 60 * 1000)
+            return;
+        trayWatch_->stop();
+        trayWatch_->deleteLater();
+        trayWatch_ = nullptr;
+        delete deadline;
+        if (!found)
+            return;
+        // The icon was shown while there was no tray to hold it: show it again there.
+        TrayIcon->hide();
+        TrayIcon->show();
+        if (isMinimized() && !closed_)
+            FormResize();
+    });
+    trayWatch_->start();
 }
 
 void TMainForm::FormResize()
@@ -410,8 +445,8 @@ void TMainForm::AutoRunCheckBoxClick()
 
 bool TMainForm::FormCloseQuery()
 {
-    // The exit password of the lock and the theme step at exit come in here.
-    return true;
+    // The exit password of the lock and the theme change at exit come in here.
+    return context_->RunCloseQuery();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -431,12 +466,10 @@ void TMainForm::FormClose()
         return;
     closed_ = true;
     CountDown->stop();
-    // Background work (the idle-input listener, the network worker) is stopped here.
-    if (EconomizePowers)
-        EconomizePowers->ReleaseInputHook();
-    if (NetStates)
-        NetStates->StopWorker();
+    if (trayWatch_)
+        trayWatch_->stop();
+    // Background work (the idle-input listener, the network worker) ends here.
+    context_->RunClose();
     if (TrayIcon)
         TrayIcon->hide();
-    Settings.reset();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/FeatureContext.h"
+#include "core/FeatureList.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
+#include "scheduler/TickPacer.h"
 #include "scheduler/TimeText.h"
 #include "settings/SettingsFile.h"
 #include "ui/UiServices.h"
@@ -10,15 +13,8 @@
 
 #include <memory>
 
-class AlarmClocks;
-class Memorandum;
 class QAction;
 class QCheckBox;
-class ConfineWeekShutdown;
-class DestineWeekShutdown;
-class EconomizePowerShutdown;
-class FixedTimeShutdown;
-class NetStateShutdown;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -26,14 +22,19 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
 class QVBoxLayout;
-class RadioCatalogue;
-class RadioPlayback;
-class Radiotiming;
 class ShutDownComputer;
-class SystemRunShutdown;
 
 //! The main window: eight tab pages hosting every feature, the tray icon, and the
-//! one-second tick. It owns all feature state for the whole run.
+//! one-second tick.
+//!
+//! Ownership, the one rule for every feature: the window owns each feature object in its
+//! FeatureList from construction to destruction. Features are built in tick order in
+//! BuildFeatures() (the one place a new feature is added), each over the FeatureContext and
+//! the peers it needs; they are destroyed in reverse order before the window's widgets. A
+//! feature's widgets are children of its page or of the window, so Qt deletes them with
+//! the window, and every connection a feature makes has one of its own widgets (or the
+//! feature itself, when it is a QObject) as context. The settings file, the power actions
+//! and the context live as long as the window.
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
@@ -67,30 +68,14 @@ public:
     // Values of the frame.
     bool StartHidden = false;
     QString ProgramDir;
+    QString DataDir;
     std::unique_ptr<SettingsFile> Settings;
     //! Performs the power actions the rules and the optimisation ask for.
     std::unique_ptr<ShutDownComputer> ShutDown;
 
-    // Features, each with its controls, in-effect values, loader and check.
-    std::unique_ptr<FixedTimeShutdown> FixedTimes;
-    std::unique_ptr<DestineWeekShutdown> DestineWeeks;
-    std::unique_ptr<ConfineWeekShutdown> ConfineWeekTimes;
-    std::unique_ptr<SystemRunShutdown> SystemRunTimes;
-    std::unique_ptr<EconomizePowerShutdown> EconomizePowers;
-    std::unique_ptr<NetStateShutdown> NetStates;
-
-    std::unique_ptr<AlarmClocks> Alarms;
-    std::unique_ptr<Memorandum> Memoranda;
-    // The radio page: catalogue, player, timings.
-    std::unique_ptr<RadioCatalogue> RadioStations;
-    std::unique_ptr<RadioPlayback> Radio;
-    std::unique_ptr<Radiotiming> RadioTimings;
-
-    // Clock fields, rewritten at the start of every tick.
-    quint16 CurrentHour = 0;
-    quint16 CurrentMinute = 0;
-    quint16 CurrentSecond = 0;
-    quint16 CurrentMonth = 0;
+    //! The feature of type T, or null (for the window's own tests).
+    template <typename T> T* Feature() const { return features_.Find<T>(); }
+    FeatureContext& Context() { return *context_; }
 
     //! The vertical layout of a tab page; features add their groups to it in order.
     static QVBoxLayout* PageLayout(QWidget* page);
@@ -102,12 +87,12 @@ public:
     void ShellOpen(const QString& target);
 
     LocalMoment Now() const { return ReadClock(*platform_.clock); }
-    platform::Platform& Os() { return platform_; }
-    UiServices& Ui() { return ui_; }
-    SchedulerTick& Tick() { return tick_; }
 
     //! Runs `body` through the guarded entry (error box, rest skipped).
-    template <typename Body> bool Guard(Body&& body);
+    template <typename Body> bool Guard(Body&& body)
+    {
+        return Guarded(ui_, std::forward<Body>(body));
+    }
 
     static QString ResolveProgramDir();
     static QString WebsiteAddress();
@@ -137,21 +122,23 @@ protected:
 
 private:
     void BuildPages();
+    void BuildFeatures();
     void BuildTray();
     void BuildInstallPage();
     void BuildIllustratePage();
     void ConnectTick();
+    void ScheduleTick();
     void HideToTray();
+    void WatchForTray();
 
     platform::Platform& platform_;
     UiServices& ui_;
     SchedulerTick tick_;
+    TickPacer pacer_;
+    std::unique_ptr<FeatureContext> context_;
+    FeatureList features_;
+    // A start before the panel's tray is up falls back to the taskbar; the window moves
+    // into the tray when one appears within the first minutes.
+    QTimer* trayWatch_ = nullptr;
     bool closed_ = false;
 };
-
-#include "ui/Guarded.h"
-
-template <typename Body> bool TMainForm::Guard(Body&& body)
-{
-    return Guarded(ui_, std::forward<Body>(body));
-}

@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <utility>
+#include <vector>
 
 class QVBoxLayout;
 class QLayout;
@@ -50,6 +51,8 @@ enum class LoadStep {
     SystemTheme,
     HalfHourChime,
     RestReminders,
+    RadioCatalogue,
+    RadioTimings,
     Radio,
     AppAutoRun,
     Count
@@ -67,8 +70,8 @@ public:
     using Pages = std::array<QWidget*, static_cast<int>(PageId::Count)>;
 
     FeatureContext(platform::Platform& os, UiServices& ui, SettingsFile& settings,
-                   ShutDownComputer& power, SchedulerTick& tick, Pages pages, QString programDir,
-                   QString dataDir);
+                   ShutDownComputer& power, SchedulerTick& tick, QWidget* window, Pages pages,
+                   QString programDir, QString dataDir);
 
     SettingsFile& Settings() const { return settings_; }
     UiServices& Ui() const { return ui_; }
@@ -81,6 +84,9 @@ public:
     //! The folder of the files the program writes (lists, logs, favourites), trailing '/'.
     const QString& DataDir() const { return dataDir_; }
 
+    //! The main window: parent of a feature's dialogs and of panels laid over the whole
+    //! window (the lock panel).
+    QWidget* Window() const { return window_; }
     QWidget* Page(PageId page) const { return pages_[static_cast<int>(page)]; }
     //! Adds a group below the ones already on the page.
     void AddToPage(PageId page, QWidget* group, int stretch = 0) const;
@@ -120,6 +126,7 @@ private:
     SettingsFile& settings_;
     ShutDownComputer& power_;
     SchedulerTick& tick_;
+    QWidget* window_;
     Pages pages_;
     QString programDir_;
     QString dataDir_;

@@ -1,6 +1,6 @@
 #include "power/AmountRule.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
 #include "power/PowerRuleInputs.h"
 
 #include <QCheckBox>
@@ -38,7 +38,7 @@ int AmountRule::SecondsPerUnit(int unit)
 
 void AmountRule::Load(const QString& defaultAmount, int defaultMode)
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     AmountEdit->setText(settings.ReadString(keys_.section, keys_.amount, defaultAmount));
     PowerRuleInputs::SelectIndex(UnitList, settings.ReadInteger(keys_.section, keys_.unit, 0));
     PowerRuleInputs::SelectIndex(ModeList,
@@ -48,7 +48,7 @@ void AmountRule::Load(const QString& defaultAmount, int defaultMode)
 
 void AmountRule::Save()
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     settings.WriteString(keys_.section, keys_.amount, AmountText);
     settings.WriteInteger(keys_.section, keys_.unit, Unit);
     settings.WriteInteger(keys_.section, keys_.mode, Mode);
@@ -60,7 +60,7 @@ bool AmountRule::Take(const QString& refusal, const QString& resetText)
     const int amount = AmountOf(AmountEdit);
     if (amount == 0) {
         Box->setChecked(false);
-        form_.Ui().ShowMessage(refusal);
+        ctx_.Ui().ShowMessage(refusal);
         AmountEdit->setText(resetText);
         return false;
     }
@@ -81,5 +81,5 @@ void AmountRule::Commit()
     if (armed)
         Save();
     else
-        form_.Settings->WriteBool(keys_.section, keys_.state, false);
+        ctx_.Settings().WriteBool(keys_.section, keys_.state, false);
 }

@@ -5,7 +5,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! What the duration rules (run time, idle, network state) share: a box, a two-digit
 //! amount, a unit list and a mode list, stored under four keys of one section, and the
@@ -21,7 +21,7 @@ public:
         QString state;
     };
 
-    AmountRule(TMainForm& form, Keys keys) : form_(form), keys_(std::move(keys)) {}
+    AmountRule(FeatureContext& ctx, Keys keys) : ctx_(ctx), keys_(std::move(keys)) {}
 
     //! The rule's controls, set when the rule builds its group.
     QCheckBox* Box = nullptr;
@@ -51,6 +51,6 @@ public:
     void Commit();
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
     Keys keys_;
 };

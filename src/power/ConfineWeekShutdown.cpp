@@ -1,6 +1,8 @@
 #include "power/ConfineWeekShutdown.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
+#include "core/TimeField.h"
+#include "core/Weekdays.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
 
@@ -23,33 +25,26 @@ const QString kConfienTimeDown = QStringLiteral("ConfienTimeDown");
 const QString kConfineWeekShutDownMode = QStringLiteral("ConfineWeekShutDownMode");
 const QString kConfineWeekState = QStringLiteral("ConfineWeekState");
 
-QStringList Weekdays()
-{
-    return {QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"),
-            QStringLiteral("星期三"), QStringLiteral("星期四"), QStringLiteral("星期五"),
-            QStringLiteral("星期六")};
-}
-
 } // namespace
 
-ConfineWeekShutdown::ConfineWeekShutdown(TMainForm& form) : QObject(&form), form_(form)
+ConfineWeekShutdown::ConfineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
 {
     using namespace PowerRuleInputs;
-    ConfineTimeGroupBox =
-        new QGroupBox(QStringLiteral("限制电脑在某段时间的电源状态"), form.RegularShutDown);
+    ConfineTimeGroupBox = new QGroupBox(QStringLiteral("限制电脑在某段时间的电源状态"),
+                                        ctx.Page(PageId::RegularShutDown));
     ConfineTimeGroupBox->setObjectName(QStringLiteral("ConfineTimeGroupBox"));
     ConfineTimeGroupBox->setToolTip(
         QStringLiteral("您可以限制电脑在某个时段的使用状态,从而防止别人使用此电脑"));
 
-    ConfineWeekComboBox1 =
-        NewComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekComboBox1"), Weekdays(), {});
-    ConfineWeekComboBox2 =
-        NewComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekComboBox2"), Weekdays(), {});
+    ConfineWeekComboBox1 = NewComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekComboBox1"),
+                                       WeekdayNames(), {});
+    ConfineWeekComboBox2 = NewComboBox(ConfineTimeGroupBox, QStringLiteral("ConfineWeekComboBox2"),
+                                       WeekdayNames(), {});
     const QString timeTip = QStringLiteral("请设置正确的时间格式,如 11:11:00");
     ConfineTimeMaskEdit1 =
-        NewTimeEdit(ConfineTimeGroupBox, QStringLiteral("ConfineTimeMaskEdit1"), timeTip);
+        NewTimeField(ConfineTimeGroupBox, QStringLiteral("ConfineTimeMaskEdit1"), timeTip);
     ConfineTimeMaskEdit2 =
-        NewTimeEdit(ConfineTimeGroupBox, QStringLiteral("ConfineTimeMaskEdit2"), timeTip);
+        NewTimeField(ConfineTimeGroupBox, QStringLiteral("ConfineTimeMaskEdit2"), timeTip);
     ConfineTimeMaskEdit2->setText(QStringLiteral("23:00:00"));
     ConfineWeekCheckBox = new QCheckBox(QStringLiteral("启动此模式"), ConfineTimeGroupBox);
     ConfineWeekCheckBox->setObjectName(QStringLiteral("ConfineWeekCheckBox"));
@@ -70,25 +65,24 @@ ConfineWeekShutdown::ConfineWeekShutdown(TMainForm& form) : QObject(&form), form
     grid->addWidget(ConfineTimeMaskEdit2, 1, 3);
     grid->addWidget(ConfineWeekCheckBox, 1, 4);
     grid->setColumnStretch(5, 1);
-    TMainForm::PageLayout(form.RegularShutDown)->addWidget(ConfineTimeGroupBox);
+    ctx.AddToPage(PageId::RegularShutDown, ConfineTimeGroupBox);
 
     connect(ConfineWeekCheckBox, &QCheckBox::toggled, this, [this] { ConfineWeekCheckBoxClick(); });
-    form.Tick().SetPowerRule(TickCheck::CheckConfineWeek, [this] { return CheckConfineWeek(); });
+    ctx.OnPowerRule(TickCheck::CheckConfineWeek, [this] { return CheckConfineWeek(); });
+    ctx.OnLoad(LoadStep::ConfineWeekTimes, [this] { LoadConfineWeekTimes(); });
 }
 
 void ConfineWeekShutdown::LoadConfineWeekTimes()
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     PowerRuleInputs::SelectIndex(ConfineWeekComboBox1,
                                  settings.ReadInteger(kSection, kConfineWeekUp, 0));
     PowerRuleInputs::SelectIndex(ConfineWeekComboBox2,
                                  settings.ReadInteger(kSection, kConfineWeekDown, 0));
-    PowerRuleInputs::SetTimeText(
-        ConfineTimeMaskEdit1,
-        settings.ReadString(kSection, kConfineTimeUp, QStringLiteral("00:00:00")));
-    PowerRuleInputs::SetTimeText(
-        ConfineTimeMaskEdit2,
-        settings.ReadString(kSection, kConfienTimeDown, QStringLiteral("00:00:00")));
+    SetTimeFieldText(ConfineTimeMaskEdit1,
+                     settings.ReadString(kSection, kConfineTimeUp, QStringLiteral("00:00:00")));
+    SetTimeFieldText(ConfineTimeMaskEdit2,
+                     settings.ReadString(kSection, kConfienTimeDown, QStringLiteral("00:00:00")));
     PowerRuleInputs::SelectIndex(ConfineWeekShutDownComboBox,
                                  settings.ReadInteger(kSection, kConfineWeekShutDownMode, 0));
     ConfineWeekCheckBox->setChecked(settings.ReadBool(kSection, kConfineWeekState, false));
@@ -96,7 +90,7 @@ void ConfineWeekShutdown::LoadConfineWeekTimes()
 
 void ConfineWeekShutdown::SaveConfineWeekTimes()
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     settings.WriteInteger(kSection, kConfineWeekUp, ConfineWeek1);
     settings.WriteInteger(kSection, kConfineWeekDown, ConfineWeek2);
     settings.WriteString(kSection, kConfineTimeUp, ConfineTime1);
@@ -107,7 +101,7 @@ void ConfineWeekShutdown::SaveConfineWeekTimes()
 
 void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         const bool armed = ConfineWeekCheckBox->isChecked();
         if (armed) {
             ConfineWeek1 = ConfineWeekComboBox1->currentIndex();
@@ -128,7 +122,7 @@ void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
         if (armed)
             SaveConfineWeekTimes();
         else
-            form_.Settings->WriteBool(kSection, kConfineWeekState, false);
+            ctx_.Settings().WriteBool(kSection, kConfineWeekState, false);
     });
 }
 
@@ -136,10 +130,10 @@ bool ConfineWeekShutdown::CheckConfineWeek()
 {
     if (!ConfineWeekCheckBox->isChecked() || !from_ || !to_)
         return true;
-    const LocalMoment now = form_.Now();
+    const LocalMoment now = ctx_.Now();
     // The current time keeps its milliseconds: 23:00:00.500 is past an end of 23:00:00.
     if (!Between(WeekdayOf(now.date), ConfineWeek1, ConfineWeek2) ||
         !Between(now.time, *from_, *to_))
         return true;
-    return form_.ShutDown->RunPowerMode(ConfineMode);
+    return ctx_.PowerActions().RunPowerMode(ConfineMode);
 }

@@ -10,7 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! The restricted period: while today lies in a weekday range and the time of day in a
 //! time range, every tick requests the chosen power action. Neither range wraps: 22:00:00
@@ -18,7 +18,7 @@ class TMainForm;
 class ConfineWeekShutdown : public QObject {
     Q_OBJECT
 public:
-    explicit ConfineWeekShutdown(TMainForm& form);
+    explicit ConfineWeekShutdown(FeatureContext& ctx);
 
     QGroupBox* ConfineTimeGroupBox = nullptr;
     QComboBox* ConfineWeekComboBox1 = nullptr;
@@ -42,7 +42,7 @@ public:
     bool CheckConfineWeek();
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
     // Parsed once at arming. A time that does not parse (25:61:00) makes the period empty.
     std::optional<QTime> from_;
     std::optional<QTime> to_;

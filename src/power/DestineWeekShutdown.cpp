@@ -1,6 +1,9 @@
 #include "power/DestineWeekShutdown.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
+#include "core/OncePerSecond.h"
+#include "core/TimeField.h"
+#include "core/Weekdays.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
 
@@ -22,10 +25,10 @@ const QString kDestineWeekState = QStringLiteral("DestineWeekState");
 
 } // namespace
 
-DestineWeekShutdown::DestineWeekShutdown(TMainForm& form) : form_(form)
+DestineWeekShutdown::DestineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
 {
     using namespace PowerRuleInputs;
-    DestineWeekGroupBox = new QGroupBox(form.RegularShutDown);
+    DestineWeekGroupBox = new QGroupBox(ctx.Page(PageId::RegularShutDown));
     DestineWeekGroupBox->setObjectName(QStringLiteral("DestineWeekGroupBox"));
     auto* row = new QHBoxLayout(DestineWeekGroupBox);
 
@@ -33,14 +36,10 @@ DestineWeekShutdown::DestineWeekShutdown(TMainForm& form) : form_(form)
     DestineWeekCheckBox->setObjectName(QStringLiteral("DestineWeekCheckBox"));
     DestineWeekCheckBox->setMouseTracking(true);
     DestineWeekCheckBox->installEventFilter(this);
-    DestineWeekTimeEdit = NewTimeEdit(DestineWeekGroupBox, QStringLiteral("DestineWeekTimeEdit"),
-                                      QStringLiteral("请设置正确的时间格式,如 11:11:00"));
-    DestineWeeksComboBox =
-        NewComboBox(DestineWeekGroupBox, QStringLiteral("DestineWeeksComboBox"),
-                    {QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"),
-                     QStringLiteral("星期三"), QStringLiteral("星期四"), QStringLiteral("星期五"),
-                     QStringLiteral("星期六")},
-                    QStringLiteral("请设置关机星期"));
+    DestineWeekTimeEdit = NewTimeField(DestineWeekGroupBox, QStringLiteral("DestineWeekTimeEdit"),
+                                       QStringLiteral("请设置正确的时间格式,如 11:11:00"));
+    DestineWeeksComboBox = NewComboBox(DestineWeekGroupBox, QStringLiteral("DestineWeeksComboBox"),
+                                       WeekdayNames(), QStringLiteral("请设置关机星期"));
     DestineWeekShutDownComboBox =
         NewModeComboBox(DestineWeekGroupBox, QStringLiteral("DestineWeekShutDownComboBox"),
                         QStringLiteral("设置关机的模式"));
@@ -50,22 +49,18 @@ DestineWeekShutdown::DestineWeekShutdown(TMainForm& form) : form_(form)
     row->addWidget(DestineWeeksComboBox);
     row->addWidget(DestineWeekShutDownComboBox);
     row->addStretch();
-    // Second on the page, right under the fixed-time rule.
-    QVBoxLayout* page = TMainForm::PageLayout(form.RegularShutDown);
-    const int fixedTime = page->indexOf(form.RegularShutDown->findChild<QGroupBox*>(
-        QStringLiteral("FixedTimeGroupBox"), Qt::FindDirectChildrenOnly));
-    page->insertWidget(fixedTime + 1, DestineWeekGroupBox);
+    ctx.AddToPage(PageId::RegularShutDown, DestineWeekGroupBox);
 
     connect(DestineWeekCheckBox, &QCheckBox::toggled, this, [this] { DestineWeekCheckBoxClick(); });
-    form.Tick().SetPowerRule(TickCheck::CheckDestineWeek, [this] { return CheckDestineWeek(); });
+    ctx.OnPowerRule(TickCheck::CheckDestineWeek, [this] { return CheckDestineWeek(); });
+    ctx.OnLoad(LoadStep::DestineWeeks, [this] { LoadDestineWeeks(); });
 }
 
 void DestineWeekShutdown::LoadDestineWeeks()
 {
-    SettingsFile& settings = *form_.Settings;
-    PowerRuleInputs::SetTimeText(
-        DestineWeekTimeEdit,
-        settings.ReadString(kSection, kDestineWeekTime, QStringLiteral("00:00:00")));
+    SettingsFile& settings = ctx_.Settings();
+    SetTimeFieldText(DestineWeekTimeEdit,
+                     settings.ReadString(kSection, kDestineWeekTime, QStringLiteral("00:00:00")));
     PowerRuleInputs::SelectIndex(DestineWeeksComboBox,
                                  settings.ReadInteger(kSection, kDestineWeek, 0));
     PowerRuleInputs::SelectIndex(DestineWeekShutDownComboBox,
@@ -75,7 +70,7 @@ void DestineWeekShutdown::LoadDestineWeeks()
 
 void DestineWeekShutdown::SaveDestineWeeks()
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     settings.WriteString(kSection, kDestineWeekTime, DestineWeekTime);
     settings.WriteInteger(kSection, kDestineWeek, DestineWeek);
     settings.WriteInteger(kSection, kDestineWeekShutDownMode, DestineWeekMode);
@@ -84,14 +79,14 @@ void DestineWeekShutdown::SaveDestineWeeks()
 
 void DestineWeekShutdown::DestineWeekCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         const bool armed = DestineWeekCheckBox->isChecked();
         if (armed) {
             DestineWeekTime = DestineWeekTimeEdit->text();
             DestineWeek = DestineWeeksComboBox->currentIndex();
             DestineWeekMode = DestineWeekShutDownComboBox->currentIndex();
             dueTime_ = ParseTime(DestineWeekTime);
-            firedDate_ = QDate();
+            fired_.Reset();
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         DestineWeekTimeEdit->setEnabled(!armed);
@@ -100,7 +95,7 @@ void DestineWeekShutdown::DestineWeekCheckBoxClick()
         if (armed)
             SaveDestineWeeks();
         else
-            form_.Settings->WriteBool(kSection, kDestineWeekState, false);
+            ctx_.Settings().WriteBool(kSection, kDestineWeekState, false);
     });
 }
 
@@ -126,13 +121,11 @@ bool DestineWeekShutdown::CheckDestineWeek()
 {
     if (!DestineWeekCheckBox->isChecked() || !dueTime_)
         return true;
-    const LocalMoment now = form_.Now();
+    const LocalMoment now = ctx_.Now();
     if (WeekdayOf(now.date) != DestineWeeksComboBox->currentIndex() ||
-        !PowerRuleInputs::SameSecond(*dueTime_, now.time))
+        !SameSecond(*dueTime_, now.time))
         return true;
-    if (now.date == firedDate_ && PowerRuleInputs::SameSecond(firedTime_, now.time))
+    if (!fired_.First(now))
         return true;
-    firedDate_ = now.date;
-    firedTime_ = now.time;
-    return form_.ShutDown->RunPowerMode(DestineWeekMode);
+    return ctx_.PowerActions().RunPowerMode(DestineWeekMode);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/OncePerSecond.h"
+
 #include <QDate>
 #include <QObject>
 #include <QString>
@@ -11,13 +13,13 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! The weekday rule "指定星期": one power action at a set time on one weekday, every week.
 class DestineWeekShutdown : public QObject {
     Q_OBJECT
 public:
-    explicit DestineWeekShutdown(TMainForm& form);
+    explicit DestineWeekShutdown(FeatureContext& ctx);
 
     QGroupBox* DestineWeekGroupBox = nullptr;
     QCheckBox* DestineWeekCheckBox = nullptr;
@@ -41,11 +43,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
     // Parsed once at arming so that the check costs nothing on the ticks between.
     std::optional<QTime> dueTime_;
     // The second the rule last fired in: ticks that fall into one second together (late
     // delivery, ticks nested in a box) must not request the action twice.
-    QDate firedDate_;
-    QTime firedTime_;
+    OncePerSecond fired_;
 };

@@ -1,6 +1,6 @@
 #include "power/EconomizePowerShutdown.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
 #include "power/AmountInput.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
@@ -22,13 +22,13 @@ const QString kEconomizePowerState = QStringLiteral("EconomizePowerState");
 
 } // namespace
 
-EconomizePowerShutdown::EconomizePowerShutdown(TMainForm& form)
-    : QObject(&form), Rule(form, {kSection, kEconomizePowerTime, kEconomizePowerTimeSelect,
-                                  kEconomizePowerShutDownMode, kEconomizePowerState}),
-      form_(form)
+EconomizePowerShutdown::EconomizePowerShutdown(FeatureContext& ctx)
+    : Rule(ctx, {kSection, kEconomizePowerTime, kEconomizePowerTimeSelect,
+                 kEconomizePowerShutDownMode, kEconomizePowerState}),
+      ctx_(ctx)
 {
     using namespace PowerRuleInputs;
-    EconomizePowerGroupBox = new QGroupBox(form.RegularShutDown);
+    EconomizePowerGroupBox = new QGroupBox(ctx.Page(PageId::RegularShutDown));
     EconomizePowerGroupBox->setObjectName(QStringLiteral("EconomizePowerGroupBox"));
     auto* row = new QHBoxLayout(EconomizePowerGroupBox);
 
@@ -58,12 +58,13 @@ EconomizePowerShutdown::EconomizePowerShutdown(TMainForm& form)
     row->addWidget(EconomizePowerComboBox);
     row->addWidget(EconomizePowerShutDownComboBox);
     row->addStretch();
-    TMainForm::PageLayout(form.RegularShutDown)->addWidget(EconomizePowerGroupBox);
+    ctx.AddToPage(PageId::RegularShutDown, EconomizePowerGroupBox);
 
     connect(EconomizePowerCheckBox, &QCheckBox::toggled, this,
             [this] { EconomizePowerCheckBoxClick(); });
-    form.Tick().SetPowerRule(TickCheck::CheckEconomizePower,
-                             [this] { return CheckEconomizePower(); });
+    ctx.OnPowerRule(TickCheck::CheckEconomizePower, [this] { return CheckEconomizePower(); });
+    ctx.OnLoad(LoadStep::EconomizePowers, [this] { LoadEconomizePowers(); });
+    ctx.OnClose([this] { ReleaseInputHook(); });
 }
 
 EconomizePowerShutdown::~EconomizePowerShutdown()
@@ -83,7 +84,7 @@ void EconomizePowerShutdown::SaveEconomizePowers()
 
 void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         if (EconomizePowerCheckBox->isChecked()) {
             if (!Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是０"),
                            QStringLiteral("20")))
@@ -97,7 +98,7 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
 
 void EconomizePowerShutdown::ReleaseInputHook()
 {
-    if (platform::IdleInput* idle = form_.Os().idleInput.get(); idle && idle->listening())
+    if (platform::IdleInput* idle = ctx_.Os().idleInput.get(); idle && idle->listening())
         idle->stop();
 }
 
@@ -105,7 +106,7 @@ bool EconomizePowerShutdown::CheckEconomizePower()
 {
     if (!EconomizePowerCheckBox->isChecked())
         return true;
-    platform::IdleInput* idle = form_.Os().idleInput.get();
+    platform::IdleInput* idle = ctx_.Os().idleInput.get();
     // Without the system's signal no input could ever reset the count, and a machine in
     // use would be switched off: count only while listening, and try again every tick.
     if (!idle || !(idle->listening() || idle->start([this] { IdleCounter = 0; })))
@@ -118,5 +119,5 @@ bool EconomizePowerShutdown::CheckEconomizePower()
         return true;
     ReleaseInputHook();
     IdleCounter = 0;
-    return form_.ShutDown->RunPowerMode(Rule.Mode);
+    return ctx_.PowerActions().RunPowerMode(Rule.Mode);
 }

@@ -9,7 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! Idle power saving "智能省电模式": a power action once nobody has pressed a key or
 //! moved the mouse for a set number of minutes, hours or days. It counts ticks; the
@@ -17,7 +17,7 @@ class TMainForm;
 class EconomizePowerShutdown : public QObject {
     Q_OBJECT
 public:
-    explicit EconomizePowerShutdown(TMainForm& form);
+    explicit EconomizePowerShutdown(FeatureContext& ctx);
     ~EconomizePowerShutdown() override;
 
     QGroupBox* EconomizePowerGroupBox = nullptr;
@@ -41,5 +41,5 @@ public:
     void ReleaseInputHook();
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
 };

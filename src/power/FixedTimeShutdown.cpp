@@ -1,6 +1,8 @@
 #include "power/FixedTimeShutdown.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
+#include "core/OncePerSecond.h"
+#include "core/TimeField.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
 
@@ -23,10 +25,10 @@ const QString kFixedDay = QStringLiteral("FixedDay");
 
 } // namespace
 
-FixedTimeShutdown::FixedTimeShutdown(TMainForm& form) : form_(form)
+FixedTimeShutdown::FixedTimeShutdown(FeatureContext& ctx) : ctx_(ctx)
 {
     using namespace PowerRuleInputs;
-    FixedTimeGroupBox = new QGroupBox(form.RegularShutDown);
+    FixedTimeGroupBox = new QGroupBox(ctx.Page(PageId::RegularShutDown));
     FixedTimeGroupBox->setObjectName(QStringLiteral("FixedTimeGroupBox"));
     auto* row = new QHBoxLayout(FixedTimeGroupBox);
 
@@ -34,8 +36,8 @@ FixedTimeShutdown::FixedTimeShutdown(TMainForm& form) : form_(form)
     FixedTimeCheckBox->setObjectName(QStringLiteral("FixedTimeCheckBox"));
     FixedTimeCheckBox->setMouseTracking(true);
     FixedTimeCheckBox->installEventFilter(this);
-    FixedTimeMaskEdit = NewTimeEdit(FixedTimeGroupBox, QStringLiteral("FixedTimeMaskEdit"),
-                                    QStringLiteral("请设置正确的时间格式,如　12:12:00"));
+    FixedTimeMaskEdit = NewTimeField(FixedTimeGroupBox, QStringLiteral("FixedTimeMaskEdit"),
+                                     QStringLiteral("请设置正确的时间格式,如　12:12:00"));
     FixedDayComboBox = NewComboBox(FixedTimeGroupBox, QStringLiteral("FixedDayComboBox"),
                                    {QStringLiteral("每天"), QStringLiteral("每隔１天"),
                                     QStringLiteral("每隔２天"), QStringLiteral("每隔３天"),
@@ -51,19 +53,19 @@ FixedTimeShutdown::FixedTimeShutdown(TMainForm& form) : form_(form)
     row->addWidget(FixedDayComboBox);
     row->addWidget(FixedShutDownComboBox);
     row->addStretch();
-    // First on the page, whatever else is built there and in which order.
-    TMainForm::PageLayout(form.RegularShutDown)->insertWidget(0, FixedTimeGroupBox);
+    ctx.AddToPage(PageId::RegularShutDown, FixedTimeGroupBox);
 
     connect(FixedTimeCheckBox, &QCheckBox::toggled, this, [this] { FixedTimeCheckBoxClick(); });
-    form.Tick().SetPowerRule(TickCheck::CheckFixedTime, [this] { return CheckFixedTime(); });
+    ctx.OnPowerRule(TickCheck::CheckFixedTime, [this] { return CheckFixedTime(); });
+    ctx.OnLoad(LoadStep::FixedTimes, [this] { LoadFixedTimes(); });
 }
 
 void FixedTimeShutdown::LoadFixedTimes()
 {
-    SettingsFile& settings = *form_.Settings;
-    PowerRuleInputs::SetTimeText(
-        FixedTimeMaskEdit, settings.ReadString(kSection, kFixedTime, QStringLiteral("00:00:00")));
-    FixedDate = settings.ReadString(kSection, kFixedDate, DateText(form_.Now().date));
+    SettingsFile& settings = ctx_.Settings();
+    SetTimeFieldText(FixedTimeMaskEdit,
+                     settings.ReadString(kSection, kFixedTime, QStringLiteral("00:00:00")));
+    FixedDate = settings.ReadString(kSection, kFixedDate, DateText(ctx_.Now().date));
     PowerRuleInputs::SelectIndex(FixedShutDownComboBox,
                                  settings.ReadInteger(kSection, kFixedShutDown, 0));
     PowerRuleInputs::SelectIndex(FixedDayComboBox, settings.ReadInteger(kSection, kFixedDay, 0));
@@ -73,7 +75,7 @@ void FixedTimeShutdown::LoadFixedTimes()
 
 void FixedTimeShutdown::SaveFixedTimes()
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     settings.WriteString(kSection, kFixedTime, FixedTime);
     settings.WriteString(kSection, kFixedDate, FixedDate);
     settings.WriteInteger(kSection, kFixedShutDown, FixedMode);
@@ -83,12 +85,12 @@ void FixedTimeShutdown::SaveFixedTimes()
 
 void FixedTimeShutdown::FixedTimeCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         const bool armed = FixedTimeCheckBox->isChecked();
         if (armed) {
             FixedTime = FixedTimeMaskEdit->text();
             FixedInterval = FixedDayComboBox->currentIndex();
-            dueDate_ = form_.Now().date.addDays(FixedInterval);
+            dueDate_ = ctx_.Now().date.addDays(FixedInterval);
             FixedDate = DateText(dueDate_);
             FixedMode = FixedShutDownComboBox->currentIndex();
             dueTime_ = ParseTime(FixedTime);
@@ -101,7 +103,7 @@ void FixedTimeShutdown::FixedTimeCheckBoxClick()
         if (armed)
             SaveFixedTimes();
         else
-            form_.Settings->WriteBool(kSection, kFixedTimeState, false);
+            ctx_.Settings().WriteBool(kSection, kFixedTimeState, false);
     });
 }
 
@@ -126,16 +128,16 @@ bool FixedTimeShutdown::CheckFixedTime()
 {
     if (!FixedTimeCheckBox->isChecked() || spent_ || !dueTime_)
         return true;
-    const LocalMoment now = form_.Now();
-    if (now.date != dueDate_ || !PowerRuleInputs::SameSecond(*dueTime_, now.time))
+    const LocalMoment now = ctx_.Now();
+    if (now.date != dueDate_ || !SameSecond(*dueTime_, now.time))
         return true;
     spent_ = true;
     // The action goes first: an unwritable settings file must neither cancel it nor hold
     // it behind an error box. The date only tells the next start what was planned, and
     // that start arms the rule afresh anyway.
-    const bool done = form_.ShutDown->RunPowerMode(FixedMode);
-    form_.Guard([&] {
-        form_.Settings->WriteString(kSection, kFixedDate,
+    const bool done = ctx_.PowerActions().RunPowerMode(FixedMode);
+    ctx_.Guard([&] {
+        ctx_.Settings().WriteString(kSection, kFixedDate,
                                     DateText(now.date.addDays(FixedDayComboBox->currentIndex())));
     });
     return done;

@@ -11,7 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! The fixed-time rule "固定时间": one power action at a set time on the day it was armed
 //! plus a chosen number of days. It fires at most once per arming; loading re-arms a rule
@@ -19,7 +19,7 @@ class TMainForm;
 class FixedTimeShutdown : public QObject {
     Q_OBJECT
 public:
-    explicit FixedTimeShutdown(TMainForm& form);
+    explicit FixedTimeShutdown(FeatureContext& ctx);
 
     QGroupBox* FixedTimeGroupBox = nullptr;
     QCheckBox* FixedTimeCheckBox = nullptr;
@@ -44,7 +44,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
     // Parsed once at arming so that the check costs nothing on the ticks between.
     std::optional<QTime> dueTime_;
     QDate dueDate_;

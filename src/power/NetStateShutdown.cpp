@@ -1,6 +1,6 @@
 #include "power/NetStateShutdown.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
 #include "power/AmountInput.h"
 #include "power/Netstatethread.h"
 #include "power/PowerRuleInputs.h"
@@ -29,13 +29,13 @@ const QString kProbeHost = QStringLiteral("223.5.5.5");
 
 } // namespace
 
-NetStateShutdown::NetStateShutdown(TMainForm& form)
-    : QObject(&form),
-      Rule(form, {kSection, kNetStateTime, kNetStateTimeSelect, kNetStateShutDown, kNetState}),
-      form_(form)
+NetStateShutdown::NetStateShutdown(FeatureContext& ctx)
+    : QObject(),
+      Rule(ctx, {kSection, kNetStateTime, kNetStateTimeSelect, kNetStateShutDown, kNetState}),
+      ctx_(ctx)
 {
     using namespace PowerRuleInputs;
-    NetStateGroupBox = new QGroupBox(form.RegularShutDown);
+    NetStateGroupBox = new QGroupBox(ctx.Page(PageId::RegularShutDown));
     NetStateGroupBox->setObjectName(QStringLiteral("NetStateGroupBox"));
     auto* row = new QHBoxLayout(NetStateGroupBox);
 
@@ -63,10 +63,12 @@ NetStateShutdown::NetStateShutdown(TMainForm& form)
     row->addWidget(NetStateComboBox);
     row->addWidget(NetStateShutDownComboBox);
     row->addStretch();
-    TMainForm::PageLayout(form.RegularShutDown)->addWidget(NetStateGroupBox);
+    ctx.AddToPage(PageId::RegularShutDown, NetStateGroupBox);
 
     connect(NetStateCheckBox, &QCheckBox::toggled, this, [this] { NetStateCheckBoxClick(); });
-    form.Tick().SetPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
+    ctx.OnPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
+    ctx.OnLoad(LoadStep::NetStates, [this] { LoadNetStates(); });
+    ctx.OnClose([this] { StopWorker(); });
 }
 
 NetStateShutdown::~NetStateShutdown()
@@ -105,14 +107,14 @@ void NetStateShutdown::SaveNetStates()
 
 void NetStateShutdown::NetStateCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         if (NetStateCheckBox->isChecked()) {
             if (!Rule.Take(QStringLiteral("请输入有效的两位整数,而不是０"), QStringLiteral("20")))
                 return;
-            platform::IcmpEcho* icmp = form_.Os().icmp.get();
+            platform::IcmpEcho* icmp = ctx_.Os().icmp.get();
             if (!icmp) {
                 NetStateCheckBox->setChecked(false);
-                form_.Ui().ShowMessage(QStringLiteral("本系统无法探测网络,不能启用智能网络模式"));
+                ctx_.Ui().ShowMessage(QStringLiteral("本系统无法探测网络,不能启用智能网络模式"));
                 return;
             }
             if (!Worker) {
@@ -146,5 +148,5 @@ bool NetStateShutdown::CheckNetState()
     if (NetStateFailures.load(std::memory_order_relaxed) < Rule.Amount * unit)
         return true;
     NetStateFailures.store(0, std::memory_order_relaxed);
-    return form_.ShutDown->RunPowerMode(Rule.Mode);
+    return ctx_.PowerActions().RunPowerMode(Rule.Mode);
 }

@@ -16,7 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! The network-state mode "智能网络模式": a power action when the network has been
 //! unreachable for a set time. The `NetState` worker counts failed probes, about one a
@@ -24,7 +24,7 @@ class TMainForm;
 class NetStateShutdown : public QObject {
     Q_OBJECT
 public:
-    explicit NetStateShutdown(TMainForm& form);
+    explicit NetStateShutdown(FeatureContext& ctx);
     ~NetStateShutdown() override;
 
     QGroupBox* NetStateGroupBox = nullptr;
@@ -58,5 +58,5 @@ public:
     void StopWorker();
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
 };

@@ -1,6 +1,6 @@
 #include "power/SystemRunShutdown.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
 #include "power/AmountInput.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
@@ -22,13 +22,13 @@ const QString kSystemRunState = QStringLiteral("SystemRunState");
 
 } // namespace
 
-SystemRunShutdown::SystemRunShutdown(TMainForm& form)
-    : QObject(&form), Rule(form, {kSection, kSystemRunTime, kSystemRunTimeSelect,
-                                  kSystemRunShutDownMode, kSystemRunState}),
-      form_(form)
+SystemRunShutdown::SystemRunShutdown(FeatureContext& ctx)
+    : Rule(ctx, {kSection, kSystemRunTime, kSystemRunTimeSelect, kSystemRunShutDownMode,
+                 kSystemRunState}),
+      ctx_(ctx)
 {
     using namespace PowerRuleInputs;
-    SystemRunGroupBox = new QGroupBox(form.RegularShutDown);
+    SystemRunGroupBox = new QGroupBox(ctx.Page(PageId::RegularShutDown));
     SystemRunGroupBox->setObjectName(QStringLiteral("SystemRunGroupBox"));
     auto* row = new QHBoxLayout(SystemRunGroupBox);
 
@@ -56,10 +56,11 @@ SystemRunShutdown::SystemRunShutdown(TMainForm& form)
     row->addWidget(SystemRunComboBox);
     row->addWidget(SystemRunShutDownComboBox);
     row->addStretch();
-    TMainForm::PageLayout(form.RegularShutDown)->addWidget(SystemRunGroupBox);
+    ctx.AddToPage(PageId::RegularShutDown, SystemRunGroupBox);
 
     connect(SystemRunCheckBox, &QCheckBox::toggled, this, [this] { SystemRunCheckBoxClick(); });
-    form.Tick().SetPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
+    ctx.OnPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
+    ctx.OnLoad(LoadStep::SystemRunTimes, [this] { LoadSystemRunTimes(); });
 }
 
 std::uint32_t SystemRunShutdown::UnitLength(int unit)
@@ -88,7 +89,7 @@ void SystemRunShutdown::SaveSystemRunTimes()
 
 void SystemRunShutdown::SystemRunCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         if (SystemRunCheckBox->isChecked() &&
             !Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是0"), QStringLiteral("24")))
             return;
@@ -103,8 +104,8 @@ bool SystemRunShutdown::CheckSystemRun()
     const std::uint32_t unit = UnitLength(Rule.Unit);
     if (unit == 0)
         return false;
-    platform::SystemInfo* info = form_.Os().systemInfo.get();
+    platform::SystemInfo* info = ctx_.Os().systemInfo.get();
     if (!info || info->tickCount() / unit < std::uint32_t(Rule.Amount))
         return true;
-    return form_.ShutDown->RunPowerMode(Rule.Mode);
+    return ctx_.PowerActions().RunPowerMode(Rule.Mode);
 }

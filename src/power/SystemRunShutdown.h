@@ -11,7 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class TMainForm;
+class FeatureContext;
 
 //! The run-time limit "系统运行": a power action once the system has been up for a set
 //! number of hours, days or weeks. Uptime is the system's 32-bit millisecond count, so
@@ -19,7 +19,7 @@ class TMainForm;
 class SystemRunShutdown : public QObject {
     Q_OBJECT
 public:
-    explicit SystemRunShutdown(TMainForm& form);
+    explicit SystemRunShutdown(FeatureContext& ctx);
 
     QGroupBox* SystemRunGroupBox = nullptr;
     QCheckBox* SystemRunCheckBox = nullptr;
@@ -40,5 +40,5 @@ public:
     bool CheckSystemRun();
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
 };

@@ -1,6 +1,6 @@
 #include "radio/RadioCatalogue.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
 #include "radio/RadioPlayback.h"
 
 #include <QAction>
@@ -47,13 +47,14 @@ void SortByCaption(QList<QTreeWidgetItem*>& items)
 
 } // namespace
 
-RadioCatalogue::RadioCatalogue(TMainForm& form) : form_(form)
+RadioCatalogue::RadioCatalogue(FeatureContext& ctx) : ctx_(ctx)
 {
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
-    TMainForm::PageLayout(form.NetRadio)->addLayout(row, 1);
+    ctx.AddToPage(PageId::NetRadio, row, 1);
+    ctx.OnLoad(LoadStep::RadioCatalogue, [this] { LoadRadioCatalogue(); });
 
-    auto* group = new QGroupBox(QStringLiteral("电台列表"), form.NetRadio);
+    auto* group = new QGroupBox(QStringLiteral("电台列表"), ctx.Page(PageId::NetRadio));
     group->setObjectName(QStringLiteral("RadioListGroup"));
     auto* layout = new QVBoxLayout(group);
 
@@ -106,7 +107,8 @@ RadioCatalogue::RadioCatalogue(TMainForm& form) : form_(form)
 
 QString RadioCatalogue::CatalogueFile() const
 {
-    return form_.ProgramDir + QStringLiteral("NetRadio.dat");
+    // The user's copy, favourites and all; the shipped one only seeds it.
+    return ctx_.DataDir() + QStringLiteral("NetRadio.dat");
 }
 
 std::optional<QString> RadioCatalogue::StationUrl(const QString& name) const
@@ -129,7 +131,7 @@ void RadioCatalogue::ShowPopup(const QPoint& pos)
 void RadioCatalogue::LoadRadioCatalogue()
 {
     RadioTreeView->clear();
-    platform::Profile& profile = *form_.Os().profile;
+    platform::Profile& profile = *ctx_.Os().profile;
     const std::u16string file = CatalogueFile().toStdU16String();
     const QIcon categoryIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
     const QIcon stationIcon = QApplication::style()->standardIcon(QStyle::SP_MediaVolume);
@@ -170,45 +172,45 @@ void RadioCatalogue::LoadRadioCatalogue()
 
 void RadioCatalogue::AddLikeRadioClick()
 {
-    form_.Guard([this] { AddCurrentToFavourites(); });
+    ctx_.Guard([this] { AddCurrentToFavourites(); });
 }
 
 void RadioCatalogue::AddToLikeRadioButtonClick()
 {
-    form_.Guard([this] { AddCurrentToFavourites(); });
+    ctx_.Guard([this] { AddCurrentToFavourites(); });
 }
 
 void RadioCatalogue::AddCurrentToFavourites()
 {
-    const QString name = form_.Radio->CurrentRadioName;
+    const QString name = CurrentStation ? CurrentStation() : QString();
     const std::optional<QString> url = StationUrl(name);
     if (!url) {
-        form_.Ui().ShowMessage(QStringLiteral("请选择我最喜爱的电台"));
+        ctx_.Ui().ShowMessage(QStringLiteral("请选择我最喜爱的电台"));
         return;
     }
-    if (!form_.Os().profile->writeString(CatalogueFile().toStdU16String(),
-                                         FavouritesSection().toStdU16String(),
-                                         name.toStdU16String(), url->toStdU16String()))
+    if (!ctx_.Os().profile->writeString(CatalogueFile().toStdU16String(),
+                                        FavouritesSection().toStdU16String(), name.toStdU16String(),
+                                        url->toStdU16String()))
         throw SettingsWriteError(CatalogueFile());
     LoadRadioCatalogue();
-    form_.Ui().ShowMessage(QStringLiteral("添加我最喜爱的电台成功"));
+    ctx_.Ui().ShowMessage(QStringLiteral("添加我最喜爱的电台成功"));
 }
 
 void RadioCatalogue::DeleteLikeRadioClick()
 {
-    form_.Guard([this] {
-        const QString name = form_.Radio->CurrentRadioName;
+    ctx_.Guard([this] {
+        const QString name = CurrentStation ? CurrentStation() : QString();
         if (!StationUrl(name)) {
-            form_.Ui().ShowMessage(QStringLiteral("请在你喜爱的电台里面选择要删除的数据"));
+            ctx_.Ui().ShowMessage(QStringLiteral("请在你喜爱的电台里面选择要删除的数据"));
             return;
         }
         // Deleting a station that is no favourite changes nothing and is no failure; a file
         // that cannot be rewritten is one, and is not reported as a success.
-        if (!form_.Os().profile->deleteKey(CatalogueFile().toStdU16String(),
-                                           FavouritesSection().toStdU16String(),
-                                           name.toStdU16String()))
+        if (!ctx_.Os().profile->deleteKey(CatalogueFile().toStdU16String(),
+                                          FavouritesSection().toStdU16String(),
+                                          name.toStdU16String()))
             throw SettingsWriteError(CatalogueFile());
         LoadRadioCatalogue();
-        form_.Ui().ShowMessage(QStringLiteral("删除我最喜爱的电台成功"));
+        ctx_.Ui().ShowMessage(QStringLiteral("删除我最喜爱的电台成功"));
     });
 }

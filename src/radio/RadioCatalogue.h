@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -12,7 +13,7 @@ class QPoint;
 class QPushButton;
 class QTreeWidget;
 class QVBoxLayout;
-class TMainForm;
+class FeatureContext;
 
 //! The station catalogue "NetRadio.dat": one section per category, one "name=address"
 //! entry per station, plus the user's favourites section. Shows it as a tree and keeps the
@@ -21,7 +22,7 @@ class RadioCatalogue {
 public:
     //! Builds the radio page's row: the station tree on the left, `SideColumn` on the right
     //! for the player and the timings.
-    explicit RadioCatalogue(TMainForm& form);
+    explicit RadioCatalogue(FeatureContext& ctx);
 
     static QString FavouritesSection() { return QStringLiteral("我最喜爱的电台"); }
     QString CatalogueFile() const;
@@ -38,6 +39,9 @@ public:
     //! address seen for a name is kept, so a station dropped from the file stays playable.
     QMap<QString, QString> RadioUrls;
 
+    //! The station the favourites commands act on; the player sets it.
+    std::function<QString()> CurrentStation;
+
     //! The address of a station, or nothing when the name is no station.
     std::optional<QString> StationUrl(const QString& name) const;
 
@@ -50,5 +54,5 @@ private:
     void AddCurrentToFavourites();
     void ShowPopup(const QPoint& pos);
 
-    TMainForm& form_;
+    FeatureContext& ctx_;
 };

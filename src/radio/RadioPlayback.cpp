@@ -1,6 +1,6 @@
 #include "radio/RadioPlayback.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/Radiotiming.h"
 
@@ -24,10 +24,11 @@ const QString kRadioVolume = QStringLiteral("RadioVolume");
 
 } // namespace
 
-RadioPlayback::RadioPlayback(TMainForm& form, std::unique_ptr<NetRadioLibrary> library)
-    : form_(form), library_(std::move(library))
+RadioPlayback::RadioPlayback(FeatureContext& ctx, RadioCatalogue& stations,
+                             std::unique_ptr<NetRadioLibrary> library)
+    : ctx_(ctx), stations_(stations), library_(std::move(library))
 {
-    auto* group = new QGroupBox(QStringLiteral("正在收听"), form.NetRadio);
+    auto* group = new QGroupBox(QStringLiteral("正在收听"), ctx.Page(PageId::NetRadio));
     group->setObjectName(QStringLiteral("RadioPlayerGroup"));
     auto* layout = new QVBoxLayout(group);
     layout->setSpacing(10);
@@ -71,7 +72,7 @@ RadioPlayback::RadioPlayback(TMainForm& form, std::unique_ptr<NetRadioLibrary> l
     AutoRadioPlayCheckBox = new QCheckBox(QStringLiteral("开机自动播放电台"), group);
     AutoRadioPlayCheckBox->setObjectName(QStringLiteral("AutoRadioPlayCheckBox"));
     layout->addWidget(AutoRadioPlayCheckBox);
-    form.RadioStations->SideColumn->addWidget(group);
+    stations.SideColumn->addWidget(group);
 
     QObject::connect(PlayStopButton, &QPushButton::clicked, group,
                      [this] { PlayStopButtonClick(); });
@@ -79,10 +80,13 @@ RadioPlayback::RadioPlayback(TMainForm& form, std::unique_ptr<NetRadioLibrary> l
                      [this] { RadioVolumeTrackBarChange(); });
     QObject::connect(AutoRadioPlayCheckBox, &QCheckBox::toggled, group,
                      [this] { AutoRadioPlayCheckBoxClick(); });
-    QObject::connect(form.RadioStations->RadioTreeView, &QTreeWidget::itemDoubleClicked, group,
+    QObject::connect(stations.RadioTreeView, &QTreeWidget::itemDoubleClicked, group,
                      [this] { RadioTreeViewDblClick(); });
 
-    form.Tick().SetCheck(TickCheck::RefreshRadioState, [this] { RefreshRadioState(); });
+    ctx.OnTick(TickCheck::RefreshRadioState, [this] { RefreshRadioState(); });
+    // The catalogue and the timings load in their own steps just before this one.
+    ctx.OnLoad(LoadStep::Radio, [this] { LoadRadioSettings(); });
+    stations.CurrentStation = [this] { return CurrentRadioName; };
 }
 
 RadioPlayback::~RadioPlayback() = default;
@@ -94,12 +98,12 @@ QString RadioPlayback::ExecuteWMP(int command, const QString& argument)
 
 void RadioPlayback::PlayStopButtonClick()
 {
-    form_.Guard([this] { PlayOrStop(); });
+    ctx_.Guard([this] { PlayOrStop(); });
 }
 
 void RadioPlayback::PlayOrStop()
 {
-    const std::optional<QString> url = form_.RadioStations->StationUrl(CurrentRadioName);
+    const std::optional<QString> url = stations_.StationUrl(CurrentRadioName);
     if (!RadioPlaying && url) {
         ExecuteWMP(NetRadioLibrary::Prepare);
         PlayStopButton->setText(QStringLiteral("暂停"));
@@ -118,10 +122,10 @@ void RadioPlayback::PlayOrStop()
 
 void RadioPlayback::RadioTreeViewDblClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         ExecuteWMP(NetRadioLibrary::Stop);
         RadioPlaying = false;
-        const QTreeWidgetItem* selected = form_.RadioStations->RadioTreeView->currentItem();
+        const QTreeWidgetItem* selected = stations_.RadioTreeView->currentItem();
         if (!selected)
             return;
         CurrentRadioName = selected->text(0);
@@ -140,7 +144,7 @@ void RadioPlayback::RefreshRadioState()
 
 void RadioPlayback::RadioVolumeTrackBarChange()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         const QString volume = QString::number(RadioVolumeTrackBar->value());
         VolumeLabel->setText(QStringLiteral("音量:") + volume + u'%');
         if (RadioPlaying)
@@ -151,7 +155,7 @@ void RadioPlayback::RadioVolumeTrackBarChange()
 
 void RadioPlayback::AutoRadioPlayCheckBoxClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         if (AutoRadioPlayCheckBox->isChecked())
             PlayOrStop();
         SaveRadioSettings();
@@ -160,7 +164,7 @@ void RadioPlayback::AutoRadioPlayCheckBoxClick()
 
 void RadioPlayback::SaveRadioSettings()
 {
-    SettingsFile& settings = *form_.Settings;
+    SettingsFile& settings = ctx_.Settings();
     settings.WriteBool(kNetRadio, kAutoPlay,
                        loading_ ? storedAutoPlay_ : AutoRadioPlayCheckBox->isChecked());
     settings.WriteString(kNetRadio, kRadioName, CurrentRadioName);
@@ -169,11 +173,9 @@ void RadioPlayback::SaveRadioSettings()
 
 void RadioPlayback::LoadRadioSettings()
 {
-    form_.Guard([this] {
-        SettingsFile& settings = *form_.Settings;
+    ctx_.Guard([this] {
+        SettingsFile& settings = ctx_.Settings();
         storedAutoPlay_ = settings.ReadBool(kNetRadio, kAutoPlay, false);
-        form_.RadioStations->LoadRadioCatalogue();
-        form_.RadioTimings->LoadRadioTimings();
         CurrentRadioName = settings.ReadString(kNetRadio, kRadioName, QString());
         loading_ = true;
         RadioVolumeTrackBar->setValue(settings.ReadInteger(kNetRadio, kRadioVolume, 100));

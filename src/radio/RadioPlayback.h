@@ -10,7 +10,8 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSlider;
-class TMainForm;
+class FeatureContext;
+class RadioCatalogue;
 
 //! Plays one station at a time through the stream player: play/stop, double-click in the
 //! station tree, the volume, autoplay at start and the state line refreshed every second.
@@ -18,7 +19,8 @@ class TMainForm;
 class RadioPlayback {
 public:
     //! Builds the player group into the catalogue's side column; the catalogue exists.
-    RadioPlayback(TMainForm& form, std::unique_ptr<NetRadioLibrary> library);
+    RadioPlayback(FeatureContext& ctx, RadioCatalogue& stations,
+                  std::unique_ptr<NetRadioLibrary> library);
     ~RadioPlayback();
 
     QLabel* RadioPlayState = nullptr;
@@ -48,7 +50,8 @@ public:
 private:
     QString ExecuteWMP(int command, const QString& argument = {});
 
-    TMainForm& form_;
+    FeatureContext& ctx_;
+    RadioCatalogue& stations_;
     std::unique_ptr<NetRadioLibrary> library_;
     // While the settings load, saves keep the stored autoplay state: the box gets its
     // stored state only after the volume has been applied.

@@ -1,12 +1,13 @@
 #include "radio/Radiotiming.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
+#include "core/OncePerSecond.h"
+#include "core/TimeField.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,10 +15,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -25,39 +22,10 @@
 
 namespace {
 
-struct TimingLine {
-    QString day, time, station;
-};
-
-// Day and time are the first two words; the station is the rest of the line, so that
-// station names with spaces survive a reload.
-std::optional<TimingLine> ParseTimingLine(const QString& line)
-{
-    static const QRegularExpression fields(QStringLiteral("^(\\S+)(?:\\s+(\\S+)(?:\\s+(.*))?)?$"));
-    const QRegularExpressionMatch m = fields.match(line.trimmed());
-    if (!m.hasMatch())
-        return std::nullopt;
-    return TimingLine{m.captured(1), m.captured(2), m.captured(3).trimmed()};
-}
-
-QByteArray Gbk(const QString& text)
-{
-    QStringEncoder encode("GBK");
-    return encode(text);
-}
-
 QString CellText(const QTableWidget* grid, int row, int column)
 {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? item->text() : QString();
-}
-
-void SetCell(QTableWidget* grid, int row, int column, const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    item->setToolTip(text);
-    grid->setItem(row, column, item);
 }
 
 } // namespace
@@ -91,12 +59,7 @@ TRadioTimingForm::TRadioTimingForm(QWidget* parent)
     DateComboBox->setCurrentIndex(0);
     Label2 = new QLabel(QStringLiteral("选择时间:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    TimeMaskEdit = new QLineEdit(this);
-    TimeMaskEdit->setObjectName(QStringLiteral("TimeMaskEdit"));
-    // The first hour digit may stay blank (7:05:00); the others are required digits.
-    TimeMaskEdit->setInputMask(QStringLiteral("09:99:99;_"));
-    TimeMaskEdit->setMaxLength(8);
-    TimeMaskEdit->setText(QStringLiteral("00:00:00"));
+    TimeMaskEdit = NewTimeField(this, QStringLiteral("TimeMaskEdit"), QString());
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(DateComboBox, 0, 1);
     grid->addWidget(Label2, 1, 0);
@@ -119,8 +82,7 @@ TRadioTimingForm::TRadioTimingForm(QWidget* parent)
 
 QString TRadioTimingForm::TimeText() const
 {
-    QString text = TimeMaskEdit->text();
-    return text.remove(u'_').remove(u' ');
+    return TimeFieldText(TimeMaskEdit);
 }
 
 void TRadioTimingForm::ExitButtonClick()
@@ -135,9 +97,12 @@ const QStringList& Radiotiming::DayNames()
     return names;
 }
 
-Radiotiming::Radiotiming(TMainForm& form) : form_(form)
+Radiotiming::Radiotiming(FeatureContext& ctx, RadioCatalogue& stations, RadioPlayback& radio)
+    : ctx_(ctx), stations_(stations), radio_(radio),
+      file_(*ctx.Os().ansi, ctx.Ui(), ctx.DataDir() + QStringLiteral("RadioTiming"),
+            QStringLiteral("定时文件"), {3, ListFile::Rest::IntoLast, "\r\n"})
 {
-    auto* group = new QGroupBox(QStringLiteral("定时播放"), form.NetRadio);
+    auto* group = new QGroupBox(QStringLiteral("定时播放"), ctx.Page(PageId::NetRadio));
     group->setObjectName(QStringLiteral("RadioTimingGroup"));
     auto* layout = new QVBoxLayout(group);
 
@@ -168,7 +133,7 @@ Radiotiming::Radiotiming(TMainForm& form) : form_(form)
     RadioGrid->setWordWrap(false);
     RadioGrid->setCurrentCell(0, 0);
     layout->addWidget(RadioGrid, 1);
-    form.RadioStations->SideColumn->addWidget(group, 1);
+    stations.SideColumn->addWidget(group, 1);
 
     RadioCellPopupMenu = new QMenu(RadioGrid);
     RadioCellPopupMenu->setObjectName(QStringLiteral("RadioCellPopupMenu"));
@@ -181,7 +146,7 @@ Radiotiming::Radiotiming(TMainForm& form) : form_(form)
     ContrestWeekComboBox->addItems(DayNames());
     ContrestWeekComboBox->hide();
 
-    RadioTimingForm = std::make_unique<TRadioTimingForm>(&form);
+    RadioTimingForm = std::make_unique<TRadioTimingForm>(ctx.Window());
 
     QObject::connect(RadioGrid, &QTableWidget::customContextMenuRequested, RadioGrid,
                      [this](const QPoint& pos) {
@@ -193,40 +158,41 @@ Radiotiming::Radiotiming(TMainForm& form) : form_(form)
     QObject::connect(DeleteTiming, &QAction::triggered, RadioGrid, [this] { DeleteTimingClick(); });
     QObject::connect(AddToTimingButton, &QPushButton::clicked, RadioGrid,
                      [this] { AddToTimingButtonClick(); });
-    QObject::connect(form.RadioStations->AddRadioTiming, &QAction::triggered, RadioGrid,
+    QObject::connect(stations.AddRadioTiming, &QAction::triggered, RadioGrid,
                      [this] { AddRadioTimingClick(); });
     QObject::connect(RadioTimingForm->AddButton, &QPushButton::clicked, RadioGrid,
                      [this] { AddButtonClick(); });
 
-    form.Tick().SetCheck(TickCheck::CheckRadioTimings, [this] { CheckRadioTimings(); });
+    ctx.OnTick(TickCheck::CheckRadioTimings, [this] { CheckRadioTimings(); });
+    ctx.OnLoad(LoadStep::RadioTimings, [this] { LoadRadioTimings(); });
 }
 
 Radiotiming::~Radiotiming() = default;
 
 QString Radiotiming::TimingFile() const
 {
-    return form_.ProgramDir + QStringLiteral("RadioTiming");
+    return file_.Path();
 }
 
 void Radiotiming::AddRadioTimingClick()
 {
-    form_.Guard([this] { OpenDialog(); });
+    ctx_.Guard([this] { OpenDialog(); });
 }
 
 void Radiotiming::AddToTimingButtonClick()
 {
-    form_.Guard([this] { OpenDialog(); });
+    ctx_.Guard([this] { OpenDialog(); });
 }
 
 void Radiotiming::OpenDialog()
 {
-    const QString name = form_.Radio->CurrentRadioName;
-    if (!form_.RadioStations->StationUrl(name)) {
-        form_.Ui().ShowMessage(QStringLiteral("请你选择定时播放的电台"));
+    const QString name = radio_.CurrentRadioName;
+    if (!stations_.StationUrl(name)) {
+        ctx_.Ui().ShowMessage(QStringLiteral("请你选择定时播放的电台"));
         return;
     }
     RadioTimingForm->RadioName->setText(name);
-    const QRect frame = form_.frameGeometry();
+    const QRect frame = ctx_.Window()->frameGeometry();
     RadioTimingForm->move(frame.center() - RadioTimingForm->rect().center());
     RadioTimingForm->show();
     RadioTimingForm->raise();
@@ -235,86 +201,42 @@ void Radiotiming::OpenDialog()
 
 void Radiotiming::AddButtonClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         TRadioTimingForm& dialog = *RadioTimingForm;
         const QString time = dialog.TimeText();
         // Midnight is refused as "no time entered"; so is a time no clock shows, which
         // could never come due.
-        if (time == QStringLiteral("00:00:00") || !ParseTime(time)) {
-            form_.Ui().ShowMessage(QStringLiteral("请输入一个正确的时间,如:08:08:08"));
+        const std::optional<QTime> at = ParseTime(time);
+        if (!at || *at == QTime(0, 0)) {
+            ctx_.Ui().ShowMessage(QStringLiteral("请输入一个正确的时间,如:08:08:08"));
             return;
         }
         const QString day = dialog.DateComboBox->currentText().simplified();
         if (day.isEmpty()) {
-            form_.Ui().ShowMessage(QStringLiteral("请选择播放的日期"));
+            ctx_.Ui().ShowMessage(QStringLiteral("请选择播放的日期"));
             return;
         }
-        QByteArray bytes;
-        QFile existing(TimingFile());
-        if (existing.open(QIODevice::ReadOnly))
-            bytes = existing.readAll();
-        existing.close();
-        // A hand-edited file may lack its last line end; the new line must not join it.
-        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
-            bytes += "\r\n";
-        bytes += Gbk(day + u' ' + time + u' ' + dialog.RadioName->text() + QStringLiteral("\r\n"));
-        WriteTimingFile(bytes);
+        if (!file_.Append({day, time, dialog.RadioName->text()},
+                          QStringLiteral("定时项目没有添加")))
+            return;
         LoadRadioTimings();
-        form_.Ui().ShowMessage(QStringLiteral("添加成功"));
+        ctx_.Ui().ShowMessage(QStringLiteral("添加成功"));
         dialog.close();
     });
 }
 
-void Radiotiming::WriteTimingFile(const QByteArray& bytes)
-{
-    QSaveFile file(TimingFile());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(
-            QStringLiteral("无法写入定时文件 %1").arg(TimingFile()).toStdString());
-}
-
 void Radiotiming::LoadRadioTimings()
 {
-    QFile file(TimingFile());
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<ListFile::Records> timings = file_.Read(QStringLiteral("定时项目未能载入"));
+    if (!timings || timings->empty())
         return;
-    QStringDecoder decode("GBK");
-    const QString text = decode(file.readAll());
-    int rows = 0;
-    QList<TimingLine> timings;
-    for (const QString& line : text.split(u'\n')) {
-        if (std::optional<TimingLine> timing = ParseTimingLine(line))
-            timings << *timing;
-    }
-    if (timings.isEmpty())
-        return;
-    RadioGrid->setRowCount(static_cast<int>(timings.size()));
-    for (const TimingLine& timing : timings) {
-        SetCell(RadioGrid, rows, 0, timing.day);
-        SetCell(RadioGrid, rows, 1, timing.time);
-        SetCell(RadioGrid, rows, 2, timing.station);
-        ++rows;
-    }
+    ShowRecords(RadioGrid, *timings);
     Rearm();
 }
 
 void Radiotiming::DeleteTimingClick()
 {
-    form_.Guard([this] { DeleteRadioTiming(RadioGrid->currentRow()); });
-}
-
-QByteArray Radiotiming::FileBytesWithout(int row) const
-{
-    QString text;
-    const int rows = RadioGrid->rowCount();
-    for (int r = 0; r < rows; ++r)
-        if (r != row)
-            text += CellText(RadioGrid, r, 0) + u' ' + CellText(RadioGrid, r, 1) + u' ' +
-                    CellText(RadioGrid, r, 2) + QStringLiteral("\r\n");
-    // The last row is emptied rather than removed: it is written as a blank line.
-    if (rows <= 1)
-        text = QStringLiteral("  \r\n");
-    return Gbk(text);
+    ctx_.Guard([this] { DeleteRadioTiming(RadioGrid->currentRow()); });
 }
 
 void Radiotiming::DeleteRadioTiming(int row)
@@ -322,13 +244,14 @@ void Radiotiming::DeleteRadioTiming(int row)
     if (row < 0 || row >= RadioGrid->rowCount())
         return;
     // The file is written first: when it cannot be, grid and file still agree.
-    WriteTimingFile(FileBytesWithout(row));
-    if (RadioGrid->rowCount() > 1) {
+    ListFile::Records records = GridRecords(RadioGrid);
+    records.erase(records.begin() + row);
+    if (!file_.Rewrite(records, QStringLiteral("定时项目没有删除")))
+        return;
+    if (RadioGrid->rowCount() > 1)
         RadioGrid->removeRow(row);
-    } else {
-        for (int c = 0; c < RadioGrid->columnCount(); ++c)
-            SetCell(RadioGrid, 0, c, QString());
-    }
+    else
+        SetGridRow(RadioGrid, 0, {});
     Rearm();
 }
 
@@ -349,7 +272,10 @@ void Radiotiming::CheckRadioTimings()
 {
     if (armed_.empty() || CellText(RadioGrid, 0, 0).isEmpty())
         return;
-    const LocalMoment now = form_.Now();
+    const LocalMoment now = ctx_.Now();
+    // Two ticks in one second must not start a stream twice.
+    if (!fired_.First(now))
+        return;
     const int today = WeekdayOf(now.date) + 1;
     // Starting a station shows no box, but the row count is read again on each step all
     // the same: nothing here may outlive a change of the grid.
@@ -357,10 +283,9 @@ void Radiotiming::CheckRadioTimings()
         const Armed& armed = armed_[r];
         if (armed.day != 0 && armed.day != today)
             continue;
-        if (!armed.time || armed.time->hour() != now.time.hour() ||
-            armed.time->minute() != now.time.minute() || armed.time->second() != now.time.second())
+        if (!armed.time || !SameSecond(*armed.time, now.time))
             continue;
-        RadioPlayback& radio = *form_.Radio;
+        RadioPlayback& radio = radio_;
         radio.CurrentRadioName = CellText(RadioGrid, static_cast<int>(r), 2);
         radio.RadioPlaying = false;
         radio.PlayOrStop();

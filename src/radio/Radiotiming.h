@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ListFile.h"
+#include "core/OncePerSecond.h"
+
 #include <QDialog>
 #include <QString>
 #include <QTime>
@@ -15,7 +18,9 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableWidget;
-class TMainForm;
+class FeatureContext;
+class RadioCatalogue;
+class RadioPlayback;
 
 //! The dialog that schedules the current station: a day, a time, "添加".
 class TRadioTimingForm : public QDialog {
@@ -35,12 +40,12 @@ public:
     void ExitButtonClick();
 };
 
-//! Timed radio: "day time station" lines in the file "RadioTiming", shown in a grid and
-//! tested every second; a timing that comes due makes its station current and starts it.
+//! Timed radio: "day time station" lines in the file "RadioTiming" (user data folder), shown in a
+//! grid and tested every second; a timing that comes due makes its station current and starts it.
 class Radiotiming {
 public:
     //! Builds the timing group into the catalogue's side column; the catalogue exists.
-    explicit Radiotiming(TMainForm& form);
+    Radiotiming(FeatureContext& ctx, RadioCatalogue& stations, RadioPlayback& radio);
     ~Radiotiming();
 
     static const QStringList& DayNames();
@@ -71,9 +76,11 @@ private:
 
     void OpenDialog();
     void Rearm();
-    void WriteTimingFile(const QByteArray& bytes);
-    QByteArray FileBytesWithout(int row) const;
 
-    TMainForm& form_;
+    FeatureContext& ctx_;
+    RadioCatalogue& stations_;
+    RadioPlayback& radio_;
+    ListFile file_;
     std::vector<Armed> armed_;
+    OncePerSecond fired_;
 };

@@ -1,6 +1,8 @@
 #include "reminders/AlarmClocks.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
+#include "core/TimeField.h"
+#include "core/Weekdays.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,14 +31,6 @@ const QString kSoundPath = QStringLiteral("AlarmClockSoundPath");
 
 const char16_t kTimeTip[] = u"请输入一个正确的时间格式:如　12:12:00";
 
-// The first hour digit may stay blank, so 8:30:00 can be typed as it is said.
-const QString kTimeMask = QStringLiteral("09:99:99;_");
-
-QString FieldText(const QTime& time)
-{
-    return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
 int WeekdayIndex(int stored)
 {
     return stored >= 0 && stored <= 6 ? stored : 0;
@@ -44,13 +38,14 @@ int WeekdayIndex(int stored)
 
 } // namespace
 
-AlarmClocks::AlarmClocks(TMainForm& form)
-    : AlarmClockMediaPlayer(SoundPlayer::Create()), form_(form)
+AlarmClocks::AlarmClocks(FeatureContext& ctx)
+    : AlarmClockMediaPlayer(SoundPlayer::Create()), ctx_(ctx)
 {
     AlarmClockMediaPlayer->SetNotify([this] { AlarmClockMediaPlayerNotify(); });
     BuildAlarmGroup();
     BuildSoundGroup();
-    form_.Tick().SetCheck(TickCheck::CheckAlarmClocks, [this] { CheckAlarmClocks(); });
+    ctx_.OnTick(TickCheck::CheckAlarmClocks, [this] { CheckAlarmClocks(); });
+    ctx_.OnLoad(LoadStep::AlarmClocks, [this] { LoadAlarmClocks(); });
 }
 
 AlarmClocks::~AlarmClocks() = default;
@@ -62,7 +57,7 @@ QString AlarmClocks::DefaultHint()
 
 void AlarmClocks::BuildAlarmGroup()
 {
-    QWidget* page = form_.Alarm;
+    QWidget* page = ctx_.Page(PageId::Alarm);
     auto* group = new QGroupBox(QStringLiteral("定时闹钟功能"), page);
     group->setObjectName(QStringLiteral("AlarmClockGroupBox"));
     auto* layout = new QVBoxLayout(group);
@@ -72,12 +67,8 @@ void AlarmClocks::BuildAlarmGroup()
     AlarmClockWeekUpComboBox->setObjectName(QStringLiteral("AlarmClockWeekUpComboBox"));
     AlarmClockWeekDownComboBox = new QComboBox(group);
     AlarmClockWeekDownComboBox->setObjectName(QStringLiteral("AlarmClockWeekDownComboBox"));
-    const QStringList days = {QStringLiteral("星期日"), QStringLiteral("星期一"),
-                              QStringLiteral("星期二"), QStringLiteral("星期三"),
-                              QStringLiteral("星期四"), QStringLiteral("星期五"),
-                              QStringLiteral("星期六")};
-    AlarmClockWeekUpComboBox->addItems(days);
-    AlarmClockWeekDownComboBox->addItems(days);
+    AlarmClockWeekUpComboBox->addItems(WeekdayNames());
+    AlarmClockWeekDownComboBox->addItems(WeekdayNames());
     weekRow->addWidget(new QLabel(QStringLiteral("选择星期："), group));
     weekRow->addWidget(AlarmClockWeekUpComboBox);
     weekRow->addWidget(new QLabel(QStringLiteral("<-至->"), group));
@@ -91,11 +82,7 @@ void AlarmClocks::BuildAlarmGroup()
                        const char* hintName, const QString& hintTip) {
         box = new QCheckBox(caption, group);
         box->setObjectName(QString::fromLatin1(boxName));
-        time = new QLineEdit(group);
-        time->setObjectName(QString::fromLatin1(timeName));
-        time->setInputMask(kTimeMask);
-        time->setToolTip(QString::fromUtf16(kTimeTip));
-        time->setFixedWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24);
+        time = NewTimeField(group, QString::fromLatin1(timeName), QString::fromUtf16(kTimeTip));
         hint = new QLineEdit(group);
         hint->setObjectName(QString::fromLatin1(hintName));
         hint->setToolTip(hintTip);
@@ -114,7 +101,7 @@ void AlarmClocks::BuildAlarmGroup()
     grid->setColumnStretch(2, 1);
     layout->addLayout(grid);
 
-    TMainForm::PageLayout(page)->addWidget(group);
+    ctx_.AddToPage(PageId::Alarm, group);
 
     QObject::connect(AlarmClockFirstCheckBox, &QCheckBox::toggled, group,
                      [this] { AlarmClockFirstCheckBoxClick(); });
@@ -124,7 +111,7 @@ void AlarmClocks::BuildAlarmGroup()
 
 void AlarmClocks::BuildSoundGroup()
 {
-    QWidget* page = form_.Install;
+    QWidget* page = ctx_.Page(PageId::Install);
     auto* group = new QGroupBox(QStringLiteral("闹钟声音"), page);
     group->setObjectName(QStringLiteral("AlarmClockSoundGroupBox"));
     auto* layout = new QHBoxLayout(group);
@@ -133,37 +120,38 @@ void AlarmClocks::BuildSoundGroup()
     SetAlarmClockSoundButton->setToolTip(QStringLiteral("新选的声音在下次启动程序后生效"));
     layout->addWidget(SetAlarmClockSoundButton);
     layout->addStretch();
-    TMainForm::PageLayout(page)->addWidget(group);
+    ctx_.AddToPage(PageId::Install, group);
     QObject::connect(SetAlarmClockSoundButton, &QPushButton::clicked, group,
                      [this] { SetAlarmClockSoundButtonClick(); });
 }
 
 void AlarmClocks::LoadAlarmClocks()
 {
-    SettingsFile& s = *form_.Settings;
+    SettingsFile& s = ctx_.Settings();
     SoundPath =
         s.ReadString(kSection, kSoundPath,
-                     QDir::toNativeSeparators(form_.ProgramDir +
+                     QDir::toNativeSeparators(ctx_.ProgramDir() +
                                               QStringLiteral("AlarmClockSound/AlarmClock.mp3")));
     AlarmClockWeekUpComboBox->setCurrentIndex(WeekdayIndex(s.ReadInteger(kSection, kWeekUp, 0)));
     AlarmClockWeekDownComboBox->setCurrentIndex(
         WeekdayIndex(s.ReadInteger(kSection, kWeekDown, 0)));
-    const QTime now = form_.Now().time;
-    AlarmClockFirstMaskEdit->setText(FieldText(s.ReadTime(kSection, kFirstTime, now)));
-    AlarmClockSecondMaskEdit->setText(FieldText(s.ReadTime(kSection, kSecondTime, now)));
+    const QTime now = ctx_.Now().time;
+    SetTimeFieldText(AlarmClockFirstMaskEdit, s.ReadTime(kSection, kFirstTime, now));
+    SetTimeFieldText(AlarmClockSecondMaskEdit, s.ReadTime(kSection, kSecondTime, now));
     AlarmClockFirstHintEdit->setText(s.ReadString(kSection, kFirstHint, DefaultHint()));
     AlarmClockSecondHintEdit->setText(s.ReadString(kSection, kSecondHint, DefaultHint()));
-    // Both states before either box: arming one saves the other's box state too.
-    const bool firstOn = s.ReadBool(kSection, kFirstState, false);
-    const bool secondOn = s.ReadBool(kSection, kSecondState, false);
-    AlarmClockFirstCheckBox->setChecked(firstOn);
-    AlarmClockSecondCheckBox->setChecked(secondOn);
+    // Both states are read before either box is set: arming one saves the whole section,
+    // the other box's state with it.
+    const bool first = s.ReadBool(kSection, kFirstState, false);
+    const bool second = s.ReadBool(kSection, kSecondState, false);
+    AlarmClockFirstCheckBox->setChecked(first);
+    AlarmClockSecondCheckBox->setChecked(second);
     playerFile_ = SoundPath;
 }
 
 void AlarmClocks::SaveAlarmClocks()
 {
-    SettingsFile& s = *form_.Settings;
+    SettingsFile& s = ctx_.Settings();
     s.WriteInteger(kSection, kWeekUp, WeekUp);
     s.WriteInteger(kSection, kWeekDown, WeekDown);
     s.WriteString(kSection, kFirstTime, FirstTime);
@@ -189,7 +177,7 @@ void AlarmClocks::TakeInEffectValues()
 
 void AlarmClocks::EnableBoxClick(bool first)
 {
-    form_.Guard([&] {
+    ctx_.Guard([&] {
         QCheckBox* box = first ? AlarmClockFirstCheckBox : AlarmClockSecondCheckBox;
         QCheckBox* other = first ? AlarmClockSecondCheckBox : AlarmClockFirstCheckBox;
         QLineEdit* time = first ? AlarmClockFirstMaskEdit : AlarmClockSecondMaskEdit;
@@ -199,7 +187,7 @@ void AlarmClocks::EnableBoxClick(bool first)
             if (!ParseTime(time->text())) {
                 const QSignalBlocker quiet(box);
                 box->setChecked(false);
-                form_.Ui().ShowMessage(QString::fromUtf16(kTimeTip));
+                ctx_.Ui().ShowMessage(QString::fromUtf16(kTimeTip));
                 return;
             }
             AlarmClockWeekUpComboBox->setEnabled(false);
@@ -214,7 +202,7 @@ void AlarmClocks::EnableBoxClick(bool first)
                 AlarmClockWeekUpComboBox->setEnabled(true);
                 AlarmClockWeekDownComboBox->setEnabled(true);
             }
-            form_.Settings->WriteBool(kSection, first ? kFirstState : kSecondState, false);
+            ctx_.Settings().WriteBool(kSection, first ? kFirstState : kSecondState, false);
         }
         TakeInEffectValues();
         SaveAlarmClocks();
@@ -233,14 +221,14 @@ void AlarmClocks::AlarmClockSecondCheckBoxClick()
 
 void AlarmClocks::SetAlarmClockSoundButtonClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         const std::optional<QString> file =
-            form_.Ui().OpenFile(QStringLiteral("请选择要使用的闹钟声音"), QStringLiteral("*.mp3"),
-                                QFileInfo(SoundPath).absolutePath());
+            ctx_.Ui().OpenFile(QStringLiteral("请选择要使用的闹钟声音"), QStringLiteral("*.mp3"),
+                               QFileInfo(SoundPath).absolutePath());
         if (!file || file->isEmpty())
             return;
         const QString path = QDir::toNativeSeparators(*file);
-        form_.Settings->WriteString(kSection, kSoundPath, path);
+        ctx_.Settings().WriteString(kSection, kSoundPath, path);
         // Rings keep the sound loaded at start until the program starts again.
         SoundPath = path;
     });
@@ -252,10 +240,9 @@ void AlarmClocks::CheckAlarmClocks()
     const bool secondArmed = AlarmClockSecondCheckBox->isChecked();
     if (!firstArmed && !secondArmed)
         return;
-    const LocalMoment now = form_.Now();
+    const LocalMoment now = ctx_.Now();
     const auto due = [&](const std::optional<QTime>& at) {
-        return at && at->hour() == now.time.hour() && at->minute() == now.time.minute() &&
-               at->second() == now.time.second();
+        return at && SameSecond(*at, now.time);
     };
     // Only an alarm whose own box is checked rings.
     const bool firstDue = firstArmed && due(firstAt_);
@@ -264,12 +251,9 @@ void AlarmClocks::CheckAlarmClocks()
         return;
     if (!Between(WeekdayOf(now.date), WeekUp, WeekDown))
         return;
-    // Two ticks can fall into one second (the timer drifts): one ring per second.
-    const qint64 second = now.date.toJulianDay() * 86400 + now.time.msecsSinceStartOfDay() / 1000;
-    if (second == lastRingSecond_)
+    if (!rung_.First(now))
         return;
-    lastRingSecond_ = second;
-    const QString message = QStringLiteral("闹铃时间到：") + TimeText(form_.Now().time) + u'\n' +
+    const QString message = QStringLiteral("闹铃时间到：") + TimeText(ctx_.Now().time) + u'\n' +
                             (firstDue ? FirstHint : SecondHint);
     RingAlarm(message);
 }
@@ -292,7 +276,7 @@ void AlarmClocks::RingAlarm(const QString& message)
             alarms.AlarmClockMediaPlayer->Close();
         }
     } answered{*this};
-    form_.Ui().ShowYesOnly(message);
+    ctx_.Ui().ShowYesOnly(message);
 }
 
 void AlarmClocks::AlarmClockMediaPlayerNotify()

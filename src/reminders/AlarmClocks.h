@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OncePerSecond.h"
 #include "reminders/SoundPlayer.h"
 
 #include <QString>
@@ -12,13 +13,13 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class TMainForm;
+class FeatureContext;
 
 //! Two daily alarm clocks over one weekday range, and the ring that the memorandum
 //! shares: the sound loops while a Yes-only box waits for its answer.
 class AlarmClocks {
 public:
-    explicit AlarmClocks(TMainForm& form);
+    explicit AlarmClocks(FeatureContext& ctx);
     ~AlarmClocks();
 
     // Controls on the alarm page and, for the sound, on the settings page.
@@ -67,10 +68,11 @@ private:
     void EnableBoxClick(bool first);
     void TakeInEffectValues();
 
-    TMainForm& form_;
+    FeatureContext& ctx_;
     std::optional<QTime> firstAt_;
     std::optional<QTime> secondAt_;
     QString playerFile_;
     int openRings_ = 0;
-    qint64 lastRingSecond_ = -1;
+    // One ring per second: two ticks can fall into one second.
+    OncePerSecond rung_;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ListFile.h"
+#include "core/OncePerSecond.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -13,16 +16,16 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QTableWidget;
-class TMainForm;
+class FeatureContext;
 class TMemorandumForm;
 
-//! Dated notes kept in "Memorandum.txt" beside the program (GBK, CR LF, one note a line:
+//! Dated notes kept in "Memorandum.txt" in the user data folder (GBK, CR LF, one note a line:
 //! date, time and content separated by single spaces), listed in a three-column grid.
 //! The tick announces a note dated tomorrow, rings a note when its second comes and
 //! removes notes whose day has passed.
 class Memorandum {
 public:
-    Memorandum(TMainForm& form, AlarmClocks& alarms);
+    Memorandum(FeatureContext& ctx, AlarmClocks& alarms);
     ~Memorandum();
 
     QTableWidget* MemorandumStringGrid = nullptr;
@@ -68,22 +71,19 @@ private:
 
     void BuildGroup();
     void IndexRows();
-    void SetRow(int row, const QStringList& cells);
-    bool RemoveRow(int row);
-    bool WriteStore(const QByteArray& bytes) const;
-    QByteArray Encode(const QString& text) const;
-    QString Decode(const QByteArray& bytes) const;
+    //! Removes the row from store and grid; on a refused write, a message ending in
+    //! `notDone` and both stay as they were.
+    bool RemoveRow(int row, const QString& notDone);
     int FindRow(const QStringList& cells, int near) const;
 
-    TMainForm& form_;
+    FeatureContext& ctx_;
     AlarmClocks& alarms_;
+    ListFile store_;
     std::vector<Note> notes_;
-    // An existing store that could not be read must not be overwritten from an empty grid.
-    bool storeUnreadable_ = false;
     // A past note that cannot be removed is left alone for the rest of the run instead of
     // raising a box every second.
     bool pastRemovalFailed_ = false;
-    // Notes already rung in `rungSecond_`: two ticks can fall into one second.
-    qint64 rungSecond_ = -1;
+    // Notes already rung in this second: two ticks can fall into one second.
+    OncePerSecond rungThisSecond_;
     std::vector<QStringList> rungNotes_;
 };

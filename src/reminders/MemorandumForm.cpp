@@ -1,6 +1,7 @@
 #include "reminders/MemorandumForm.h"
 
-#include "app/Main.h"
+#include "core/FeatureContext.h"
+#include "core/TimeField.h"
 #include "reminders/Memorandum.h"
 
 #include <QCalendarWidget>
@@ -15,10 +16,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TMemorandumForm::TMemorandumForm(TMainForm& form, Memorandum& memorandum)
-    : QWidget(&form, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
-      form_(form), memorandum_(memorandum)
+TMemorandumForm::TMemorandumForm(FeatureContext& ctx, Memorandum& memorandum)
+    : QWidget(ctx.Window(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint),
+      ctx_(ctx), memorandum_(memorandum)
 {
     setObjectName(QStringLiteral("MemorandumForm"));
     setWindowTitle(QStringLiteral("添加备忘录"));
@@ -34,11 +35,8 @@ TMemorandumForm::TMemorandumForm(TMainForm& form, Memorandum& memorandum)
     MemorandumDateMaskEdit->setInputMask(QStringLiteral("9999/99/99;_"));
     MemorandumDateMaskEdit->setReadOnly(true);
 
-    MemorandumTimeMaskEdit = new QLineEdit(this);
-    MemorandumTimeMaskEdit->setObjectName(QStringLiteral("MemorandumTimeMaskEdit"));
-    MemorandumTimeMaskEdit->setInputMask(QStringLiteral("09:99:99;_"));
-    MemorandumTimeMaskEdit->setText(QStringLiteral("00:00:00"));
-    MemorandumTimeMaskEdit->setToolTip(QStringLiteral("请输入一个正确的时间格式:如　12:12:00"));
+    MemorandumTimeMaskEdit = NewTimeField(this, QStringLiteral("MemorandumTimeMaskEdit"),
+                                          QStringLiteral("请输入一个正确的时间格式:如　12:12:00"));
 
     MemorandumMemo = new QPlainTextEdit(this);
     MemorandumMemo->setObjectName(QStringLiteral("MemorandumMemo"));
@@ -93,7 +91,7 @@ TMemorandumForm::TMemorandumForm(TMainForm& form, Memorandum& memorandum)
 
 void TMemorandumForm::FormCreate()
 {
-    const QDate today = form_.Now().date;
+    const QDate today = ctx_.Now().date;
     {
         const QSignalBlocker quiet(MemorandumMonthCalendar);
         MemorandumMonthCalendar->setSelectedDate(today);
@@ -109,25 +107,25 @@ void TMemorandumForm::MemorandumMonthCalendarClick()
 
 void TMemorandumForm::AddMemorandumButtonClick()
 {
-    form_.Guard([this] {
+    ctx_.Guard([this] {
         const std::optional<QDate> date = ParseDate(MemorandumDateMaskEdit->text());
         const QString text = MemorandumMemo->toPlainText();
-        if (!date || *date < form_.Now().date || text.isEmpty() ||
+        if (!date || *date < ctx_.Now().date || text.isEmpty() ||
             Memorandum::HasBreakingSpace(text)) {
-            form_.Ui().ShowMessage(
+            ctx_.Ui().ShowMessage(
                 QStringLiteral("请输入一个有效的日期或者请填写备忘录内容,注意请勿输入空格"));
             return;
         }
         // A time with blanks left in it could never ring.
         if (!ParseTime(MemorandumTimeMaskEdit->text())) {
-            form_.Ui().ShowMessage(QStringLiteral("请输入一个正确的时间格式:如　12:12:00"));
+            ctx_.Ui().ShowMessage(QStringLiteral("请输入一个正确的时间格式:如　12:12:00"));
             return;
         }
         if (!memorandum_.AppendMemorandum(MemorandumDateMaskEdit->text(),
                                           MemorandumTimeMaskEdit->text(),
                                           Memorandum::CutContent(text)))
             return;
-        form_.Ui().ShowMessage(QStringLiteral("添加备忘录成功"));
+        ctx_.Ui().ShowMessage(QStringLiteral("添加备忘录成功"));
         close();
     });
 }

@@ -7,14 +7,14 @@ class QCalendarWidget;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TMainForm;
+class FeatureContext;
 
 //! The entry dialog for one note: a calendar for the date, the time and the text. Made
 //! once at start, shown without blocking the main window.
 class TMemorandumForm : public QWidget {
     Q_OBJECT
 public:
-    TMemorandumForm(TMainForm& form, Memorandum& memorandum);
+    TMemorandumForm(FeatureContext& ctx, Memorandum& memorandum);
 
     QCalendarWidget* MemorandumMonthCalendar = nullptr;
     QLineEdit* MemorandumDateMaskEdit = nullptr;
@@ -36,6 +36,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    TMainForm& form_;
+    FeatureContext& ctx_;
     Memorandum& memorandum_;
 };

@@ -18,6 +18,12 @@ struct LocalMoment {
 
 LocalMoment ReadClock(const platform::LocalClock& clock);
 
+//! The wall-clock second of a clock reading, as one number.
+inline qint64 SecondOf(const LocalMoment& m)
+{
+    return m.date.toJulianDay() * 86400 + m.time.msecsSinceStartOfDay() / 1000;
+}
+
 //! Long time text "H:mm:ss", the one form every stored time is compared in.
 QString TimeText(const QTime& time);
 //! Short date text "yyyy/MM/dd", written and compared everywhere.

@@ -2,7 +2,6 @@
 // they are armed but not due.
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "power/ConfineWeekShutdown.h"
 #include "power/EconomizePowerShutdown.h"
 #include "power/NetStateShutdown.h"
@@ -19,7 +18,7 @@ namespace {
 void DurationRulesArmedNotDue(benchmark::State& state)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     // A period on another weekday than the fake clock's Wednesday.
     form.ConfineWeekTimes->ConfineWeekComboBox1->setCurrentIndex(6);
     form.ConfineWeekTimes->ConfineWeekComboBox2->setCurrentIndex(6);

@@ -55,8 +55,15 @@ QString Timings()
     return text;
 }
 
-void ArmEverything(TMainForm& form)
+void ArmEverything(TMainForm& window)
 {
+    const FeatureView form{window.Feature<FixedTimeShutdown>(),
+                           window.Feature<DestineWeekShutdown>(),
+                           window.Feature<ConfineWeekShutdown>(),
+                           window.Feature<SystemRunShutdown>(),
+                           window.Feature<EconomizePowerShutdown>(),
+                           window.Feature<NetStateShutdown>(),
+                           window.Feature<AlarmClocks>()};
     form.FixedTimes->FixedTimeMaskEdit->setText("12:00:00");
     form.FixedTimes->FixedTimeCheckBox->setChecked(true);
     form.DestineWeeks->DestineWeekTimeEdit->setText("12:00:00");

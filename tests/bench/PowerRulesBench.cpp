@@ -1,7 +1,6 @@
 // Cost of the fixed-time and weekday checks on a tick where they have nothing to do.
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "power/DestineWeekShutdown.h"
 #include "power/FixedTimeShutdown.h"
 
@@ -15,7 +14,7 @@ namespace {
 void FixedAndWeekdayArmedNotDue(benchmark::State& state)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     form.FixedTimes->FixedTimeMaskEdit->setText("12:00:00");
     form.FixedTimes->FixedTimeCheckBox->setChecked(true);
     form.DestineWeeks->DestineWeekTimeEdit->setText("12:00:00");
@@ -30,7 +29,7 @@ BENCHMARK(FixedAndWeekdayArmedNotDue);
 void FixedAndWeekdayDisarmed(benchmark::State& state)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     for (auto _ : state) {
         benchmark::DoNotOptimize(form.FixedTimes->CheckFixedTime());
         benchmark::DoNotOptimize(form.DestineWeeks->CheckDestineWeek());

@@ -17,8 +17,8 @@ using namespace power_test;
 // One duration rule's box and field, its section and what it says to a refused amount.
 struct DurationRule {
     const char* name;
-    std::function<QCheckBox*(TMainForm&)> box;
-    std::function<QLineEdit*(TMainForm&)> field;
+    std::function<QCheckBox*(FeatureView&)> box;
+    std::function<QLineEdit*(FeatureView&)> field;
     const char* section;
     const char* stateKey;
     const char* message;
@@ -27,14 +27,14 @@ struct DurationRule {
 };
 
 const DurationRule kRules[] = {
-    {"SystemRun", [](TMainForm& f) { return f.SystemRunTimes->SystemRunCheckBox; },
-     [](TMainForm& f) { return f.SystemRunTimes->SystemRunTimeEdit; }, "SystemRunTimes",
+    {"SystemRun", [](FeatureView& f) { return f.SystemRunTimes->SystemRunCheckBox; },
+     [](FeatureView& f) { return f.SystemRunTimes->SystemRunTimeEdit; }, "SystemRunTimes",
      "SystemRunState", "请输入一个有效的两位整数，而不是0", "24", "24"},
-    {"EconomizePower", [](TMainForm& f) { return f.EconomizePowers->EconomizePowerCheckBox; },
-     [](TMainForm& f) { return f.EconomizePowers->EconomizePowerMaskEdit; }, "EconomizePowers",
+    {"EconomizePower", [](FeatureView& f) { return f.EconomizePowers->EconomizePowerCheckBox; },
+     [](FeatureView& f) { return f.EconomizePowers->EconomizePowerMaskEdit; }, "EconomizePowers",
      "EconomizePowerState", "请输入一个有效的两位整数，而不是０", "20", "05"},
-    {"NetState", [](TMainForm& f) { return f.NetStates->NetStateCheckBox; },
-     [](TMainForm& f) { return f.NetStates->NetStateMaskEdit; }, "NetStates", "NetState",
+    {"NetState", [](FeatureView& f) { return f.NetStates->NetStateCheckBox; },
+     [](FeatureView& f) { return f.NetStates->NetStateMaskEdit; }, "NetStates", "NetState",
      "请输入有效的两位整数,而不是０", "20", "05"},
 };
 
@@ -47,7 +47,7 @@ TEST_P(AmountRefusal, LeavesTheRuleOffWithItsMessageAndTheFieldReset)
     const DurationRule& rule = kRules[std::get<0>(GetParam())];
     TestEnvironment env;
     env.icmp->answer = FakeIcmpEcho::Answer::TimedOut;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     QCheckBox* box = rule.box(form);
     QLineEdit* field = rule.field(form);
     field->setText(std::get<1>(GetParam()));
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, AmountRefusal,
 TEST(DurationRules, FirstStartShowsTheDefaultAmountsUnitsAndModes)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     for (const DurationRule& rule : kRules) {
         EXPECT_EQ(rule.field(form)->text(), rule.firstStart) << rule.name;
         EXPECT_FALSE(rule.box(form)->isChecked()) << rule.name;

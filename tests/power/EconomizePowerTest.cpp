@@ -29,7 +29,7 @@ void Ticks(TestEnvironment& env, int n)
 TEST(EconomizePower, FiveIdleMinutesFireOnTheThreeHundredthTickAndAMovementStartsAgain)
 {
     TestEnvironment env;
-    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
     Arm(rule, "05", 0, 3);
     EXPECT_FALSE(env.idleInput->listening()); // the first tick starts listening
     Ticks(env, 299);
@@ -48,7 +48,7 @@ TEST(EconomizePower, FiveIdleMinutesFireOnTheThreeHundredthTickAndAMovementStart
 TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
 {
     TestEnvironment env;
-    Arm(*env.StartForm().EconomizePowers, "01", 0, 5);
+    Arm(*env.Start(Recipes::PowerRules).EconomizePowers, "01", 0, 5);
     Ticks(env, 60 * 3);
     EXPECT_EQ(env.power->requests, std::vector<unsigned>(3, 5));
     EXPECT_EQ(env.idleInput->starts, 3);
@@ -58,7 +58,7 @@ TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
 {
     TestEnvironment env;
     env.idleInput->refuse = true;
-    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
     Arm(rule, "01", 0, 0);
     Ticks(env, 120);
     EXPECT_TRUE(env.power->requests.empty());
@@ -71,7 +71,7 @@ TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
 TEST(EconomizePower, DisarmingAndClosingStopListening)
 {
     TestEnvironment env;
-    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
     Arm(rule, "10", 1, 1);
     env.Tick();
     ASSERT_TRUE(env.idleInput->listening());
@@ -84,7 +84,7 @@ TEST(EconomizePower, DisarmingAndClosingStopListening)
     rule.EconomizePowerCheckBox->setChecked(true);
     env.Tick();
     ASSERT_TRUE(env.idleInput->listening());
-    env.StopForm();
+    env.Stop();
     EXPECT_FALSE(env.idleInput->listening());
 }
 

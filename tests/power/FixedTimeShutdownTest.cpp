@@ -40,11 +40,11 @@ void Arm(FixedTimeShutdown& rule, const QString& time, int interval, int mode)
 TEST(FixedTimeShutdown, BothRulesOpenThePageWithTheirInputsAsOffered)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     FixedTimeShutdown& fixed = *form.FixedTimes;
     DestineWeekShutdown& week = *form.DestineWeeks;
 
-    QVBoxLayout* page = TMainForm::PageLayout(form.RegularShutDown);
+    QVBoxLayout* page = qobject_cast<QVBoxLayout*>(form.RegularShutDown->layout());
     EXPECT_EQ(page->itemAt(0)->widget(), fixed.FixedTimeGroupBox);
     EXPECT_EQ(page->itemAt(1)->widget(), week.DestineWeekGroupBox);
 
@@ -80,7 +80,7 @@ TEST(FixedTimeShutdown, BothRulesOpenThePageWithTheirInputsAsOffered)
 TEST(FixedTimeShutdown, ArmedAtTenForNoonFiresOnceAtNoonAndNeverAgainInThatRun)
 {
     TestEnvironment env;
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     Arm(rule, "12:00:00", 0, 1);
 
     EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
@@ -108,7 +108,7 @@ TEST(FixedTimeShutdown, ArmedAfterItsTimeItDoesNotFireTodayNorLaterInTheRun)
 {
     TestEnvironment env;
     env.clock->Set(kWednesday, QTime(13, 0, 0));
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     Arm(rule, "12:00:00", 0, 0);
     TickThrough(env, kWednesday, QTime(13, 0, 1), QTime(23, 59, 59));
     for (int day = 1; day <= 8; ++day)
@@ -119,7 +119,7 @@ TEST(FixedTimeShutdown, ArmedAfterItsTimeItDoesNotFireTodayNorLaterInTheRun)
 TEST(FixedTimeShutdown, AnIntervalCountsFromTheArmingDayAndARestartCountsFromTheStart)
 {
     TestEnvironment env;
-    FixedTimeShutdown* rule = env.StartForm().FixedTimes.get();
+    FixedTimeShutdown* rule = env.Start(Recipes::PowerRules).FixedTimes;
     Arm(*rule, "12:00:00", 2, 0);
     EXPECT_EQ(rule->FixedDate, "2026/12/11");
     TickAt(env, kWednesday, QTime(12, 0, 0));
@@ -131,10 +131,10 @@ TEST(FixedTimeShutdown, AnIntervalCountsFromTheArmingDayAndARestartCountsFromThe
     EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/13");
 
     // A start on the Thursday morning arms it for two days after that start.
-    env.StopForm();
+    env.Stop();
     env.power->requests.clear();
     env.clock->Set(kWednesday.addDays(1), QTime(8, 0, 0));
-    rule = env.StartForm().FixedTimes.get();
+    rule = env.Start(Recipes::PowerRules).FixedTimes;
     EXPECT_TRUE(rule->FixedTimeCheckBox->isChecked());
     EXPECT_EQ(rule->FixedDayComboBox->currentIndex(), 2);
     EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/12");
@@ -149,7 +149,7 @@ TEST(FixedTimeShutdown, AStartWithTheRuleStoredAsEnabledArmsItForThatDay)
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedDate=2026/12/01\n"
                        "FixedShutDown=3\nFixedTimeState=1\nFixedDay=0\n");
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     EXPECT_TRUE(rule.FixedTimeCheckBox->isChecked());
     EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
     EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), 3);
@@ -161,7 +161,7 @@ TEST(FixedTimeShutdown, AStartWithTheRuleStoredAsEnabledArmsItForThatDay)
 TEST(FixedTimeShutdown, DisarmingWritesOnlyTheStateAndTheStoredValuesComeBack)
 {
     TestEnvironment env;
-    FixedTimeShutdown* rule = env.StartForm().FixedTimes.get();
+    FixedTimeShutdown* rule = env.Start(Recipes::PowerRules).FixedTimes;
     Arm(*rule, "21:30:00", 4, 2);
     const QString armed = env.SettingsText();
     rule->FixedTimeCheckBox->setChecked(false);
@@ -175,8 +175,8 @@ TEST(FixedTimeShutdown, DisarmingWritesOnlyTheStateAndTheStoredValuesComeBack)
     TickAt(env, kWednesday.addDays(4), QTime(21, 30, 0));
     EXPECT_TRUE(env.power->requests.empty());
 
-    env.StopForm();
-    rule = env.StartForm().FixedTimes.get();
+    env.Stop();
+    rule = env.Start(Recipes::PowerRules).FixedTimes;
     EXPECT_FALSE(rule->FixedTimeCheckBox->isChecked());
     EXPECT_TRUE(rule->FixedTimeMaskEdit->isEnabled());
     EXPECT_EQ(rule->FixedTimeMaskEdit->text(), "21:30:00");
@@ -189,7 +189,7 @@ TEST(FixedTimeShutdown, ARefusedActionShowsTheRuleMessageAndTheRuleStaysArmed)
 {
     TestEnvironment env;
     env.power->refused = {3};
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     Arm(rule, "12:00:00", 0, 3);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
@@ -204,7 +204,7 @@ TEST(FixedTimeShutdown, AStoredModeOutsideTheListSelectsNothingAndFailsWhenDue)
 {
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedShutDown=9\nFixedTimeState=1\n");
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), -1);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_TRUE(env.power->requests.empty());
@@ -214,7 +214,7 @@ TEST(FixedTimeShutdown, AStoredModeOutsideTheListSelectsNothingAndFailsWhenDue)
 TEST(FixedTimeShutdown, TheActionIsNotHeldBackByASettingsFileThatCannotBeWritten)
 {
     TestEnvironment env;
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     Arm(rule, "12:00:00", 0, 0);
     // A directory where the file was: every later write is refused.
     ASSERT_TRUE(QFile::remove(env.SettingsPath()));
@@ -243,7 +243,7 @@ TEST_P(FixedTimeText, MatchesTheClockOnlyForAValidTime)
     env.clock->Set(kWednesday, QTime(6, 0, 0));
     if (!c.stored.isNull())
         WriteSettings(env, "[FixedTimes]\nFixedTime=" + c.stored + "\nFixedTimeState=1\n");
-    FixedTimeShutdown& rule = *env.StartForm().FixedTimes;
+    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
     if (c.stored.isNull()) {
         rule.FixedTimeMaskEdit->selectAll();
         QTest::keyClick(rule.FixedTimeMaskEdit, Qt::Key_Delete);
@@ -280,13 +280,14 @@ TEST(FixedTimeShutdown, TheStoredOneDigitHourIsShownWithItsLeadingZero)
 {
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=7:05:00\n");
-    EXPECT_EQ(env.StartForm().FixedTimes->FixedTimeMaskEdit->displayText(), "07:05:00");
+    EXPECT_EQ(env.Start(Recipes::PowerRules).FixedTimes->FixedTimeMaskEdit->displayText(),
+              "07:05:00");
 }
 
 TEST(FixedTimeShutdown, HoveringOverEitherBoxShowsWhatIsArmedOrThatNothingIsSet)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::PowerRules);
     QCheckBox* fixed = form.FixedTimes->FixedTimeCheckBox;
     QCheckBox* week = form.DestineWeeks->DestineWeekCheckBox;
     QEvent enter(QEvent::Enter);

@@ -103,7 +103,7 @@ TEST(NetStateMode, SixtyFailedProbesFireOneMinuteAndTheCountStartsAgain)
 {
     TestEnvironment env;
     env.icmp->answer = Answer::TimedOut;
-    NetStateShutdown& rule = *env.StartForm().NetStates;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
     Arm(rule, "01", 0, 1);
     ASSERT_TRUE(rule.Worker && rule.Worker->Running());
     // The probe host of a test is loopback.
@@ -123,7 +123,7 @@ TEST(NetStateMode, SixtyFailedProbesFireOneMinuteAndTheCountStartsAgain)
 TEST(NetStateMode, DisarmingStopsTheWorkerAndWritesOnlyTheState)
 {
     TestEnvironment env;
-    NetStateShutdown& rule = *env.StartForm().NetStates;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
     Arm(rule, "30", 1, 4);
     EXPECT_TRUE(
         env.SettingsText().contains("[NetStates]\r\nNetStateTime=30\r\nNetStateTimeSelect=1\r\n"
@@ -145,10 +145,10 @@ TEST(NetStateMode, AStoredModeStartsItsWorkerAndClosingEndsIt)
     TestEnvironment env;
     WriteSettings(env, "[NetStates]\nNetStateTime=05\nNetStateTimeSelect=0\nNetStateShutDown=0\n"
                        "NetState=1\n");
-    NetStateShutdown& rule = *env.StartForm().NetStates;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
     EXPECT_TRUE(rule.NetStateCheckBox->isChecked());
     ASSERT_TRUE(env.icmp->WaitForProbes(1));
-    env.StopForm();
+    env.Stop();
     const int probes = env.icmp->probes;
     std::this_thread::sleep_for(1100ms);
     EXPECT_EQ(env.icmp->probes.load(), probes);
@@ -160,7 +160,7 @@ TEST(NetStateMode, AFailingActionIsReportedWithTheCountAlreadyReset)
     env.power->refused = {3};
     // One failed send, then a long pause: the count is the test's to set.
     env.icmp->answer = Answer::Raise;
-    NetStateShutdown& rule = *env.StartForm().NetStates;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
     Arm(rule, "01", 0, 3);
     rule.NetStateCheckBox->setChecked(false);
     rule.ProbeInterval = 60s;

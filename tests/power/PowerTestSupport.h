@@ -2,8 +2,6 @@
 
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
-
 #include <QFile>
 
 #include <stdexcept>
@@ -27,7 +25,7 @@ inline void WriteSettings(const TestEnvironment& env, const QString& ini)
 inline void TickAt(TestEnvironment& env, const QDate& date, const QTime& time)
 {
     env.clock->Set(date, time);
-    env.Form().CountDownTimer();
+    env.RunTick();
 }
 
 //! Ticks every second from `from` to `to`, both included.

@@ -1,4 +1,5 @@
 #include "PowerTestSupport.h"
+#include "app/Main.h"
 #include "support/LookCheck.h"
 
 #include "power/ConfineWeekShutdown.h"
@@ -22,17 +23,20 @@ TEST(RulesPageLook, TheDurationAndPeriodGroupsFitThePage)
     form.Page->setCurrentWidget(form.RegularShutDown);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QWidget* page = form.RegularShutDown;
-    ExpectReadable(page, form.ConfineWeekTimes->ConfineTimeGroupBox, "ConfineTimeGroupBox");
-    ExpectReadable(page, form.SystemRunTimes->SystemRunGroupBox, "SystemRunGroupBox");
-    ExpectReadable(page, form.EconomizePowers->EconomizePowerGroupBox, "EconomizePowerGroupBox");
-    ExpectReadable(page, form.NetStates->NetStateGroupBox, "NetStateGroupBox");
+    ExpectReadable(page, form.Feature<ConfineWeekShutdown>()->ConfineTimeGroupBox,
+                   "ConfineTimeGroupBox");
+    ExpectReadable(page, form.Feature<SystemRunShutdown>()->SystemRunGroupBox, "SystemRunGroupBox");
+    ExpectReadable(page, form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox,
+                   "EconomizePowerGroupBox");
+    ExpectReadable(page, form.Feature<NetStateShutdown>()->NetStateGroupBox, "NetStateGroupBox");
     // Below the fixed-time and weekday groups, in this order.
     auto y = [&](QWidget* w) { return w->mapTo(page, QPoint(0, 0)).y(); };
-    EXPECT_LT(y(form.ConfineWeekTimes->ConfineTimeGroupBox),
-              y(form.SystemRunTimes->SystemRunGroupBox));
-    EXPECT_LT(y(form.SystemRunTimes->SystemRunGroupBox),
-              y(form.EconomizePowers->EconomizePowerGroupBox));
-    EXPECT_LT(y(form.EconomizePowers->EconomizePowerGroupBox), y(form.NetStates->NetStateGroupBox));
+    EXPECT_LT(y(form.Feature<ConfineWeekShutdown>()->ConfineTimeGroupBox),
+              y(form.Feature<SystemRunShutdown>()->SystemRunGroupBox));
+    EXPECT_LT(y(form.Feature<SystemRunShutdown>()->SystemRunGroupBox),
+              y(form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox));
+    EXPECT_LT(y(form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox),
+              y(form.Feature<NetStateShutdown>()->NetStateGroupBox));
     ExpectReadable(&form, page, "shutdown-page");
 }
 

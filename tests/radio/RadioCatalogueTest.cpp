@@ -17,7 +17,7 @@ TEST(RadioCatalogue, TreeListsEveryCategoryWithItsCountAndSortedStations)
     env.WriteProgramFile("NetRadio.dat", "[音乐]\nZulu=http://z\nAlpha=http://a\n"
                                          "; a comment line\nNoAddress=\n"
                                          "[空分类]\n[ABC]\n北京=http://bj\n安徽=http://ah\n");
-    RadioCatalogue& catalogue = *env.StartForm().RadioStations;
+    RadioCatalogue& catalogue = *env.Start(Recipes::Radio).RadioStations;
     QTreeWidget* tree = catalogue.RadioTreeView;
     EXPECT_EQ(RootCaptions(tree), QStringList({"ABC(2)", "空分类(0)", "音乐(2)"}));
     EXPECT_EQ(tree->topLevelItem(1)->childCount(), 0);
@@ -31,7 +31,7 @@ TEST(RadioCatalogue, FirstAddressOfANameWinsAndOnlyTheFirstEqualsSignSeparates)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     RadioCatalogue& catalogue = *form.RadioStations;
     EXPECT_EQ(catalogue.StationUrl("Beta").value_or(""), "http://b.example/s?x=1&y=2");
     EXPECT_EQ(catalogue.StationUrl("Alpha").value_or(""), "http://a.example/live");
@@ -49,7 +49,7 @@ TEST(RadioCatalogue, AddingTheCurrentStationTwiceKeepsOneFavourite)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     DoubleClick(form, "Gamma");
     // The popup acts on the current station, not on the node under the mouse.
     form.RadioStations->RadioTreeView->setCurrentItem(
@@ -71,7 +71,7 @@ TEST(RadioCatalogue, WithoutACurrentStationBothCommandsRefuseAndLeaveTheFileAlon
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     form.RadioStations->AddLikeRadio->trigger();
     form.RadioStations->DeleteLikeRadio->trigger();
     // A category caption is no station either.
@@ -88,7 +88,7 @@ TEST(RadioCatalogue, DeletingKeepsAnEmptyFavouritesSectionAndANonFavouriteChange
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat",
                          kCatalogue + "[我最喜爱的电台]\nBeta=http://b.example/s?x=1&y=2\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
 
     DoubleClick(form, "Gamma");
     const QString before = env.ReadProgramFile("NetRadio.dat");
@@ -109,7 +109,7 @@ TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     DoubleClick(form, "Gamma");
     // The file turns into a folder: no write can replace it.
     QFile::remove(env.ProgramDir() + "NetRadio.dat");
@@ -127,7 +127,7 @@ TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
 TEST(RadioCatalogue, NoFileGivesAnEmptyTree)
 {
     TestEnvironment env;
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     EXPECT_EQ(form.RadioStations->RadioTreeView->topLevelItemCount(), 0);
     EXPECT_TRUE(form.RadioStations->RadioUrls.isEmpty());
     EXPECT_EQ(env.ui.calls.size(), 0u);

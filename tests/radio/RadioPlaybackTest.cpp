@@ -17,7 +17,7 @@ TEST(RadioPlayback, PlayWithoutAStationStaysStoppedAndSendsStop)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    RadioPlayback& radio = *env.StartForm().Radio;
+    RadioPlayback& radio = *env.Start(Recipes::Radio).Radio;
     radio.PlayStopButton->click();
     EXPECT_EQ(radio.PlayStopButton->text(), "播放");
     EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
@@ -29,7 +29,7 @@ TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndTheTickS
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     RadioPlayback& radio = *form.Radio;
     DoubleClick(form, "Gamma");
     EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:100", kGamma}));
@@ -58,7 +58,7 @@ TEST(RadioPlayback, DoubleClickOnACategoryStops)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     DoubleClick(form, "Gamma");
     env.Tick();
     env.radio.Clear();
@@ -73,7 +73,7 @@ TEST(RadioPlayback, VolumeWhileStoppedOnlyLabelsAndSavesWhilePlayingItIsSent)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     RadioPlayback& radio = *form.Radio;
     EXPECT_EQ(radio.VolumeLabel->text(), "");
     radio.RadioVolumeTrackBar->setValue(30);
@@ -109,12 +109,12 @@ TEST_P(RadioAtStart, StoredSettingsComeBackAndAutoplayUsesTheStoredVolume)
                                            .arg(p.autoPlay, p.volume));
     for (int start = 0; start < 2; ++start) {
         env.radio.Clear();
-        TMainForm& form = env.StartForm();
+        FeatureView& form = env.Start(Recipes::Radio);
         EXPECT_EQ(env.radio.Sent(), p.expectedAtStart) << "start " << start;
         EXPECT_EQ(form.Radio->AutoRadioPlayCheckBox->isChecked(), QString(p.autoPlay) == "1");
         EXPECT_EQ(form.Radio->VolumeLabel->text(), p.label);
         EXPECT_EQ(form.Radio->CurrentRadioName, "Gamma");
-        env.StopForm();
+        env.Stop();
     }
     EXPECT_TRUE(env.SettingsText().contains(QStringLiteral("AutoPlay=%1").arg(p.autoPlay)));
 }
@@ -131,7 +131,7 @@ TEST(RadioPlayback, CheckingAutoplayWhilePlayingStopsAndUncheckingOnlySaves)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     RadioPlayback& radio = *form.Radio;
     DoubleClick(form, "Gamma");
     env.radio.Clear();
@@ -149,12 +149,12 @@ TEST(RadioPlayback, TheSavedStationChangesOnlyWithVolumeOrAutoplay)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     DoubleClick(form, "Gamma");
     form.Radio->RadioVolumeTrackBar->setValue(70);
     DoubleClick(form, "Beta");
-    env.StopForm();
-    EXPECT_EQ(env.StartForm().Radio->CurrentRadioName, "Gamma");
+    env.Stop();
+    EXPECT_EQ(env.Start(Recipes::Radio).Radio->CurrentRadioName, "Gamma");
 }
 
 } // namespace

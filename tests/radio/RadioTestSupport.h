@@ -2,7 +2,6 @@
 
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
@@ -28,7 +27,7 @@ inline QTreeWidgetItem* FindNode(QTreeWidget* tree, const QString& caption)
 }
 
 //! A double-click on the node with this caption, as the tree delivers it.
-inline void DoubleClick(TMainForm& form, const QString& caption)
+inline void DoubleClick(FeatureView& form, const QString& caption)
 {
     QTreeWidget* tree = form.RadioStations->RadioTreeView;
     QTreeWidgetItem* node = FindNode(tree, caption);

@@ -52,7 +52,7 @@ TEST(Radiotiming, RowsFireOnTheirDayAndSecondAndNamesWithSpacesSurviveTheFile)
     f.write(bytes);
     f.close();
 
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     EXPECT_EQ(GridRows(form.RadioTimings->RadioGrid),
               QStringList({"每天|08:00:00|Gamma", "星期一|9:30:00|BBC World Service",
                            "星期二|10:00:00|Beta", "someday|11:00:00|Beta", "25:61:00||"}));
@@ -82,7 +82,7 @@ TEST(Radiotiming, TwoTimingsInOneSecondStartInTurnAndTheLowerStays)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n每天 12:00:00 Gamma\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     TickAt(env, kMonday, QTime(12, 0, 0));
     EXPECT_EQ(env.radio.Sent(), QStringList({"3:", "5:100", "0:http://b.example/s?x=1&y=2",
                                              "3:", "5:100", "0:http://g.example/g.mp3"}));
@@ -95,7 +95,7 @@ TEST(Radiotiming, ATimingForAVanishedStationStops)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Gone\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     DoubleClick(form, "Gamma");
     env.radio.Clear();
     TickAt(env, kMonday, QTime(12, 0, 0));
@@ -110,7 +110,7 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming",
                          "每天 08:00:00 Beta\n星期一 09:00:00 Gamma\n星期二 10:00:00 Alpha\n");
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     Radiotiming& timing = *form.RadioTimings;
     timing.RadioGrid->setCurrentCell(1, 0);
     timing.DeleteTiming->trigger();
@@ -128,8 +128,41 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     EXPECT_EQ(env.ui.calls.size(), 0u);
 
     // The blank line is skipped on the next start: the grid keeps its one empty row.
-    env.StopForm();
-    EXPECT_EQ(GridRows(env.StartForm().RadioTimings->RadioGrid), QStringList({"||"}));
+    env.Stop();
+    EXPECT_EQ(GridRows(env.Start(Recipes::Radio).RadioTimings->RadioGrid), QStringList({"||"}));
+}
+
+TEST(Radiotiming, ATimingStartsOnceInItsSecondHoweverManyTicksFallThere)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kStations);
+    env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n");
+    env.Start(Recipes::Radio);
+    for (const QTime t :
+         {QTime(11, 59, 59, 999), QTime(12, 0, 0, 10), QTime(12, 0, 0, 990), QTime(12, 0, 1, 5)})
+        TickAt(env, kMonday, t);
+    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 1);
+    // The next day it starts again.
+    TickAt(env, kMonday.addDays(1), QTime(12, 0, 0));
+    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 2);
+}
+
+TEST(Radiotiming, ATimingFileThatCannotBeReadIsNeverOverwritten)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kStations);
+    // A folder in the file's place cannot be read by anyone, root included.
+    QDir().mkpath(env.ProgramDir() + "RadioTiming");
+    FeatureView& form = env.Start(Recipes::Radio);
+    EXPECT_EQ(env.ui.Count("message"), 1);
+    DoubleClick(form, "Beta");
+    form.RadioStations->AddRadioTiming->trigger();
+    form.RadioTimings->RadioTimingForm->TimeMaskEdit->setText("08:00:00");
+    env.ui.Clear();
+    form.RadioTimings->RadioTimingForm->AddButton->click();
+    ASSERT_EQ(env.ui.Count("message"), 1);
+    EXPECT_TRUE(env.ui.Texts("message")[0].startsWith("无法读取定时文件"));
+    EXPECT_TRUE(QFileInfo(env.ProgramDir() + "RadioTiming").isDir());
 }
 
 TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
@@ -142,7 +175,7 @@ TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("\xc3\xbf\xcc\xec 07:00:00 Beta");
     f.close();
-    TMainForm& form = env.StartForm();
+    FeatureView& form = env.Start(Recipes::Radio);
     Radiotiming& timing = *form.RadioTimings;
     TRadioTimingForm& dialog = *timing.RadioTimingForm;
 
@@ -159,7 +192,10 @@ TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
     dialog.AddButton->click();
     dialog.TimeMaskEdit->setText("25:61:00");
     dialog.AddButton->click();
-    EXPECT_EQ(env.ui.Texts("message"), QStringList(2, "请输入一个正确的时间,如:08:08:08"));
+    // Midnight with the first hour digit left blank is midnight all the same.
+    dialog.TimeMaskEdit->setText("0:00:00");
+    dialog.AddButton->click();
+    EXPECT_EQ(env.ui.Texts("message"), QStringList(3, "请输入一个正确的时间,如:08:08:08"));
     EXPECT_TRUE(dialog.isVisible());
 
     env.ui.Clear();

@@ -1,6 +1,5 @@
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "reminders/AlarmClocks.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +28,7 @@ TEST(AlarmClocks, FirstStartShowsTheStartTimeAndDefaultHintsWithBothBoxesCleared
 {
     TestEnvironment env;
     env.clock->Set(kMonday, QTime(7, 5, 9));
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     EXPECT_EQ(a.AlarmClockFirstMaskEdit->text(), "07:05:09");
     EXPECT_EQ(a.AlarmClockSecondMaskEdit->text(), "07:05:09");
     EXPECT_EQ(a.AlarmClockFirstHintEdit->text(), "时间到啦，该起床了,不然太阳要晒屁屁喽");
@@ -54,7 +53,7 @@ TEST(AlarmClocks, RingsOnlyOnWeekdaysInsideTheRangeWhicheverWayItIsSet)
     };
     for (const Row& row : rows) {
         TestEnvironment env;
-        AlarmClocks& a = *env.StartForm().Alarms;
+        AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
         Arm(a, true, "07:00:00", "起床", row.up, row.down);
         QString rang;
         for (int day = 0; day < 7; ++day) {
@@ -70,7 +69,7 @@ TEST(AlarmClocks, RingsOnlyOnWeekdaysInsideTheRangeWhicheverWayItIsSet)
 TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRing)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     Arm(a, true, "7:00:00", "第一");
     Arm(a, false, "07:00:00", "第二");
     env.clock->Set(kMonday, QTime(6, 59, 59));
@@ -83,7 +82,7 @@ TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRin
 TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     a.AlarmClockFirstMaskEdit->setText("07:00:00");
     Arm(a, false, "08:00:00", "第二");
     env.clock->Set(kMonday, QTime(6, 59, 59));
@@ -103,7 +102,7 @@ TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
 TEST(AlarmClocks, TheSoundLoopsThroughItsEndsUntilTheBoxIsAnswered)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     Arm(a, true, "07:00:00", "起床");
     env.ui.WhileOpen = [&](const FakeUi::Call&) {
         EXPECT_TRUE(env.player->playing);
@@ -125,7 +124,7 @@ TEST(AlarmClocks, TheSoundLoopsThroughItsEndsUntilTheBoxIsAnswered)
 TEST(AlarmClocks, ASecondRingOverAnOpenOneKeepsTheSoundUntilTheLastBoxIsAnswered)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     Arm(a, true, "07:00:00", "第一");
     Arm(a, false, "07:00:02", "第二");
     int depth = 0;
@@ -153,7 +152,7 @@ TEST(AlarmClocks, ASecondRingOverAnOpenOneKeepsTheSoundUntilTheLastBoxIsAnswered
 TEST(AlarmClocks, CheckingABoxLocksAndSavesClearingUnlocksOnlyWhatNoAlarmStillUses)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     Arm(a, true, "07:30:00", "一", 5, 1);
     EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
     EXPECT_FALSE(a.AlarmClockWeekUpComboBox->isEnabled());
@@ -179,7 +178,7 @@ TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
     env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockWeekUp=9\nAlarmClockWeekDown=3\n"
                                        "AlarmClockFirstTime=7:05:00\nAlarmClockFirstHint=早\n"
                                        "AlarmClockFirstState=1\n");
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
     EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
     EXPECT_EQ(a.WeekUp, 0) << "an index outside the list reads as Sunday";
@@ -188,25 +187,32 @@ TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
 }
 
-TEST(AlarmClocks, BothAlarmsArmedStayArmedAfterARestart)
+TEST(AlarmClocks, BothStoredAlarmsStayArmedAcrossRestarts)
 {
-    // Arming the first at start saves both states: the second must not be read back after
-    // that save has stored its still-cleared box.
     TestEnvironment env;
-    AlarmClocks& before = *env.StartForm().Alarms;
-    Arm(before, true, "07:00:00", "起床");
-    Arm(before, false, "13:30:00", "午休");
-    env.StopForm();
-    AlarmClocks& a = *env.StartForm().Alarms;
-    EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
-    EXPECT_TRUE(a.AlarmClockSecondCheckBox->isChecked());
+    env.WriteProgramFile("../Quorlin",
+                         "[AlarmClocks]\nAlarmClockWeekUp=1\nAlarmClockWeekDown=6\n"
+                         "AlarmClockFirstTime=7:05:00\nAlarmClockSecondTime=21:30:15\n"
+                         "AlarmClockFirstHint=早\nAlarmClockSecondHint=晚\n"
+                         "AlarmClockFirstState=1\nAlarmClockSecondState=1\n");
+    for (int start = 0; start < 3; ++start) {
+        AlarmClocks& a = env.Start<AlarmClocks>();
+        EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked()) << "start " << start;
+        EXPECT_TRUE(a.AlarmClockSecondCheckBox->isChecked()) << "start " << start;
+        EXPECT_EQ(a.WeekDown, 6);
+        EXPECT_EQ(a.SecondTime, "21:30:15");
+        EXPECT_EQ(a.SecondHint, "晚");
+    }
     EXPECT_TRUE(env.SettingsText().contains("AlarmClockSecondState=1"));
+    env.clock->Set(kMonday.addDays(5), QTime(21, 30, 14));
+    env.Tick();
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：21:30:15\n晚"}));
 }
 
 TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     a.AlarmClockFirstMaskEdit->clear();
     a.AlarmClockFirstCheckBox->setChecked(true);
     EXPECT_FALSE(a.AlarmClockFirstCheckBox->isChecked());
@@ -218,7 +224,7 @@ TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
 TEST(AlarmClocks, ANewSoundIsStoredAtOnceAndRingsFromTheNextStart)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.StartForm().Alarms;
+    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     const QString old = a.PlayerFile();
     env.ui.fileAnswers = {std::nullopt, QString("/music/铃声.mp3")};
     a.SetAlarmClockSoundButton->click();
@@ -230,8 +236,8 @@ TEST(AlarmClocks, ANewSoundIsStoredAtOnceAndRingsFromTheNextStart)
     a.RingAlarm("响");
     EXPECT_EQ(env.player->file, old);
 
-    env.StopForm();
-    env.StartForm().Alarms->RingAlarm("响");
+    env.Stop();
+    env.Start(Recipes::Reminders).Alarms->RingAlarm("响");
     EXPECT_EQ(env.player->file, "/music/铃声.mp3");
 }
 

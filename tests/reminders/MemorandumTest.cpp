@@ -1,6 +1,5 @@
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "reminders/AlarmClocks.h"
 #include "reminders/Memorandum.h"
 #include "reminders/MemorandumForm.h"
@@ -40,13 +39,13 @@ QStringList Grid(const Memorandum& m)
 Memorandum& Start(TestEnvironment& env, const QString& store)
 {
     env.WriteProgramFile("Memorandum.txt", store);
-    return *env.StartForm().Memoranda;
+    return *env.Start(Recipes::Reminders).Memoranda;
 }
 
 void Type(TestEnvironment& env, const QDate& date, const QString& time, const QString& text)
 {
-    TMemorandumForm& f = *env.Form().Memoranda->MemorandumForm;
-    env.Form().Memoranda->AddMemorandumButton->click();
+    TMemorandumForm& f = *env.View().Memoranda->MemorandumForm;
+    env.View().Memoranda->AddMemorandumButton->click();
     f.MemorandumMonthCalendar->setSelectedDate(date);
     f.MemorandumTimeMaskEdit->selectAll();
     QTest::keyClicks(f.MemorandumTimeMaskEdit, time);
@@ -81,19 +80,19 @@ TEST(Memorandum, DeletingTheOnlyNoteLeavesOneEmptyRowAndALineOfTwoSpaces)
     m.DeleteMemorandum(0);
     EXPECT_EQ(Grid(m), QStringList({"||"}));
     EXPECT_EQ(StoreBytes(env), "  \r\n");
-    env.StopForm();
-    EXPECT_EQ(Grid(*env.StartForm().Memoranda), QStringList(4, "||"));
+    env.Stop();
+    EXPECT_EQ(Grid(*env.Start(Recipes::Reminders).Memoranda), QStringList(4, "||"));
 }
 
 TEST(Memorandum, ANoteIsAddedAsOneGbkLineAndTheDialogClosesEmpty)
 {
     TestEnvironment env;
-    env.StartForm();
+    env.Start(Recipes::Reminders);
     Type(env, QDate(2026, 12, 9), "8:30:00", "交电费");
-    TMemorandumForm& f = *env.Form().Memoranda->MemorandumForm;
+    TMemorandumForm& f = *env.View().Memoranda->MemorandumForm;
     EXPECT_EQ(env.ui.Texts("message"), QStringList({"添加备忘录成功"}));
     EXPECT_EQ(StoreBytes(env), QByteArray("2026/12/09 8:30:00 \xbd\xbb\xb5\xe7\xb7\xd1\r\n"));
-    EXPECT_EQ(Grid(*env.Form().Memoranda), QStringList({"2026/12/09|8:30:00|交电费"}));
+    EXPECT_EQ(Grid(*env.View().Memoranda), QStringList({"2026/12/09|8:30:00|交电费"}));
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.MemorandumMemo->toPlainText().isEmpty());
     EXPECT_EQ(f.MemorandumTimeMaskEdit->text(), "8:30:00") << "kept for the next note";
@@ -116,9 +115,9 @@ TEST(Memorandum, RefusedEntriesWriteNothingAndKeepTheDialogOpen)
     };
     for (const Row& row : rows) {
         TestEnvironment env;
-        env.StartForm();
+        env.Start(Recipes::Reminders);
         Type(env, row.date, row.time, row.text);
-        TMemorandumForm& f = *env.Form().Memoranda->MemorandumForm;
+        TMemorandumForm& f = *env.View().Memoranda->MemorandumForm;
         EXPECT_EQ(env.ui.Texts("message"), QStringList({row.message})) << row.text.toStdString();
         EXPECT_EQ(StoreBytes(env), "<absent>");
         EXPECT_TRUE(f.isVisible());
@@ -129,9 +128,9 @@ TEST(Memorandum, RefusedEntriesWriteNothingAndKeepTheDialogOpen)
 TEST(Memorandum, LongContentIsCutAt250CharactersAndReadBackWhole)
 {
     TestEnvironment env;
-    env.StartForm();
+    env.Start(Recipes::Reminders);
     Type(env, QDate(2026, 12, 31), "23:00:00", QString(300, u'长'));
-    const QString cell = env.Form().Memoranda->Row(0)[2];
+    const QString cell = env.View().Memoranda->Row(0)[2];
     EXPECT_EQ(cell, QString(250, u'长')) << "a 520-byte line comes back whole";
 
     // A character outside the basic plane is two UTF-16 units: never cut in half.
@@ -148,7 +147,7 @@ TEST(Memorandum, ANoteRingsInItsSecondAndIsRemovedOnTheFirstTickOfTheNextDay)
     env.Tick(0);
     EXPECT_EQ(env.ui.Texts("yesonly"),
               QStringList({"您今天有重要的事情：2026/12/09 8:30:00\n开会"}));
-    EXPECT_EQ(env.player->log.first(), "open " + env.Form().Alarms->PlayerFile());
+    EXPECT_EQ(env.player->log.first(), "open " + env.View().Alarms->PlayerFile());
     EXPECT_FALSE(env.player->open);
 
     env.clock->Set(QDate(2026, 12, 9), QTime(23, 59, 58));
@@ -259,10 +258,10 @@ TEST(Memorandum, AnAddedNoteStartsOnItsOwnLineAfterAHandEditedLastLine)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("2026/12/20 08:00:00 a");
     file.close();
-    env.StartForm();
+    env.Start(Recipes::Reminders);
     Type(env, QDate(2026, 12, 21), "09:00:00", "b");
     EXPECT_EQ(StoreBytes(env), "2026/12/20 08:00:00 a\r\n2026/12/21 09:00:00 b\r\n");
-    EXPECT_EQ(env.Form().Memoranda->MemorandumStringGrid->rowCount(), 2);
+    EXPECT_EQ(env.View().Memoranda->MemorandumStringGrid->rowCount(), 2);
 }
 
 } // namespace

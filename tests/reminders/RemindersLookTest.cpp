@@ -28,8 +28,8 @@ TEST(RemindersLook, ThePagesAndTheDialogShowEveryCaptionWhole)
     QTest::qWait(50);
     ExpectReadable(&form, form.Install, "settings-page");
 
-    TMemorandumForm& dialog = *form.Memoranda->MemorandumForm;
-    form.Memoranda->AddMemorandumButton->click();
+    TMemorandumForm& dialog = *form.Feature<Memorandum>()->MemorandumForm;
+    form.Feature<Memorandum>()->AddMemorandumButton->click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     ExpectReadable(&dialog, &dialog, "memorandum-dialog");
 }

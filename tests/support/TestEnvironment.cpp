@@ -46,12 +46,15 @@ TestEnvironment::TestEnvironment()
     SetNetRadioLibraryFactory([this] { return radio.Handle(); });
     qputenv("QUORLIN_PROGRAM_DIR", ProgramDir().toUtf8());
     qputenv("QUORLIN_SETTINGS", SettingsPath().toUtf8());
+    // The lists the tests write and read are the ones the program writes.
+    qputenv("QUORLIN_DATA_DIR", ProgramDir().toUtf8());
     // Loopback, so that nothing a test starts could probe a real host.
     qputenv("QUORLIN_PROBE_HOST", "127.0.0.1");
 }
 
 TestEnvironment::~TestEnvironment()
 {
+    Stop();
     StopForm();
     SetNetRadioLibraryFactory({});
     SoundPlayer::SetFactory({});
@@ -92,7 +95,8 @@ void TestEnvironment::WriteProgramFile(const QString& name, const QString& text)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write test file");
     QString crlf = text;
-    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));
+    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(u'\n', QStringLiteral("\r\n"));
     QStringEncoder encode("GBK");
     file.write(encode(crlf));
 }
@@ -116,8 +120,39 @@ void TestEnvironment::StopForm()
     form_.reset();
 }
 
+FeatureView& TestEnvironment::Start(Recipe recipe)
+{
+    recipe_ = std::move(recipe);
+    Restart();
+    return view_;
+}
+
+void TestEnvironment::Restart()
+{
+    Stop();
+    QDir().mkpath(ProgramDir());
+    host_ = std::make_unique<FeatureHost>(platform, ui, SettingsPath(), ProgramDir(), ProgramDir());
+    recipe_(*host_);
+    view_ = FeatureView::Of(*host_);
+    host_->Load();
+}
+
+void TestEnvironment::Stop()
+{
+    host_.reset();
+    view_ = {};
+}
+
+void TestEnvironment::RunTick()
+{
+    if (host_)
+        host_->Tick();
+    else
+        form_->CountDownTimer();
+}
+
 void TestEnvironment::Tick(int seconds)
 {
     clock->AdvanceSeconds(seconds);
-    form_->CountDownTimer();
+    RunTick();
 }

@@ -9,12 +9,15 @@
 #include "FakeSoundPlayer.h"
 #include "FakeSystemInfo.h"
 #include "FakeUi.h"
+#include "FeatureHost.h"
+#include "FeatureView.h"
 
 #include "platform/Platform.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class TMainForm;
@@ -38,8 +41,28 @@ public:
     TMainForm& StartForm();
     void StopForm();
     TMainForm& Form() { return *form_; }
-    //! One tick after moving the clock by `seconds`.
+
+    //! Builds features alone over this world, as a start would: `recipe` adds them to a
+    //! fresh host, then their loaders run. Restart() does the same again, like a new run.
+    using Recipe = std::function<void(FeatureHost&)>;
+    FeatureView& Start(Recipe recipe);
+    //! The common case: one feature without peers.
+    template <typename T> T& Start()
+    {
+        Start([](FeatureHost& host) { host.Add<T>(); });
+        return Feature<T>();
+    }
+    void Restart();
+    void Stop();
+    FeatureHost& Host() { return *host_; }
+    //! The features of the running host under the window's names.
+    FeatureView& View() { return view_; }
+    template <typename T> T& Feature() { return *host_->Find<T>(); }
+
+    //! One tick of the host (or of the window) after moving the clock by `seconds`.
     void Tick(int seconds = 1);
+    //! One tick at the clock as it stands.
+    void RunTick();
 
     platform::Platform platform;
     FakeUi ui;
@@ -59,4 +82,7 @@ public:
 private:
     QTemporaryDir dir_;
     std::unique_ptr<TMainForm> form_;
+    Recipe recipe_;
+    std::unique_ptr<FeatureHost> host_;
+    FeatureView view_;
 };

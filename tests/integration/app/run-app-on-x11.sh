@@ -65,4 +65,27 @@ wait "$second"; rc=$?
 [ $rc -eq 0 ] || fail "second copy exited with $rc"
 kill -0 "$first" 2>/dev/null || fail "first copy died"
 echo "second copy refused with exit code 0; first copy untouched"
+kill "$first" 2>/dev/null; wait "$first" 2>/dev/null
+
+# At logon the panel's tray may come up after the program: a hidden start then falls back
+# to the taskbar and must move into the tray once the tray appears.
+exec 4>"$work/display2"
+Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display2" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display2")
+rm -rf "$work/config" "$QUORLIN_SETTINGS"
+"$exe" -Min >"$work/late.log" 2>&1 &
+late=$!; pids+=("$late")
+wait_for 20 xdotool search --name "^${title}\$" || fail "late-tray start: no window"
+sleep 4
+HOME=$work icewm >/dev/null 2>&1 &
+pids+=($!)
+shown() { xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | while read -r w; do
+  xprop -id "$w" WM_STATE 2>/dev/null | grep -q 'Normal\|Iconic' && echo "$w"; done; }
+hidden() { [ -z "$(shown)" ]; }
+wait_for 15 hidden || fail "window stayed in the taskbar after the tray appeared"
+tray_icon() { xdotool search --onlyvisible --class Quorlin 2>/dev/null | grep -q .; }
+wait_for 10 tray_icon || fail "no tray icon after the tray appeared"
+echo "late tray: the window moved into the tray and the icon is shown"
 echo "1 passed, 0 failed"

@@ -1,6 +1,5 @@
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "platform/linux/XInputIdle.h"
 #include "power/EconomizePowerShutdown.h"
 
@@ -37,7 +36,7 @@ TEST(EconomizePowerOnX11, MovementAndKeysRestartTheCountClicksDoNot)
     TestEnvironment env;
     env.platform.idleInput = std::make_unique<platform::XInputIdle>();
     env.idleInput = nullptr;
-    EconomizePowerShutdown& rule = *env.StartForm().EconomizePowers;
+    EconomizePowerShutdown& rule = env.Start<EconomizePowerShutdown>();
     rule.EconomizePowerMaskEdit->setText("01");
     rule.EconomizePowerShutDownComboBox->setCurrentIndex(5);
     rule.EconomizePowerCheckBox->setChecked(true);
@@ -65,7 +64,7 @@ TEST(EconomizePowerOnX11, MovementAndKeysRestartTheCountClicksDoNot)
     EXPECT_TRUE(env.power->requests.empty());
     env.Tick();
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{5});
-    env.StopForm();
+    env.Stop();
     EXPECT_FALSE(env.platform.idleInput->listening());
 }
 

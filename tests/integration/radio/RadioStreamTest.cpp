@@ -390,18 +390,18 @@ TEST_F(RadioStreams, TheRadioPageShowsThePlayingStation)
     SetNetRadioLibraryFactory({}); // the real player for this window
     env.WriteProgramFile("NetRadio.dat", "[测试]\n本机电台=" + server_->Url("/a.mp3") + "\n");
     TMainForm& form = env.StartForm();
-    QTreeWidget* tree = form.RadioStations->RadioTreeView;
+    QTreeWidget* tree = form.Feature<RadioCatalogue>()->RadioTreeView;
     QTreeWidgetItem* station = tree->topLevelItem(0)->child(0);
     tree->setCurrentItem(station);
     emit tree->itemDoubleClicked(station, 0);
     EXPECT_TRUE(loop_.RunUntil(
         [&] {
             env.Tick();
-            return form.Radio->RadioPlayState->text() == "本机电台\n正在播放";
+            return form.Feature<RadioPlayback>()->RadioPlayState->text() == "本机电台\n正在播放";
         },
         15000))
-        << form.Radio->RadioPlayState->text().toStdString();
-    form.Radio->PlayStopButtonClick();
+        << form.Feature<RadioPlayback>()->RadioPlayState->text().toStdString();
+    form.Feature<RadioPlayback>()->PlayStopButtonClick();
     EXPECT_TRUE(AwaitListeners("/a.mp3", 0));
 }
 

@@ -1,6 +1,5 @@
 #include "support/TestEnvironment.h"
 
-#include "app/Main.h"
 #include "reminders/AlarmClocks.h"
 #include "reminders/AlarmSoundPlayer.h"
 
@@ -81,7 +80,7 @@ TEST_F(AlarmSound, TheShippedSoundPlaysToItsEndAndStartsAgainUntilTheBoxIsAnswer
     const QString dir = env.ProgramDir() + "AlarmClockSound/";
     ASSERT_TRUE(QDir().mkpath(dir));
     ASSERT_TRUE(QFile::copy(QUORLIN_SHIPPED_SOUND, dir + "AlarmClock.mp3"));
-    AlarmClocks& alarms = *env.StartForm().Alarms;
+    AlarmClocks& alarms = env.Start<AlarmClocks>();
     EXPECT_EQ(player->real.Media(), nullptr) << "no media backend before the first ring";
 
     alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6);
@@ -125,7 +124,7 @@ TEST_F(AlarmSound, AMissingSoundFileStillShowsTheRingSilently)
 {
     env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockSoundPath=" + env.ProgramDir() +
                                            "没有这个.mp3\n");
-    AlarmClocks& alarms = *env.StartForm().Alarms;
+    AlarmClocks& alarms = env.Start<AlarmClocks>();
     env.ui.WhileOpen = [&](const FakeUi::Call&) { WaitFor([] { return false; }, 1000); };
     alarms.RingAlarm("响");
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"响"}));

@@ -1,0 +1,95 @@
+#include "core/FeatureContext.h"
+
+#include <QBoxLayout>
+#include <QWidget>
+
+FeatureContext::FeatureContext(platform::Platform& os, UiServices& ui, SettingsFile& settings,
+                               ShutDownComputer& power, SchedulerTick& tick, QWidget* window,
+                               Pages pages, QString programDir, QString dataDir)
+    : os_(os), ui_(ui), settings_(settings), power_(power), tick_(tick), window_(window),
+      pages_(pages), programDir_(std::move(programDir)), dataDir_(std::move(dataDir))
+{
+}
+
+namespace {
+
+QVBoxLayout* PageLayout(QWidget* page)
+{
+    auto* layout = qobject_cast<QVBoxLayout*>(page->layout());
+    if (!layout)
+        layout = new QVBoxLayout(page);
+    return layout;
+}
+
+} // namespace
+
+void FeatureContext::AddToPage(PageId page, QWidget* group, int stretch) const
+{
+    PageLayout(Page(page))->addWidget(group, stretch);
+}
+
+void FeatureContext::AddToPage(PageId page, QLayout* layout, int stretch) const
+{
+    PageLayout(Page(page))->addLayout(layout, stretch);
+}
+
+void FeatureContext::ShowTrayBalloon(const QString& text) const
+{
+    ui_.ShowBalloon(QStringLiteral("Varnel 提醒您"), text, 5000);
+}
+
+void FeatureContext::ShellOpen(const QString& target) const
+{
+    if (os_.shell)
+        os_.shell->open(target.toStdU16String());
+}
+
+void FeatureContext::OnTick(TickCheck which, std::function<void()> check) const
+{
+    tick_.SetCheck(which, std::move(check));
+}
+
+void FeatureContext::OnPowerRule(TickCheck which, std::function<bool()> check) const
+{
+    tick_.SetPowerRule(which, std::move(check));
+}
+
+void FeatureContext::OnLoad(LoadStep step, std::function<void()> load)
+{
+    loaders_[static_cast<int>(step)] = std::move(load);
+}
+
+void FeatureContext::OnCloseQuery(CloseQueryStep step, std::function<bool()> query)
+{
+    closeQueries_[static_cast<int>(step)] = std::move(query);
+}
+
+void FeatureContext::OnClose(std::function<void()> step)
+{
+    closeSteps_.push_back(std::move(step));
+}
+
+void FeatureContext::RunLoaders() const
+{
+    for (const std::function<void()>& load : loaders_)
+        if (load)
+            Guard(load);
+}
+
+bool FeatureContext::RunCloseQuery() const
+{
+    for (const std::function<bool()>& query : closeQueries_) {
+        bool go = true;
+        Guard([&] { go = query ? query() : true; });
+        if (!go)
+            return false;
+    }
+    return true;
+}
+
+void FeatureContext::RunClose() const
+{
+    for (const std::function<void()>& step : closeSteps_)
+        if (step)
+            Guard(step);
+}

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks what it holds, starts the program from an unpacked copy
+# on a private X server with a private home (it must write only into that home, nothing
+# beside itself), and runs lintian, which must report no errors.
+set -u
+builddir=$1
+deb=$2
+dist=$3
+for tool in dpkg-deb lintian Xvfb; do
+  command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
+done
+work=$(mktemp -d)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+failures=0
+check() { # check MESSAGE command...: counts a failure and goes on
+  local what=$1; shift
+  "$@" || { echo "FAIL: $what"; failures=$((failures + 1)); }
+}
+
+# The package of the tree as built now; cpack only packs what the build made.
+cmake --build "$builddir" --target package >"$work/package.log" 2>&1 ||
+  { tail -n 30 "$work/package.log"; fail "building the package"; }
+[ -f "$deb" ] || fail "$deb was not made"
+echo "built $(basename "$deb")"
+
+# Contents: everything under /usr, owned by root, the expected files with sane modes.
+dpkg-deb --contents "$deb" >"$work/contents" || fail "dpkg-deb --contents"
+# mode<TAB>path[ -> target], so that paths may hold spaces
+sed -E 's|^(\S+)\s+\S+\s+\S+\s+\S+\s+\S+\s+\./(.*)$|\1\t\2|' "$work/contents" >"$work/entries"
+entry() { # entry MODE-PREFIX PATH [LINK]: one entry of the listing
+  local line
+  line=$(awk -F '\t' -v p="$2" '$2 == p || index($2, p " -> ") == 1' "$work/entries")
+  [ -n "$line" ] || { echo "missing: /$2"; return 1; }
+  [[ $line == $1* ]] || { echo "/$2 has mode ${line%%$'\t'*}"; return 1; }
+  [ -z "${3:-}" ] || [ "${line#*$'\t'}" = "$2 -> $3" ] ||
+    { echo "/$2 points elsewhere: ${line#*$'\t'}"; return 1; }
+}
+check "files outside /usr" test -z "$(awk '$6 !~ /^\.\/usr\// && $6 != "./"' "$work/contents")"
+check "files not owned by root" test -z "$(awk '$2 != "root/root"' "$work/contents")"
+check "executable" entry -rwxr-xr-x usr/lib/quorlin/Quorlin
+check "command" entry l usr/bin/quorlin ../lib/quorlin/Quorlin
+while IFS= read -r -d '' f; do
+  check "shipped file ${f#"$dist"/}" entry -rw usr/lib/quorlin/"${f#"$dist"/}"
+done < <(find "$dist" -type f -print0)
+for f in share/applications/quorlin.desktop share/icons/hicolor/scalable/apps/quorlin.svg \
+         share/doc/quorlin/copyright share/doc/quorlin/changelog.gz share/man/man1/quorlin.1.gz; do
+  check "$f" entry -rw-r--r-- "usr/$f"
+done
+sizes=$(sed -n 's|.* \./usr/share/icons/hicolor/\([0-9]*x[0-9]*\)/apps/quorlin\.png$|\1|p' \
+  "$work/contents")
+check "fewer than three icon sizes: $sizes" test "$(wc -w <<<"$sizes")" -ge 3
+
+# Control fields: the run-time packages, and a version the changelog names.
+depends=$(dpkg-deb -f "$deb" Depends)
+for p in libqt6widgets6 libqt6multimedia6 libqt6network6 libqt6dbus6 \
+         gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei; do
+  check "Depends lacks $p" grep -q "\\b$p\\b" <<<"$depends"
+done
+
+root=$work/root
+dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
+version=$(dpkg-deb -f "$deb" Version)
+check "changelog does not start with version $version" \
+  grep -q "^quorlin ($version) " <(gzip -dc "$root/usr/share/doc/quorlin/changelog.gz")
+desktop=$root/usr/share/applications/quorlin.desktop
+for key in 'Name=' 'Name\[zh_CN\]=' 'Comment=' 'Comment\[zh_CN\]=' 'Exec=quorlin$' 'Icon=quorlin$'; do
+  check "desktop entry lacks $key" grep -q "^$key" "$desktop"
+done
+if command -v identify >/dev/null; then
+  for s in $sizes; do
+    got=$(identify -format '%wx%h' "$root/usr/share/icons/hicolor/$s/apps/quorlin.png")
+    check "icon in $s is $got" test "$got" = "$s"
+  done
+fi
+echo "contents: $(wc -l <"$work/contents") entries, icons ${sizes//$'\n'/ }, depends checked"
+
+# Start the unpacked program through its command, on its own display, with an empty home.
+snapshot() { (cd "$root" && find . -printf '%p %s %m %T@\n' | sort); }
+snapshot >"$work/before"
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+exec 3>&-
+display=:$(cat "$work/display")
+home=$work/home
+mkdir -p "$home" "$work/runtime"
+chmod 700 "$work/runtime"
+# A tray for the hidden start, when the window manager is there.
+if command -v icewm >/dev/null; then
+  env -i HOME="$work/wm" DISPLAY="$display" PATH=/usr/bin:/bin icewm >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 1
+fi
+# Nothing from the caller: no overrides, no XDG folders, so the defaults under HOME apply.
+env -i HOME="$home" DISPLAY="$display" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+  XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+  "$root/usr/bin/quorlin" -Min >"$work/program.log" 2>&1 &
+program=$!
+pids+=("$program")
+sleep 1
+check "the command did not run the unpacked program" \
+  test "$(readlink "/proc/$program/exe")" = "$root/usr/lib/quorlin/Quorlin"
+end=$((SECONDS + 20))
+until [ -f "$home/.config/Quorlin" ]; do
+  kill -0 "$program" 2>/dev/null || { cat "$work/program.log"; fail "the program ended early"; }
+  [ $SECONDS -ge $end ] && fail "no settings file in the home after 20 s"
+  sleep 0.2
+done
+sleep 5
+kill -0 "$program" 2>/dev/null || { cat "$work/program.log"; fail "the program ended within 5 s"; }
+kill "$program"
+wait "$program" 2>/dev/null
+snapshot >"$work/after"
+changed=$(diff "$work/before" "$work/after" | sed -n 's/^> //p')
+check "the program wrote beside itself: $changed" test -z "$changed"
+echo "the program ran 5 s from the unpacked root; it wrote into the home:"
+(cd "$home" && find . -type f | sort | sed 's/^/  /')
+
+# Lintian: errors fail, warnings are shown.
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1
+lintian_rc=$?
+grep -v 'running with root privileges' "$work/lintian"
+check "lintian reports errors (exit $lintian_rc)" test $lintian_rc -eq 0
+echo "lintian: $(grep -c '^E:' "$work/lintian") errors, $(grep -c '^W:' "$work/lintian") warnings"
+
+[ $failures -eq 0 ] || { echo "0 passed, 1 failed"; exit 1; }
+echo "1 passed, 0 failed"

@@ -1,0 +1,45 @@
+#pragma once
+
+class AlarmClocks;
+class ConfineWeekShutdown;
+class DestineWeekShutdown;
+class EconomizePowerShutdown;
+class FeatureHost;
+class FixedTimeShutdown;
+class Memorandum;
+class NetStateShutdown;
+class QWidget;
+class RadioCatalogue;
+class RadioPlayback;
+class Radiotiming;
+class SystemRunShutdown;
+
+//! The features a test host holds, under the names the window gives them; null where the
+//! host was not given that feature.
+struct FeatureView {
+    FixedTimeShutdown* FixedTimes = nullptr;
+    DestineWeekShutdown* DestineWeeks = nullptr;
+    ConfineWeekShutdown* ConfineWeekTimes = nullptr;
+    SystemRunShutdown* SystemRunTimes = nullptr;
+    EconomizePowerShutdown* EconomizePowers = nullptr;
+    NetStateShutdown* NetStates = nullptr;
+    AlarmClocks* Alarms = nullptr;
+    Memorandum* Memoranda = nullptr;
+    RadioCatalogue* RadioStations = nullptr;
+    RadioPlayback* Radio = nullptr;
+    Radiotiming* RadioTimings = nullptr;
+    QWidget* RegularShutDown = nullptr;
+    QWidget* Alarm = nullptr;
+    QWidget* Install = nullptr;
+    QWidget* NetRadio = nullptr;
+
+    static FeatureView Of(FeatureHost& host);
+};
+
+//! Recipes for the test host: the features of one page, built as the window builds them.
+namespace Recipes {
+void PowerRules(FeatureHost& host);
+void Reminders(FeatureHost& host);
+//! The radio page over the environment's fake stream library.
+void Radio(FeatureHost& host);
+} // namespace Recipes
