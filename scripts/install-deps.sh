@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev libgstreamer1.0-dev
   libx11-dev libxi-dev libxext-dev libgl-dev
   libglib2.0-dev libglib2.0-bin qt6-webengine-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind
   # run: sound and streams, Chinese fonts, a display when there is none
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
   fonts-wqy-microhei xvfb xauth gsettings-desktop-schemas
