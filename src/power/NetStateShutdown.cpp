@@ -117,6 +117,13 @@ void NetStateShutdown::NetStateCheckBoxClick()
                 ctx_.Ui().ShowMessage(QStringLiteral("本系统无法探测网络,不能启用智能网络模式"));
                 return;
             }
+            // Probes that never leave would count as an outage that is not there.
+            if (!icmp->canSend()) {
+                NetStateCheckBox->setChecked(false);
+                ctx_.Ui().ShowMessage(
+                    QStringLiteral("本程序没有发送网络探测的权限,不能启用智能网络模式"));
+                return;
+            }
             if (!Worker) {
                 Worker = std::make_unique<NetState>(
                     *icmp, NetStateFailures, [host = ProbeHost()] { return ResolveIpv4(host); },
@@ -142,6 +149,12 @@ bool NetStateShutdown::CheckNetState()
 {
     if (!NetStateCheckBox->isChecked())
         return true;
+    // The worker counts nothing while it may not send; say so once each time it starts.
+    if (Worker && Worker->CannotSend() != pausedShown_) {
+        pausedShown_ = !pausedShown_;
+        if (pausedShown_)
+            ctx_.ShowTrayBalloon(QStringLiteral("无法发送网络探测,智能网络模式暂停计数"));
+    }
     const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
     if (unit == 0)
         return false;

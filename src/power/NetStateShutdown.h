@@ -59,4 +59,6 @@ public:
 
 private:
     FeatureContext& ctx_;
+    //! The balloon about probes that cannot be sent has been shown for this spell.
+    bool pausedShown_ = false;
 };

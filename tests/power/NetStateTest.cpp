@@ -136,6 +136,31 @@ TEST(NetStateMode, SixtyFailedProbesFireOneMinuteAndTheCountStartsAgain)
     rule.NetStateCheckBox->setChecked(false);
 }
 
+// A user without the right to send probes (most containers): an unsent probe is no outage.
+TEST(NetStateMode, ProbesThatCannotBeSentRefuseArmingOrPauseTheCountWithOneBalloon)
+{
+    TestEnvironment env;
+    env.icmp->sendable = false;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    Arm(rule, "01", 0, 0);
+    EXPECT_FALSE(rule.NetStateCheckBox->isChecked());
+    EXPECT_EQ(rule.Worker, nullptr);
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList{"本程序没有发送网络探测的权限,不能启用智能网络模式"});
+
+    // The right goes away while armed.
+    env.icmp->sendable = true;
+    env.icmp->answer = Answer::Refuse;
+    Arm(rule, "01", 0, 0);
+    ASSERT_TRUE(env.icmp->WaitForProbes(100));
+    for (int i = 0; i < 3; ++i)
+        env.Tick();
+    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_EQ(rule.NetStateFailures.load(), 0);
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"无法发送网络探测,智能网络模式暂停计数"});
+    rule.NetStateCheckBox->setChecked(false);
+}
+
 TEST(NetStateMode, DisarmingStopsTheWorkerAndWritesOnlyTheState)
 {
     TestEnvironment env;
