@@ -13,7 +13,10 @@
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
 #include "reminders/AlarmClocks.h"
+#include "reminders/ClockCalibration.h"
+#include "reminders/HalfHourChime.h"
 #include "reminders/Memorandum.h"
+#include "reminders/RestReminders.h"
 #include "ui/AppTitle.h"
 
 #include <QAction>
@@ -107,6 +110,9 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<NetStateShutdown>(c));
     AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
     own(std::make_unique<Memorandum>(c, alarms));
+    own(std::make_unique<HalfHourChime>(c));
+    own(std::make_unique<ClockCalibration>(c));
+    own(std::make_unique<RestReminders>(c));
     RadioCatalogue& stations = own(std::make_unique<RadioCatalogue>(c));
     RadioPlayback& radio =
         own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));
