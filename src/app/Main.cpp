@@ -2,6 +2,8 @@
 
 #include "app/Artwork.h"
 #include "core/DataFolder.h"
+#include "maintenance/KeyOptimization.h"
+#include "maintenance/RubbishClear.h"
 #include "power/ConfineWeekShutdown.h"
 #include "power/DestineWeekShutdown.h"
 #include "power/EconomizePowerShutdown.h"
@@ -9,6 +11,9 @@
 #include "power/NetStateShutdown.h"
 #include "power/ShutDownComputer.h"
 #include "power/SystemRunShutdown.h"
+#include "programs/AutoRunPrograms.h"
+#include "programs/DisbleProcesses.h"
+#include "programs/SafeModes.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
@@ -110,6 +115,11 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<NetStateShutdown>(c));
     AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
     own(std::make_unique<Memorandum>(c, alarms));
+    own(std::make_unique<AutoRunPrograms>(c));
+    own(std::make_unique<DisbleProcesses>(c));
+    own(std::make_unique<SafeModes>(c));
+    own(std::make_unique<RubbishClear>(c));
+    own(std::make_unique<KeyOptimization>(c));
     own(std::make_unique<HalfHourChime>(c));
     own(std::make_unique<ClockCalibration>(c));
     own(std::make_unique<RestReminders>(c));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -12,6 +13,16 @@ public:
     //! Asks the first window with this title to close, as its close button would.
     //! False when no such window exists.
     virtual bool requestClose(const std::u16string& title) = 0;
+    //! requestClose for each title, done in one look over the windows where the system
+    //! allows; the titles a request went to.
+    virtual std::vector<std::u16string> requestCloseEach(const std::vector<std::u16string>& titles)
+    {
+        std::vector<std::u16string> closed;
+        for (const auto& title : titles)
+            if (requestClose(title))
+                closed.push_back(title);
+        return closed;
+    }
 };
 
 } // namespace platform

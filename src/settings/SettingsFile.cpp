@@ -8,6 +8,14 @@
 
 #include <limits>
 
+#ifndef Q_OS_WIN
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 std::u16string U16(const QString& s)
@@ -18,6 +26,23 @@ std::u16string U16(const QString& s)
 // Unicode noncharacters cannot come out of a GBK file, so this default tells "absent"
 // apart from any stored text, the empty one included.
 const std::u16string kAbsent = u"\uFDD0absent\uFDD1";
+
+// The file holds the lock password's digest: only its owner may read it. A new file is made
+// private before anything is written into it; rewrites keep the mode the file has.
+void KeepPrivate([[maybe_unused]] const QString& path)
+{
+#ifndef Q_OS_WIN
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    } else if (S_ISREG(info.st_mode) && (info.st_mode & 077) != 0) {
+        ::chmod(name.constData(), info.st_mode & 07700);
+    }
+#endif
+}
 
 } // namespace
 
@@ -135,13 +160,16 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     // One value is one line: a line break would split it into a stray key.
     QString line = value;
     line.replace(u'\r', u' ').replace(u'\n', u' ');
+    KeepPrivate(path_);
     if (profile_.writeString(U16(path_), U16(section), U16(key), U16(line)))
         return;
     // The first write on a fresh account may come before anything made the folder
     // (~/.config); the file is created by that write, so its folder is made here.
     const QString folder = QFileInfo(path_).absolutePath();
-    if (QDir(folder).exists() || !QDir().mkpath(folder) ||
-        !profile_.writeString(U16(path_), U16(section), U16(key), U16(line)))
+    if (QDir(folder).exists() || !QDir().mkpath(folder))
+        throw SettingsWriteError(QDir::toNativeSeparators(path_));
+    KeepPrivate(path_);
+    if (!profile_.writeString(U16(path_), U16(section), U16(key), U16(line)))
         throw SettingsWriteError(QDir::toNativeSeparators(path_));
 }
 

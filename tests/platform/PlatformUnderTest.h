@@ -10,6 +10,7 @@
 
 #ifdef _WIN32
 #include "platform/windows/WinAnsiCodePage.h"
+#include "platform/windows/WinCommandLauncher.h"
 #include "platform/windows/WinLocalClock.h"
 #include "platform/windows/WinProfile.h"
 #include "platform/windows/WinRegistry.h"
@@ -18,6 +19,7 @@
 #include "platform/linux/LinuxLocalClock.h"
 #include "platform/linux/LinuxProfile.h"
 #include "platform/linux/QtAnsiCodePage.h"
+#include "platform/linux/SpawnLauncher.h"
 #include "platform/linux/X11WindowsByTitle.h"
 #include "platform/linux/XdgAutostart.h"
 #include "platform/portable/RegistryStore.h"
@@ -47,6 +49,10 @@ inline std::unique_ptr<platform::LocalClock> localClock()
 {
     return std::make_unique<platform::WinLocalClock>();
 }
+inline std::unique_ptr<platform::CommandLauncher> launcher()
+{
+    return std::make_unique<platform::WinCommandLauncher>();
+}
 #else
 inline std::unique_ptr<platform::AnsiCodePage> ansi()
 {
@@ -67,6 +73,10 @@ inline std::unique_ptr<platform::WindowsByTitle> windowsByTitle()
 inline std::unique_ptr<platform::LocalClock> localClock()
 {
     return std::make_unique<platform::LinuxLocalClock>();
+}
+inline std::unique_ptr<platform::CommandLauncher> launcher()
+{
+    return std::make_unique<platform::SpawnLauncher>();
 }
 #endif
 

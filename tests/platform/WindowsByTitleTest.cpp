@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -132,6 +133,36 @@ TEST_F(X11WindowsByTitleTest, FindsByExactTitleAlsoUnmappedAndClosesPolitely)
     EXPECT_TRUE(waitFor([&] { return exited(); })) << "xmessage did not close";
     EXPECT_FALSE(windows->exists(title));
     EXPECT_FALSE(windows->requestClose(title));
+}
+
+TEST_F(X11WindowsByTitleTest, OneLookClosesTheFirstWindowOfEachTitleAndNeverWaitsForIt)
+{
+    const std::u16string tag = uniqueTag();
+    const std::string utf8Tag(tag.begin(), tag.end());
+    pid_t second = 0, hung = 0;
+    ASSERT_EQ(run({"xmessage", "-title", "无标题 - 记事本 " + utf8Tag, "甲"}, &pid), 0);
+    ASSERT_EQ(run({"xmessage", "-title", "系统监视器 " + utf8Tag, "乙"}, &second), 0);
+    ASSERT_EQ(run({"xmessage", "-title", "挂起 " + utf8Tag, "丙"}, &hung), 0);
+    const auto windows = under_test::windowsByTitle();
+    const std::u16string a = u"无标题 - 记事本 " + tag, b = u"系统监视器 " + tag,
+                         h = u"挂起 " + tag;
+    ASSERT_TRUE(
+        waitFor([&] { return windows->exists(a) && windows->exists(b) && windows->exists(h); }));
+    // A program that no longer answers: the request goes out and the call returns.
+    kill(hung, SIGSTOP);
+    const auto start = std::chrono::steady_clock::now();
+    auto closed = windows->requestCloseEach({h, u"没有这个窗口 " + tag, b, a});
+    const auto took = std::chrono::steady_clock::now() - start;
+    std::vector<std::u16string> expected{h, b, a};
+    std::sort(closed.begin(), closed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(closed, expected);
+    EXPECT_LT(took, 2s) << "must not wait for the stopped program";
+    EXPECT_TRUE(waitFor([&] { return exited(); }));
+    EXPECT_TRUE(waitFor([&] { return waitpid(second, nullptr, WNOHANG) == second; }));
+    kill(hung, SIGCONT);
+    EXPECT_TRUE(waitFor([&] { return waitpid(hung, nullptr, WNOHANG) == hung; }))
+        << "the request waited in its queue";
 }
 
 TEST(X11WindowsByTitleNoDisplay, FindsNothingWithoutADisplay)

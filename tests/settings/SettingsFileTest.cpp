@@ -117,7 +117,14 @@ TEST_F(SettingsFileTest, GarbageLongValuesAndInvalidGbkNeverBreakReading)
     WriteRaw(bytes);
     SettingsFile s = Settings();
     EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "").size(), 2047);
-    EXPECT_FALSE(s.ReadString("NetRadio", "Broken", "").isEmpty());
+    // Code page 936 as Windows reads it: the stray lead byte and the unassigned pair map to
+    // private-use characters, so the text survives a rewrite instead of becoming "?".
+    EXPECT_EQ(s.ReadString("NetRadio", "Broken", "").toStdU32String(), U"\xF8F5\xE845");
+    EXPECT_EQ(s.ReadInteger("NetRadio", "Broken", 7), 7);
+    s.WriteString("NetRadio", "Broken", s.ReadString("NetRadio", "Broken", ""));
+    QFile file(env.SettingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Broken=\xff\xfe\x81\r\n"));
     EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 55);
 }
 
@@ -159,5 +166,26 @@ TEST_F(SettingsFileTest, ARefusedWriteRaisesUnableToWrite)
                   "Unable to write to " + QDir::toNativeSeparators(blocker + "/Quorlin"));
     }
 }
+
+#ifndef Q_OS_WIN
+TEST_F(SettingsFileTest, OnlyTheOwnerMayReadTheFile)
+{
+    const auto mode = [&] {
+        return QFile::permissions(env.SettingsPath()) &
+               (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther |
+                QFile::ReadOwner | QFile::WriteOwner);
+    };
+    const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    QFile::remove(env.SettingsPath());
+    Settings().WriteString("SafeModes", "Password", "x");
+    EXPECT_EQ(mode(), owner) << "a new file";
+
+    // A file an older version left readable for everyone is tightened at the next write.
+    QFile::setPermissions(env.SettingsPath(), owner | QFile::ReadGroup | QFile::ReadOther);
+    Settings().WriteBool("SafeModes", "SafeModeState", true);
+    EXPECT_EQ(mode(), owner) << "an older file";
+    EXPECT_EQ(Settings().ReadString("SafeModes", "Password", ""), "x");
+}
+#endif
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "platform/Platform.h"
 
+#include <QHash>
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -55,4 +58,37 @@ public:
         entry.reset();
     }
     std::optional<std::u16string> read() override { return entry; }
+};
+
+//! Records every launch; answers with the scripted code of its path (started otherwise).
+class FakeLauncher : public platform::CommandLauncher {
+public:
+    struct Call {
+        QString path;
+        int showMode;
+    };
+    QList<Call> calls;
+    QHash<QString, unsigned> codes;
+    //! Processes that have not ended yet; every started one runs until removed.
+    QSet<std::int64_t> running;
+    std::int64_t nextProcess = 1000;
+
+    Result launch(const std::u16string& path, int showMode) override
+    {
+        const QString p = QString::fromStdU16String(path);
+        calls << Call{p, showMode};
+        const unsigned code = codes.value(p, 33);
+        if (code < 32)
+            return {code, 0};
+        running.insert(nextProcess);
+        return {code, nextProcess++};
+    }
+    bool hasExited(std::int64_t process) override { return !running.contains(process); }
+    QStringList paths() const
+    {
+        QStringList out;
+        for (const auto& c : calls)
+            out << c.path;
+        return out;
+    }
 };

@@ -37,6 +37,9 @@ TestEnvironment::TestEnvironment()
     auto powerFake = std::make_unique<FakePowerActions>();
     power = powerFake.get();
     platform.power = std::move(powerFake);
+    auto launcherFake = std::make_unique<FakeLauncher>();
+    launcher = launcherFake.get();
+    platform.launcher = std::move(launcherFake);
 
     SoundPlayer::SetFactory([this] {
         auto fake = std::make_unique<FakeSoundPlayer>();

@@ -78,6 +78,7 @@ public:
     //! The alarm sound of the form or host last started (the first player it made).
     FakeSoundPlayer* player = nullptr;
     FakePowerActions* power = nullptr;
+    FakeLauncher* launcher = nullptr;
 
 private:
     QTemporaryDir dir_;

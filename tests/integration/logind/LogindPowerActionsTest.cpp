@@ -1,5 +1,6 @@
 #include "platform/linux/LogindPowerActions.h"
 #include "support/PrivateBus.h"
+#include "support/TestResult.h"
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,20 @@ TEST_P(LogindManagerModes, AChallengeStillTriesAndARefusalFails)
     EXPECT_TRUE(calls[2].startsWith(QString(c.action) + " raised")) << calls[2].toStdString();
 }
 
+// A rule that stays due asks again on the next tick, while the first request is under way.
+TEST_P(LogindManagerModes, AnActionAlreadyUnderWayCountsAsDone)
+{
+    const ManagerCase& c = GetParam();
+    Method(c.action, "b", "",
+           "raise dbus.exceptions.DBusException("
+           "'There is already a shutdown or sleep operation in progress', "
+           "name='org.freedesktop.login1.OperationInProgress')");
+    EXPECT_TRUE(Actions().run(c.mode));
+    const QStringList calls = Calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_TRUE(calls[2].startsWith(QString(c.action) + " raised")) << calls[2].toStdString();
+}
+
 TEST_P(LogindManagerModes, NoAndNaAreRefusedWithoutCallingTheAction)
 {
     const ManagerCase& c = GetParam();
@@ -334,5 +349,5 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "dbus-daemon or python3-dbusmock is not installed\n");
         return 77;
     }
-    return RUN_ALL_TESTS();
+    return TestResult(RUN_ALL_TESTS());
 }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/ListFile.h"
+
+#include <QString>
+#include <QTime>
+
+#include <optional>
+#include <vector>
+
+class FeatureContext;
+class QAction;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class TDisbleProcessForm;
+
+//! Programs blocked on a span of weekdays and a span of the day, named by the exact title
+//! of their window. Kept in "DisbleProcessList" (GBK, one space between fields, LF), listed
+//! in a five-column grid; once a second the window of every row in force is asked to close.
+class DisbleProcesses {
+public:
+    explicit DisbleProcesses(FeatureContext& ctx);
+    ~DisbleProcesses();
+
+    QTableWidget* DisbleProcessStringGrid = nullptr;
+    QMenu* DisbleProcessPopupMenu = nullptr;
+    QAction* DeleteDisbleProcess = nullptr;
+    QPushButton* AdddisbleProcessButton = nullptr;
+    TDisbleProcessForm* DisbleProcessForm = nullptr;
+
+    QString ListPath() const { return list_.Path(); }
+
+    void LoadDisbleProcessList();
+    void DeleteDisbleProcessRow(int row);
+    void CheckDisbleProcessList();
+    void CloseDisbleProcessWindow(int row);
+
+    //! Appends one record and reloads the grid; false, after a message, when not added.
+    bool AppendDisbleProcess(const QStringList& record);
+
+    void AdddisbleProcessButtonClick();
+    void DeleteDisbleProcessClick();
+
+private:
+    // A row read once, so that the tick only compares numbers.
+    struct Rule {
+        QString title;
+        int firstDay = 0, lastDay = 0;
+        QTime from, to;
+    };
+
+    void BuildGroup();
+    void IndexRows();
+
+    FeatureContext& ctx_;
+    ListFile list_;
+    //! Per grid row; nothing for a row that is never enforced.
+    std::vector<std::optional<Rule>> rules_;
+};

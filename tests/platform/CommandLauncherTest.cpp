@@ -1,0 +1,155 @@
+#include "PlatformUnderTest.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::CommandLauncher;
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10000ms)
+{
+    for (const auto end = std::chrono::steady_clock::now() + limit;
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms))
+        if (condition())
+            return true;
+    return condition();
+}
+
+// Waits for the program to end so that no handle or zombie is left behind.
+void reap(CommandLauncher& launcher, const CommandLauncher::Result& result)
+{
+    EXPECT_TRUE(waitFor([&] { return launcher.hasExited(result.process); }));
+}
+
+#ifdef _WIN32
+
+TEST(CommandLauncherTest, StartsABatchFileInAFolderWithSpacesAndReportsItsEnd)
+{
+    TempDir dir;
+    const auto folder = dir.path() / "dir with space";
+    std::filesystem::create_directories(folder);
+    writeBytes(folder / "write marker.bat", "@echo off\r\necho ok> \"%~dp0marker.txt\"\r\n");
+    // A program named like the first word must not be the one started.
+    writeBytes(dir.path() / "dir.bat", "@echo off\r\necho wrong> \"%~dp0wrong.txt\"\r\n");
+    const auto launcher = under_test::launcher();
+    const auto result =
+        launcher->launch((folder / "write marker.bat").u16string(), CommandLauncher::MinNoActive);
+    ASSERT_TRUE(result.started()) << result.code;
+    EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(folder / "marker.txt"); }));
+    reap(*launcher, result);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "wrong.txt"));
+}
+
+TEST(CommandLauncherTest, MissingFileAndMissingFolderGiveTheirCodes)
+{
+    TempDir dir;
+    const auto launcher = under_test::launcher();
+    const struct {
+        std::filesystem::path path;
+        unsigned code;
+    } rows[] = {
+        {dir.path() / "no such program.exe", 2},
+        {dir.path() / "no such folder" / "a.exe", 3},
+    };
+    for (const auto& row : rows) {
+        const auto result = launcher->launch(row.path.u16string(), CommandLauncher::MinNoActive);
+        EXPECT_EQ(result.code, row.code) << row.path;
+        EXPECT_FALSE(result.started());
+        EXPECT_TRUE(launcher->hasExited(result.process));
+    }
+}
+
+#else
+
+void writeScript(const std::filesystem::path& file, const std::string& body, bool executable)
+{
+    writeBytes(file, body);
+    chmod(file.c_str(), executable ? 0755 : 0644);
+}
+
+TEST(CommandLauncherTest, StartsScriptsByTheirExactPathInASessionOfTheirOwn)
+{
+    TempDir dir;
+    const auto folder = dir.path() / "带 空格 folder";
+    std::filesystem::create_directories(folder);
+    // Launched by the first word of the path, this one would run instead.
+    writeScript(dir.path() / "带", "#!/bin/sh\ntouch \"$0.wrong\"\n", true);
+    // A descriptor of ours without close-on-exec: the program must not receive it.
+    const int ours = open("/dev/null", O_RDONLY);
+    ASSERT_GE(ours, 0);
+    ASSERT_EQ(dup2(ours, 17), 17);
+    const std::string body = "echo $(ps -o sid= -p $$) > \"$0.sid\"\n"
+                             "[ -e /proc/$$/fd/17 ] && echo leaked > \"$0.fd\"\n"
+                             "echo $$ > \"$0.done\"\n";
+    const struct {
+        const char* name;
+        bool executable;
+        std::string text;
+    } rows[] = {
+        {"有执行位 a.sh", true, "#!/bin/sh\n" + body},
+        {"无执行位 b.sh", false, body},
+        {"no-suffix", true, "#!/bin/sh\n" + body},
+    };
+    const auto launcher = under_test::launcher();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto file = folder / row.name;
+        writeScript(file, row.text, row.executable);
+        const auto result = launcher->launch(file.u16string(), CommandLauncher::MinNoActive);
+        ASSERT_TRUE(result.started()) << result.code;
+        ASSERT_GT(result.process, 0);
+        const std::string done = file.string() + ".done";
+        ASSERT_TRUE(waitFor([&] { return readBytes(done).size() > 1; }));
+        reap(*launcher, result);
+        const std::string pid = readBytes(done);
+        EXPECT_EQ(std::stoll(readBytes(file.string() + ".sid")), std::stoll(pid));
+        EXPECT_FALSE(std::filesystem::exists(file.string() + ".fd"));
+    }
+    close(17);
+    close(ours);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "带.wrong"));
+}
+
+TEST(CommandLauncherTest, FailuresGiveTheCodesOfTheirReason)
+{
+    TempDir dir;
+    writeScript(dir.path() / "plain.txt", "echo hi\n", false);
+    writeScript(dir.path() / "garbage", std::string("\x7f\x01\x02\x03 not a program", 19), true);
+    const struct {
+        std::filesystem::path path;
+        unsigned code;
+    } rows[] = {
+        {dir.path() / "no such program", 2},
+        {dir.path() / "no such folder" / "a.sh", 3},
+        {dir.path() / "plain.txt" / "a.sh", 3}, // a file where a folder should be
+        {dir.path() / "plain.txt", 5},          // no execute bit and not a script
+        {dir.path(), 5},                        // a folder
+        {dir.path() / "garbage", 11},
+        {"", 2},
+    };
+    const auto launcher = under_test::launcher();
+    for (const auto& row : rows) {
+        const auto result = launcher->launch(row.path.u16string(), CommandLauncher::MinNoActive);
+        EXPECT_EQ(result.code, row.code) << row.path;
+        EXPECT_FALSE(result.started());
+        EXPECT_EQ(result.process, 0);
+        EXPECT_TRUE(launcher->hasExited(result.process));
+    }
+}
+
+#endif
+
+} // namespace

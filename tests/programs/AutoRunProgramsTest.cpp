@@ -1,0 +1,161 @@
+#include "support/TestEnvironment.h"
+
+#include "programs/AutoRunPrograms.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTableWidget>
+
+namespace {
+
+using platform::CommandLauncher;
+
+QString Log(const TestEnvironment& env)
+{
+    QFile file(env.ProgramDir() + "AutoRunErrorLog.txt");
+    if (!file.open(QIODevice::ReadOnly))
+        return "<absent>";
+    return QStringDecoder("GBK").decode(file.readAll());
+}
+
+QStringList Grid(const AutoRunPrograms& a)
+{
+    QStringList rows;
+    for (int r = 0; r < a.AutoRunStringGrid->rowCount(); ++r)
+        rows << GridRow(a.AutoRunStringGrid, r).value(0);
+    return rows;
+}
+
+AutoRunPrograms& Start(TestEnvironment& env, const QString& list)
+{
+    env.WriteProgramFile("AutoRunApplication", list);
+    return env.Start<AutoRunPrograms>();
+}
+
+TEST(AutoRunPrograms, StartsEveryEntryInOrderByItsWholePathWithoutABox)
+{
+    TestEnvironment env;
+    Start(env, "C:\\a.exe\r\nD:\\Program Files\\b 工具.bat\r\n\r\nC:\\a.exe\r\n");
+    EXPECT_EQ(env.launcher->paths(),
+              QStringList({"C:\\a.exe", "D:\\Program Files\\b 工具.bat", "C:\\a.exe"}));
+    for (const auto& call : env.launcher->calls)
+        EXPECT_EQ(call.showMode, CommandLauncher::MinNoActive);
+    EXPECT_TRUE(env.ui.calls.empty());
+    EXPECT_EQ(Log(env), "<absent>");
+}
+
+TEST(AutoRunPrograms, AFailedStartShowsItsReasonThenLogsOneLine)
+{
+    const struct {
+        unsigned code;
+        QString message;
+    } rows[] = {
+        {0, "C:\\没有\\a.exe运行失败:原因:内存或者资源不足"},
+        {2, "C:\\没有\\a.exe运行失败:原因:指定的文件不存在"},
+        {3, "C:\\没有\\a.exe运行失败:原因:指定的路径不存在"},
+        {11, "C:\\没有\\a.exe运行失败:原因:执行格式无效"},
+        {5, "未知错误代码：5"},
+        {31, "未知错误代码：31"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        TestEnvironment env;
+        env.launcher->codes["C:\\没有\\a.exe"] = row.code;
+        env.WriteProgramFile("AutoRunErrorLog.txt", "2026/12/01  9:00:00  旧的一行\r\n");
+        QString logWhileOpen;
+        int startsWhileOpen = 0;
+        env.ui.WhileOpen = [&](const FakeUi::Call&) {
+            logWhileOpen = Log(env);
+            startsWhileOpen = int(env.launcher->calls.size());
+        };
+        AutoRunPrograms& a = Start(env, "C:\\没有\\a.exe\r\nC:\\b.exe\r\n");
+        EXPECT_EQ(env.ui.Texts("message"), QStringList{row.message});
+        EXPECT_EQ(a.LastFailure, row.message);
+        // The line is written only after the box is closed, and the next entry starts then.
+        EXPECT_EQ(logWhileOpen, "2026/12/01  9:00:00  旧的一行\r\n");
+        EXPECT_EQ(startsWhileOpen, 1);
+        EXPECT_EQ(Log(env),
+                  "2026/12/01  9:00:00  旧的一行\r\n2026/12/09  10:00:00  " + row.message + "\r\n");
+        EXPECT_EQ(env.launcher->paths(), QStringList({"C:\\没有\\a.exe", "C:\\b.exe"}));
+    }
+}
+
+TEST(AutoRunPrograms, AddingAppendsThePathAndACancelledDialogStillReloads)
+{
+    TestEnvironment env;
+    AutoRunPrograms& a = Start(env, "");
+    EXPECT_EQ(Grid(a), QStringList{""});
+
+    env.ui.fileAnswers = {QString("/opt/工具 箱/run me.sh"), QString("/opt/工具 箱/run me.sh")};
+    a.AddAutoRunButton->click();
+    a.AddAutoRunButton->click();
+    EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"),
+              "/opt/工具 箱/run me.sh\r\n/opt/工具 箱/run me.sh\r\n");
+    EXPECT_EQ(Grid(a), QStringList({"/opt/工具 箱/run me.sh", "/opt/工具 箱/run me.sh"}));
+    EXPECT_EQ(env.ui.Texts("file"),
+              QStringList({"请选择要开机启动的程序", "请选择要开机启动的程序"}));
+
+    // Cancelled: nothing written, the log view gives way to the grid, the list is read again.
+    env.WriteProgramFile("AutoRunApplication", "/usr/bin/xterm\r\n");
+    env.WriteProgramFile("AutoRunErrorLog.txt", "2026/12/01  9:00:00  x\r\n");
+    a.LookAutoRunErrorButton->click();
+    ASSERT_FALSE(a.AutoRunErrorMemo->isHidden());
+    env.ui.fileAnswers = {std::nullopt};
+    a.AddAutoRunButton->click();
+    EXPECT_TRUE(a.AutoRunErrorMemo->isHidden());
+    EXPECT_FALSE(a.AutoRunStringGrid->isHidden());
+    EXPECT_EQ(Grid(a), QStringList{"/usr/bin/xterm"});
+    EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "/usr/bin/xterm\r\n");
+}
+
+TEST(AutoRunPrograms, DeletingRewritesTheListFromTheGrid)
+{
+    {
+        TestEnvironment env;
+        AutoRunPrograms& a = Start(env, "C:\\一.exe\r\nC:\\二.exe\r\nC:\\三.exe\r\n");
+        a.AutoRunStringGrid->selectRow(1);
+        a.DeleteAutoRun->trigger();
+        EXPECT_EQ(Grid(a), QStringList({"C:\\一.exe", "C:\\三.exe"}));
+        EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "C:\\一.exe\r\nC:\\三.exe\r\n");
+    }
+    {
+        TestEnvironment env;
+        AutoRunPrograms& a = Start(env, "C:\\一.exe\r\n");
+        a.AutoRunStringGrid->selectRow(0);
+        a.DeleteAutoRun->trigger();
+        EXPECT_EQ(Grid(a), QStringList{""});
+        EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "\r\n");
+        // The emptied list starts nothing at the next start.
+        env.launcher->calls.clear();
+        env.Restart();
+        EXPECT_TRUE(env.launcher->calls.empty());
+        EXPECT_EQ(Grid(env.Feature<AutoRunPrograms>()), QStringList{""});
+    }
+}
+
+TEST(AutoRunPrograms, TheLogViewerShowsTheLogOrSaysThereIsNone)
+{
+    TestEnvironment env;
+    AutoRunPrograms& a = Start(env, "");
+    a.LookAutoRunErrorButton->click();
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{"目前没有启动失败的程序"});
+    EXPECT_TRUE(a.AutoRunErrorMemo->isHidden());
+    EXPECT_FALSE(a.AutoRunStringGrid->isHidden());
+
+    env.WriteProgramFile(
+        "AutoRunErrorLog.txt",
+        "2026/12/01  9:00:00  甲运行失败\r\n2026/12/02  9:00:00  未知错误代码：5\r\n");
+    a.LookAutoRunErrorButton->click();
+    a.LookAutoRunErrorButton->click();
+    EXPECT_FALSE(a.AutoRunErrorMemo->isHidden());
+    EXPECT_TRUE(a.AutoRunStringGrid->isHidden());
+    EXPECT_EQ(a.AutoRunErrorMemo->toPlainText(),
+              "2026/12/01  9:00:00  甲运行失败\n2026/12/02  9:00:00  未知错误代码：5");
+}
+
+} // namespace

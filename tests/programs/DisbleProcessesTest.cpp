@@ -1,0 +1,214 @@
+#include "support/TestEnvironment.h"
+
+#include "programs/DisbleProcessForm.h"
+#include "programs/DisbleProcesses.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+// Monday 2026/12/07; the week runs Sunday 12/06 to Saturday 12/12.
+const QDate kMonday(2026, 12, 7);
+
+void WriteList(const TestEnvironment& env, const QString& text)
+{
+    QDir().mkpath(env.ProgramDir());
+    QFile file(env.ProgramDir() + "DisbleProcessList");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringEncoder("GBK").encode(text));
+}
+
+QString ReadList(const TestEnvironment& env)
+{
+    QFile file(env.ProgramDir() + "DisbleProcessList");
+    return file.open(QIODevice::ReadOnly) ? QStringDecoder("GBK").decode(file.readAll())
+                                          : QString("<absent>");
+}
+
+QStringList Grid(const DisbleProcesses& d)
+{
+    QStringList rows;
+    for (int r = 0; r < d.DisbleProcessStringGrid->rowCount(); ++r)
+        rows << GridRow(d.DisbleProcessStringGrid, r).join(u'|');
+    return rows;
+}
+
+DisbleProcesses& Start(TestEnvironment& env, const QString& list)
+{
+    WriteList(env, list);
+    return env.Start<DisbleProcesses>();
+}
+
+// True when a tick at `day` (days after Monday) and `time` asks the window to close.
+bool ClosesAt(TestEnvironment& env, int day, const QTime& time, const QString& title)
+{
+    env.windows->closeRequests.clear();
+    env.clock->Set(kMonday.addDays(day), time);
+    env.RunTick();
+    return env.windows->closeRequests.contains(title);
+}
+
+// Keys into a masked field, as typed; other text (Chinese) as pasted.
+void Type(QLineEdit* edit, const QString& text)
+{
+    if (edit->inputMask().isEmpty()) {
+        edit->setText(text);
+        return;
+    }
+    edit->selectAll();
+    edit->del();
+    edit->home(false);
+    QTest::keyClicks(edit, text);
+}
+
+TEST(DisbleProcesses, MondayToFridayEightToFiveInEitherOrder)
+{
+    const struct {
+        int day;
+        QTime time;
+        bool closes;
+    } instants[] = {
+        {0, QTime(8, 0, 0, 500), true},    {0, QTime(12, 0), true},
+        {0, QTime(16, 59, 59, 900), true}, {0, QTime(17, 0, 0, 500), false},
+        {0, QTime(7, 59, 59, 900), false}, {4, QTime(12, 0), true},
+        {5, QTime(12, 0), false},          {-1, QTime(12, 0), false},
+        {0, QTime(8, 0, 0, 0), true},      {0, QTime(0, 0), false},
+    };
+    for (const QString& record : {QString("记事本 星期一 星期五 08:00:00 17:00:00\n"),
+                                  QString("记事本 星期五 星期一 17:00:00 08:00:00\n"),
+                                  QString("记事本 星期一 星期五 8:00:00 17:00:00\n")}) {
+        SCOPED_TRACE(record.toStdString());
+        TestEnvironment env;
+        env.windows->titles = {"记事本", "记事本 2"};
+        Start(env, record);
+        for (const auto& at : instants)
+            EXPECT_EQ(ClosesAt(env, at.day, at.time, "记事本"), at.closes)
+                << at.day << " " << at.time.toString("hh:mm:ss.zzz").toStdString();
+        EXPECT_FALSE(env.windows->closeRequests.contains("记事本 2"));
+    }
+}
+
+TEST(DisbleProcesses, RowsAreIndependentAndBrokenRowsAreSkipped)
+{
+    TestEnvironment env;
+    env.windows->titles = {"甲", "乙", "丙", "丁", "Media Player"};
+    Start(env, "甲 星期一 星期一 09:00:00 10:00:00\n"
+               "乙 Monday Friday 00:00:00 23:59:59\n" // typed by hand: never in force
+               "丙 星期一 星期五 25:61:00 23:59:59\n" // no such time
+               "丁 星期一 星期五\n"                   // times missing
+               "无窗口 星期日 星期六 00:00:00 23:59:59\n"
+               "Media Player 星期日 星期六 00:00:00 23:59:59\n");
+    env.clock->Set(kMonday, QTime(9, 30));
+    env.RunTick();
+    EXPECT_EQ(env.windows->closeRequests, QStringList({"甲", "Media Player"}));
+    env.windows->closeRequests.clear();
+    env.clock->Set(kMonday, QTime(11, 0));
+    env.RunTick();
+    EXPECT_EQ(env.windows->closeRequests, QStringList({"Media Player"}));
+}
+
+TEST(DisbleProcesses, ATitleWithSpacesIsStoredReadBackAndEnforced)
+{
+    TestEnvironment env;
+    DisbleProcesses& d = Start(env, "");
+    TDisbleProcessForm& f = *d.DisbleProcessForm;
+    d.AdddisbleProcessButton->click();
+    Type(f.DisbleProcessEdit, "无标题 - 记事本");
+    f.DisbleProcessWeekUpComboBox->setCurrentIndex(1);
+    f.DisbleProcessWeekDownComboBox->setCurrentIndex(5);
+    Type(f.DisbleProcessTimeUpMaskEdit, "080000");
+    Type(f.DisbleProcessTimeDownMaskEdit, "170000");
+    f.AdddisbleProcessButton->click();
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{"添加成功"});
+    EXPECT_EQ(ReadList(env), "无标题 - 记事本 星期一 星期五 08:00:00 17:00:00\n");
+    EXPECT_FALSE(f.isVisible());
+
+    env.Restart();
+    DisbleProcesses& again = env.Feature<DisbleProcesses>();
+    EXPECT_EQ(Grid(again), QStringList{"无标题 - 记事本|星期一|星期五|08:00:00|17:00:00"});
+    env.windows->titles = {"无标题 - 记事本", "无标题"};
+    EXPECT_TRUE(ClosesAt(env, 2, QTime(9, 0), "无标题 - 记事本"));
+    EXPECT_EQ(env.windows->closeRequests, QStringList{"无标题 - 记事本"});
+}
+
+TEST(DisbleProcesses, TheDialogRefusesAMissingNameAndTimesThatDoNotExist)
+{
+    const struct {
+        QString name, from, to, message;
+    } rows[] = {
+        {"", "080000", "170000", "请输入一个有效的名称"},
+        {"   ", "080000", "170000", "请输入一个有效的名称"},
+        {"记事本", "256100", "170000", "请输入有效的时间段"},
+        {"记事本", "080000", "", "请输入有效的时间段"},
+        {"记事本", "0800", "170000", "请输入有效的时间段"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name.toStdString() + " " + row.from.toStdString());
+        TestEnvironment env;
+        DisbleProcesses& d = Start(env, "");
+        TDisbleProcessForm& f = *d.DisbleProcessForm;
+        d.AdddisbleProcessButton->click();
+        Type(f.DisbleProcessEdit, row.name);
+        Type(f.DisbleProcessTimeUpMaskEdit, row.from);
+        Type(f.DisbleProcessTimeDownMaskEdit, row.to);
+        f.AdddisbleProcessButton->click();
+        ASSERT_EQ(env.ui.Count("message"), 1);
+        EXPECT_TRUE(env.ui.Texts("message")[0].startsWith(row.message))
+            << env.ui.Texts("message")[0].toStdString();
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(ReadList(env), "");
+    }
+}
+
+TEST(DisbleProcesses, AWeekdayTypedByHandIsKeptButNeverEnforced)
+{
+    TestEnvironment env;
+    env.windows->titles = {"记事本"};
+    DisbleProcesses& d = Start(env, "");
+    TDisbleProcessForm& f = *d.DisbleProcessForm;
+    Type(f.DisbleProcessEdit, "记事本");
+    f.DisbleProcessWeekUpComboBox->setEditText("Monday");
+    f.DisbleProcessWeekDownComboBox->setEditText("星期 五");
+    Type(f.DisbleProcessTimeUpMaskEdit, "000000");
+    Type(f.DisbleProcessTimeDownMaskEdit, "235959");
+    f.AdddisbleProcessButton->click();
+    EXPECT_EQ(Grid(d)[0], "记事本|Monday|星期_五|00:00:00|23:59:59");
+    for (int day = -1; day < 6; ++day)
+        EXPECT_FALSE(ClosesAt(env, day, QTime(12, 0), "记事本"));
+}
+
+TEST(DisbleProcesses, DeletingRewritesTheListAndTheOnlyRowLeavesOneEmptyRow)
+{
+    TestEnvironment env;
+    env.windows->titles = {"甲", "乙", "丙"};
+    DisbleProcesses& d = Start(env, "甲 星期日 星期六 00:00:00 23:59:59\n"
+                                    "乙 星期日 星期六 00:00:00 23:59:59\n"
+                                    "丙 星期日 星期六 00:00:00 23:59:59\n");
+    d.DisbleProcessStringGrid->selectRow(0);
+    d.DeleteDisbleProcess->trigger();
+    EXPECT_EQ(ReadList(env), "乙 星期日 星期六 00:00:00 23:59:59\n"
+                             "丙 星期日 星期六 00:00:00 23:59:59\n");
+    EXPECT_TRUE(ClosesAt(env, 0, QTime(12, 0), "乙"));
+    EXPECT_FALSE(env.windows->closeRequests.contains("甲"));
+
+    d.DeleteDisbleProcessRow(0);
+    d.DeleteDisbleProcessRow(0);
+    EXPECT_EQ(Grid(d), QStringList{"||||"});
+    EXPECT_EQ(ReadList(env), "    \n");
+    EXPECT_FALSE(ClosesAt(env, 0, QTime(12, 0), "丙"));
+    env.Restart();
+    EXPECT_EQ(Grid(env.Feature<DisbleProcesses>()), QStringList({"||||", "||||", "||||", "||||"}));
+}
+
+} // namespace

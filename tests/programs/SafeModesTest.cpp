@@ -1,0 +1,194 @@
+#include "support/TestEnvironment.h"
+
+#include "programs/PasswordDigest.h"
+#include "programs/SafeModes.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QString Stored(TestEnvironment& env, const QString& key)
+{
+    return env.Host().Context().Settings().ReadString("SafeModes", key, "<absent>");
+}
+
+bool LockedView(TestEnvironment& env, const SafeModes& s)
+{
+    const bool pages = !env.Host().Context().Page(PageId::Install)->isEnabled();
+    EXPECT_EQ(pages, !s.SafeModePanel->isHidden()) << "tabs and panel go together";
+    return pages;
+}
+
+void SetPassword(SafeModes& s, const QString& first, const QString& second)
+{
+    s.CheckPasswordMaskEdit->setText(first);
+    s.PasswordMaskEdit->setText(second);
+    s.EnableSafeCheckBox->setChecked(true);
+}
+
+bool Unlock(SafeModes& s, const QString& entry)
+{
+    s.SafeModePasswordMaskEdit->setText(entry);
+    s.SaveModeButton->click();
+    return s.SafeModePanel->isHidden();
+}
+
+TEST(SafeModes, ASetPasswordLocksWithinOneTickAndClosesTheGuardedWindows)
+{
+    TestEnvironment env;
+    env.windows->titles = {"Windows 任务管理器", "日期和时间 属性", "记事本"};
+    SafeModes& s = env.Start<SafeModes>();
+    env.Tick();
+    EXPECT_FALSE(LockedView(env, s));
+    EXPECT_TRUE(env.windows->closeRequests.isEmpty());
+
+    SetPassword(s, "Secret 密码", "Secret 密码");
+    EXPECT_TRUE(env.ui.calls.empty());
+    EXPECT_TRUE(PasswordDigest::IsDigest(Stored(env, "Password")));
+    EXPECT_TRUE(PasswordDigest::Matches(Stored(env, "Password"), "Secret 密码"));
+    EXPECT_EQ(Stored(env, "SafeModeState"), "1");
+    EXPECT_TRUE(s.PasswordMaskEdit->text().isEmpty()) << "no readable copy is kept";
+    env.Tick();
+    EXPECT_TRUE(LockedView(env, s));
+    EXPECT_EQ(env.windows->closeRequests, QStringList({"Windows 任务管理器", "日期和时间 属性"}));
+}
+
+TEST(SafeModes, EntriesThatDifferOrAreMissingStoreNothing)
+{
+    const struct {
+        QString first, second, message;
+    } rows[] = {
+        {"abc", "abd", "你输入的密码不正确,请重新输入"},
+        {"abc", "ABC", "你输入的密码不正确,请重新输入"},
+        {"abc", "", "你输入的密码不正确,请重新输入"}, // would lock with no way out
+        {"", "abc", "你输入的密码不正确,请重新输入"},
+        {"", "", "请输入密码"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.first.toStdString() + "/" + row.second.toStdString());
+        TestEnvironment env;
+        SafeModes& s = env.Start<SafeModes>();
+        SetPassword(s, row.first, row.second);
+        EXPECT_EQ(env.ui.Texts("message"), QStringList{row.message});
+        EXPECT_FALSE(s.EnableSafeCheckBox->isChecked());
+        EXPECT_TRUE(s.PasswordMaskEdit->text().isEmpty());
+        EXPECT_TRUE(s.CheckPasswordMaskEdit->text().isEmpty());
+        EXPECT_EQ(Stored(env, "Password"), "<absent>");
+        env.Tick();
+        EXPECT_FALSE(LockedView(env, s));
+    }
+}
+
+TEST(SafeModes, WrongEntriesKeepTheLockTheRightOneLiftsItForThisRunOnly)
+{
+    TestEnvironment env;
+    SafeModes& s = env.Start<SafeModes>();
+    SetPassword(s, "Secret", "Secret");
+    env.Tick();
+    const QString stored = Stored(env, "Password");
+
+    EXPECT_FALSE(Unlock(s, ""));
+    EXPECT_FALSE(Unlock(s, "secret")); // letter case counts
+    EXPECT_FALSE(Unlock(s, "Secret "));
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList({"请输入密码", "密码输入错误,请重新输入", "密码输入错误,请重新输入"}));
+    EXPECT_TRUE(s.SafeModePasswordMaskEdit->text().isEmpty());
+    env.Tick();
+    EXPECT_TRUE(LockedView(env, s));
+
+    EXPECT_TRUE(Unlock(s, "Secret"));
+    EXPECT_FALSE(LockedView(env, s));
+    EXPECT_FALSE(s.EnableSafeCheckBox->isChecked());
+    env.windows->titles = {"Windows 任务管理器"};
+    env.Tick();
+    EXPECT_FALSE(LockedView(env, s));
+    EXPECT_TRUE(env.windows->closeRequests.isEmpty());
+    EXPECT_EQ(Stored(env, "Password"), stored);
+    EXPECT_EQ(Stored(env, "SafeModeState"), "1");
+
+    // The next start locks again, on its first tick, without filling the fields.
+    env.Restart();
+    SafeModes& again = env.Feature<SafeModes>();
+    EXPECT_TRUE(again.PasswordMaskEdit->text().isEmpty());
+    EXPECT_TRUE(again.CheckPasswordMaskEdit->text().isEmpty());
+    env.Tick();
+    EXPECT_TRUE(LockedView(env, again));
+    EXPECT_TRUE(Unlock(again, "Secret"));
+}
+
+TEST(SafeModes, CancelAfterUnlockRemovesThePasswordForTheNextStart)
+{
+    TestEnvironment env;
+    SafeModes& s = env.Start<SafeModes>();
+    SetPassword(s, "Secret", "Secret");
+    env.Tick();
+    ASSERT_TRUE(Unlock(s, "Secret"));
+    s.CancelPasswodButton->click();
+    EXPECT_EQ(env.ui.Texts("message").last(), "已取消密码保护");
+    EXPECT_EQ(Stored(env, "Password"), "");
+    EXPECT_EQ(Stored(env, "SafeModeState"), "0");
+    env.ui.Clear();
+    env.Restart();
+    env.Tick();
+    EXPECT_FALSE(LockedView(env, env.Feature<SafeModes>()));
+    EXPECT_TRUE(env.ui.calls.empty());
+    EXPECT_TRUE(env.Host().Context().RunCloseQuery());
+}
+
+TEST(SafeModes, ClosingWhileLockedAsksForThePassword)
+{
+    TestEnvironment env;
+    SafeModes& s = env.Start<SafeModes>();
+    EXPECT_TRUE(env.Host().Context().RunCloseQuery());
+    EXPECT_EQ(env.ui.Count("input"), 0) << "no prompt without a lock";
+
+    SetPassword(s, "Secret", "Secret");
+    env.ui.inputAnswers = {std::nullopt, QString("secret"), QString("Secret")};
+    EXPECT_FALSE(env.Host().Context().RunCloseQuery());
+    EXPECT_FALSE(env.Host().Context().RunCloseQuery());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{"输入的密码错误"});
+    EXPECT_TRUE(env.Host().Context().RunCloseQuery());
+    ASSERT_EQ(env.ui.Count("input"), 3);
+    for (const auto& call : env.ui.calls)
+        if (call.kind == "input") {
+            EXPECT_EQ(call.title, "Ossory—多功能定时软件");
+            EXPECT_EQ(call.text, "请输入退出密码:");
+        }
+}
+
+TEST(SafeModes, APlainPasswordOfAnOlderFileStillOpensAndIsStoredAsADigest)
+{
+    TestEnvironment env;
+    {
+        SettingsFile seed(*env.platform.profile, env.SettingsPath());
+        seed.WriteString("SafeModes", "Password", "Abc123");
+        seed.WriteBool("SafeModes", "SafeModeState", true);
+    }
+    SafeModes& s = env.Start<SafeModes>();
+    env.Tick();
+    EXPECT_TRUE(LockedView(env, s));
+    EXPECT_TRUE(PasswordDigest::IsDigest(Stored(env, "Password")));
+    EXPECT_FALSE(env.SettingsText().contains("Abc123"));
+    EXPECT_FALSE(Unlock(s, "abc123"));
+    EXPECT_TRUE(Unlock(s, "Abc123"));
+}
+
+TEST(SafeModes, AStoredLockWithoutAPasswordAsksForOneAndStaysOpen)
+{
+    TestEnvironment env;
+    {
+        SettingsFile seed(*env.platform.profile, env.SettingsPath());
+        seed.WriteBool("SafeModes", "SafeModeState", true);
+    }
+    SafeModes& s = env.Start<SafeModes>();
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{"请输入密码"});
+    env.Tick();
+    EXPECT_FALSE(LockedView(env, s));
+    EXPECT_EQ(Stored(env, "SafeModeState"), "1") << "the stored keys stay as they were";
+}
+
+} // namespace
