@@ -18,7 +18,10 @@
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
 #include "reminders/AlarmClocks.h"
+#include "reminders/ClockCalibration.h"
+#include "reminders/HalfHourChime.h"
 #include "reminders/Memorandum.h"
+#include "reminders/RestReminders.h"
 #include "ui/AppTitle.h"
 
 #include <QAction>
@@ -117,6 +120,9 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<SafeModes>(c));
     own(std::make_unique<RubbishClear>(c));
     own(std::make_unique<KeyOptimization>(c));
+    own(std::make_unique<HalfHourChime>(c));
+    own(std::make_unique<ClockCalibration>(c));
+    own(std::make_unique<RestReminders>(c));
     RadioCatalogue& stations = own(std::make_unique<RadioCatalogue>(c));
     RadioPlayback& radio =
         own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));

@@ -36,10 +36,8 @@ void ClockCalibration::CalibrateClock()
     const QTime t = now.time;
     if (t.minute() != 0 || t.second() != 0)
         return;
-    const qint64 second = now.date.toJulianDay() * 86400 + t.msecsSinceStartOfDay() / 1000;
-    if (second == lastSecond_)
+    if (!once_.First(now))
         return;
-    lastSecond_ = second;
     const auto [host, port] = NetTimeClient::ConfiguredServer();
     // An exchange still under way from the last hour is left to finish.
     GetNetTime.Fetch(host, port, [this](const NetTimeClient::Result& result) {

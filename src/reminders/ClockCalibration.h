@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OncePerSecond.h"
 #include "reminders/NetTimeClient.h"
 
 #include <QString>
@@ -25,5 +26,5 @@ public:
 
 private:
     FeatureContext& ctx_;
-    qint64 lastSecond_ = -1;
+    OncePerSecond once_;
 };

@@ -76,11 +76,8 @@ void HalfHourChime::CheckHalfHourChime()
     const QTime t = now.time;
     if (t.second() != 0 || t.minute() % 30 != 0)
         return;
-    // One chime per half hour even if two ticks fall in the same second.
-    const qint64 second = now.date.toJulianDay() * 86400 + t.msecsSinceStartOfDay() / 1000;
-    if (second == lastChimeSecond_)
+    if (!once_.First(now))
         return;
-    lastChimeSecond_ = second;
     const Spoken spoken = PartOfDay(t.hour());
     SpeakTime(QString::fromLatin1(spoken.word), spoken.hour, t.minute());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OncePerSecond.h"
 #include "reminders/SoundPlayer.h"
 
 #include <QString>
@@ -44,5 +45,5 @@ private:
     void PlayFile(const QString& name);
 
     FeatureContext& ctx_;
-    qint64 lastChimeSecond_ = -1;
+    OncePerSecond once_;
 };

@@ -50,7 +50,7 @@ std::optional<std::pair<QString, quint16>> NetTimeClient::ParseServer(const QStr
 {
     const QString t = text.trimmed();
     QString host = t;
-    QString port;
+    std::optional<QString> port;
     if (t.startsWith(u'[')) {
         const qsizetype close = t.indexOf(u']');
         if (close < 0)
@@ -68,10 +68,10 @@ std::optional<std::pair<QString, quint16>> NetTimeClient::ParseServer(const QStr
     }
     if (host.isEmpty())
         return std::nullopt;
-    if (port.isNull())
+    if (!port)
         return std::pair{host, kPort};
     bool ok = false;
-    const uint n = port.toUInt(&ok);
+    const uint n = port->toUInt(&ok);
     if (!ok || n == 0 || n > 65535)
         return std::nullopt;
     return std::pair{host, static_cast<quint16>(n)};

@@ -98,10 +98,8 @@ void RestReminders::CheckRestReminders()
     const QTime t = now.time;
     if (t.minute() != 0 || t.second() != 0)
         return;
-    const qint64 second = now.date.toJulianDay() * 86400 + t.msecsSinceStartOfDay() / 1000;
-    if (second == lastClockSecond_)
+    if (!once_.First(now))
         return;
-    lastClockSecond_ = second;
     const int hour = t.hour();
     if (hour >= 22 || hour <= 4)
         ctx_.ShowTrayBalloon(NightText());

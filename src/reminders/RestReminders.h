@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/OncePerSecond.h"
+
 #include <QString>
 
 class FeatureContext;
@@ -23,8 +25,7 @@ public:
 
 private:
     FeatureContext& ctx_;
-    //! The uptime and the clock second of the previous check, so that no reminder is
-    //! shown twice for one second.
+    //! The uptime of the previous check, in whole seconds.
     qint64 lastUptime_ = -1;
-    qint64 lastClockSecond_ = -1;
+    OncePerSecond once_;
 };

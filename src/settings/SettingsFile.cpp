@@ -3,6 +3,7 @@
 #include "scheduler/TimeText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <limits>
@@ -159,6 +160,14 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     // One value is one line: a line break would split it into a stray key.
     QString line = value;
     line.replace(u'\r', u' ').replace(u'\n', u' ');
+    KeepPrivate(path_);
+    if (profile_.writeString(U16(path_), U16(section), U16(key), U16(line)))
+        return;
+    // The first write on a fresh account may come before anything made the folder
+    // (~/.config); the file is created by that write, so its folder is made here.
+    const QString folder = QFileInfo(path_).absolutePath();
+    if (QDir(folder).exists() || !QDir().mkpath(folder))
+        throw SettingsWriteError(QDir::toNativeSeparators(path_));
     KeepPrivate(path_);
     if (!profile_.writeString(U16(path_), U16(section), U16(key), U16(line)))
         throw SettingsWriteError(QDir::toNativeSeparators(path_));

@@ -142,6 +142,16 @@ TEST_F(SettingsFileTest, WritesAreGbkOneValuePerLineAndKeepTheRest)
     EXPECT_EQ(text.count("AutoPlay="), 1) << "a value is replaced in place";
 }
 
+TEST_F(SettingsFileTest, TheFirstWriteMakesTheFoldersTheFileLivesIn)
+{
+    // A fresh account: no ~/.config yet when the first box is loaded.
+    const QString path = env.ProgramDir() + "home/.config/Quorlin";
+    SettingsFile s(*env.platform.profile, path);
+    s.WriteBool("HintTime", "HintTimeMode", true);
+    EXPECT_TRUE(s.ReadBool("HintTime", "HintTimeMode", false));
+    EXPECT_TRUE(QFile::exists(path));
+}
+
 TEST_F(SettingsFileTest, ARefusedWriteRaisesUnableToWrite)
 {
     // A path below a regular file cannot be created, not even by root.

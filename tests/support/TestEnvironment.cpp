@@ -43,7 +43,9 @@ TestEnvironment::TestEnvironment()
 
     SoundPlayer::SetFactory([this] {
         auto fake = std::make_unique<FakeSoundPlayer>();
-        player = fake.get();
+        // The alarm's player is the first one a start makes; the chime makes its own later.
+        if (!player)
+            player = fake.get();
         return fake;
     });
     SetNetRadioLibraryFactory([this] { return radio.Handle(); });
@@ -53,6 +55,8 @@ TestEnvironment::TestEnvironment()
     qputenv("QUORLIN_DATA_DIR", ProgramDir().toUtf8());
     // Loopback, so that nothing a test starts could probe a real host.
     qputenv("QUORLIN_PROBE_HOST", "127.0.0.1");
+    // A port nothing listens on: a full hour ticked in a test asks no real time server.
+    qputenv("QUORLIN_TIME_SERVER", "127.0.0.1:1");
 }
 
 TestEnvironment::~TestEnvironment()
@@ -112,6 +116,7 @@ QString TestEnvironment::ReadProgramFile(const QString& name) const
 TMainForm& TestEnvironment::StartForm()
 {
     QDir().mkpath(ProgramDir());
+    player = nullptr;
     form_ = std::make_unique<TMainForm>(platform, ui);
     // Tests drive the tick by hand.
     form_->CountDown->stop();
@@ -134,6 +139,7 @@ void TestEnvironment::Restart()
 {
     Stop();
     QDir().mkpath(ProgramDir());
+    player = nullptr;
     host_ = std::make_unique<FeatureHost>(platform, ui, SettingsPath(), ProgramDir(), ProgramDir());
     recipe_(*host_);
     view_ = FeatureView::Of(*host_);

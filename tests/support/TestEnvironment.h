@@ -75,7 +75,7 @@ public:
     FakeIcmpEcho* icmp = nullptr;
     //! Every radio command of every form started here.
     FakeRadioLibrary radio;
-    //! The alarm sound of the form last started.
+    //! The alarm sound of the form or host last started (the first player it made).
     FakeSoundPlayer* player = nullptr;
     FakePowerActions* power = nullptr;
     FakeLauncher* launcher = nullptr;

@@ -1,5 +1,7 @@
+#include "reminders/ClockCalibration.h"
 #include "platform/linux/TimedatedClockSetter.h"
 #include "reminders/NetTimeClient.h"
+#include "reminders/ReminderHost.h"
 #include "support/PrivateBus.h"
 
 #include <gtest/gtest.h>
@@ -318,6 +320,140 @@ TEST(TimedatedUnreachable, NoBusOrNoServiceIsAFailure)
     PrivateBus empty;
     ASSERT_TRUE(empty.Start());
     EXPECT_FALSE(platform::TimedatedClockSetter(empty.address).setUtc(1796810400));
+}
+
+//! The hourly calibration as the program runs it: the real client against a server on
+//! loopback, the real setter against the timedated mock, balloons through the fake ui.
+class Calibration : public Timedated {
+protected:
+    void SetUp() override
+    {
+        Timedated::SetUp();
+        host.env.platform.clockSetter =
+            std::make_unique<platform::TimedatedClockSetter>(bus_->address);
+        host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 0, 0));
+        qputenv("QUORLIN_TIME_SERVER", server.Address().toUtf8());
+    }
+    void TearDown() override { qunsetenv("QUORLIN_TIME_SERVER"); }
+
+    //! The fake clock's time as the server's count, `aheadS` seconds on.
+    QByteArray ClockCount(std::int64_t aheadS = 0) const
+    {
+        return Count(static_cast<std::uint32_t>(Unix() + aheadS + kEpochOffset));
+    }
+    std::int64_t Unix() const { return host.env.clock->Current().toSecsSinceEpoch(); }
+    //! One tick at the clock's time, then the event loop until the exchange is over.
+    void CalibrateNow()
+    {
+        host.TickNow();
+        WaitFor([&] { return !host->GetNetTime.Busy(); }, 8000);
+        // Let the last queued deliveries run.
+        WaitFor([] { return false; }, 50);
+    }
+    QStringList Balloons() const { return host.env.ui.Texts("balloon"); }
+
+    TimeServer server;
+    ReminderHost<ClockCalibration> host;
+};
+
+TEST_F(Calibration, AClockThatIsOffIsSetSilentlyAndOneThatIsRightIsLeftAlone)
+{
+    server.reply = ClockCount(3600);
+    CalibrateNow();
+    EXPECT_EQ(SetTimeCalls(),
+              QStringList{QStringLiteral("SetTime %1 False False").arg((Unix() + 3600) * 1000000)});
+
+    host.env.clock->AdvanceSeconds(3600);
+    server.reply = ClockCount(0);
+    CalibrateNow();
+    EXPECT_EQ(SetTimeCalls().size(), 1) << "within a second: nothing set";
+    EXPECT_EQ(server.connections, 2);
+    EXPECT_TRUE(Balloons().isEmpty());
+}
+
+TEST_F(Calibration, ACountPastTheWrapSetsTheClockInTheNextEra)
+{
+    server.reply = Count(1000);
+    CalibrateNow();
+    EXPECT_EQ(SetTimeCalls(), QStringList{"SetTime 2085979496000000 False False"});
+    EXPECT_TRUE(Balloons().isEmpty());
+}
+
+TEST_F(Calibration, EachFailureShowsItsBalloonAndSetsNothing)
+{
+    const QString notSet = "校准中国时间失败";
+    const struct {
+        const char* name;
+        QByteArray reply;
+        bool refusedPort;
+        QString balloon;
+    } rows[] = {
+        {"zero", Count(0), false, notSet},
+        {"short read", Count(0xEE000000).left(2), false, notSet},
+        {"refused port", {}, true, "网络异常:校准中国时间失败,请检查网络是否正常"},
+    };
+    for (const auto& row : rows) {
+        host.env.ui.Clear();
+        server.reply = row.reply;
+        if (row.refusedPort) {
+            TimeServer gone;
+            qputenv("QUORLIN_TIME_SERVER", gone.Address().toUtf8());
+        }
+        host.env.clock->AdvanceSeconds(3600);
+        CalibrateNow();
+        EXPECT_EQ(Balloons(), QStringList{row.balloon}) << row.name;
+    }
+    EXPECT_TRUE(SetTimeCalls().isEmpty());
+}
+
+TEST_F(Calibration, ARefusedSetTimeGivesTheThirdBalloon)
+{
+    RefuseSetTime("org.freedesktop.timedate1.AutomaticTimeSyncEnabled");
+    server.reply = ClockCount(-120);
+    CalibrateNow();
+    EXPECT_EQ(Balloons(), QStringList{"校准中国时间失败"});
+    const QStringList calls = SetTimeCalls();
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_EQ(calls[0], QStringLiteral("SetTime %1 False False").arg((Unix() - 120) * 1000000));
+}
+
+TEST_F(Calibration, OnlyTheFullHourAsksTheServerOnce)
+{
+    server.reply = ClockCount(0);
+    host.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(9, 59, 30)), 61);
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(server.connections, 1);
+    host.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 29, 30)), 61);
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(server.connections, 1);
+}
+
+TEST_F(Calibration, TheTickKeepsItsSecondsWhileTheServerSaysNothing)
+{
+    server.silent = true;
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> ran;
+    host.Context().OnTick(TickCheck::CheckRestReminders, [&] { ran.push_back(clock.elapsed()); });
+    host.env.clock->Set(QDate(2026, 12, 9), QTime(9, 59, 59));
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] { host.Tick(); });
+    tick.start(1000);
+    host.Tick(); // 10:00:00
+    WaitFor([&] { return !Balloons().isEmpty(); }, 8000);
+    const qint64 took = clock.elapsed();
+    WaitFor([] { return false; }, 1100);
+    tick.stop();
+
+    EXPECT_EQ(Balloons(), QStringList{"校准中国时间失败"});
+    EXPECT_GE(took, NetTimeClient::kReadLimitMs - 50);
+    EXPECT_LT(took, NetTimeClient::kReadLimitMs + 1000);
+    ASSERT_GE(ran.size(), 4u);
+    EXPECT_LT(ran[0], 100) << "the check after the calibration ran in the same tick";
+    for (size_t i = 1; i < ran.size(); ++i)
+        EXPECT_LT(ran[i] - ran[i - 1], 1200) << "tick " << i;
+    EXPECT_TRUE(SetTimeCalls().isEmpty());
 }
 
 } // namespace
