@@ -6,16 +6,19 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev libgstreamer1.0-dev
   libx11-dev libxi-dev libxext-dev libgl-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libglib2.0-dev libglib2.0-bin qt6-webengine-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind
   # run: sound and streams, Chinese fonts, a display when there is none
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
-  fonts-wqy-microhei xvfb xauth
+  fonts-wqy-microhei xvfb xauth gsettings-desktop-schemas
   # tests: X11 peers, D-Bus mock of logind, wine for the Windows binding, stream server
   x11-utils xdotool imagemagick icewm dbus python3-dbusmock
   g++-mingw-w64-x86-64-posix wine wine64 locales
   icecast2 ffmpeg sox iproute2
+  # tests: a stand-in script host for the Windows cleaner, an ordinary user for the Linux one
+  nodejs util-linux
   # the Debian package: its dependency list and its check
   dpkg-dev lintian
 )

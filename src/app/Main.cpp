@@ -2,6 +2,8 @@
 
 #include "app/Artwork.h"
 #include "core/DataFolder.h"
+#include "maintenance/KeyOptimization.h"
+#include "maintenance/RubbishClear.h"
 #include "power/ConfineWeekShutdown.h"
 #include "power/DestineWeekShutdown.h"
 #include "power/EconomizePowerShutdown.h"
@@ -113,6 +115,8 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<AutoRunPrograms>(c));
     own(std::make_unique<DisbleProcesses>(c));
     own(std::make_unique<SafeModes>(c));
+    own(std::make_unique<RubbishClear>(c));
+    own(std::make_unique<KeyOptimization>(c));
     RadioCatalogue& stations = own(std::make_unique<RadioCatalogue>(c));
     RadioPlayback& radio =
         own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));

@@ -3,6 +3,7 @@
 #include "app/CSkinPPDynamicCallDll.h"
 #include "app/Logohint.h"
 #include "app/Main.h"
+#include "radio/MediaBackend.h"
 #include "ui/AppTitle.h"
 #include "ui/Guarded.h"
 #include "ui/QtUiServices.h"
@@ -29,6 +30,7 @@ int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiS
         return 0;
 
     Guarded(ui, [&] {
+        MediaBackend media;
         CSkinPPDynamicCallDll skin;
         qApp->setQuitOnLastWindowClosed(false);
         qApp->setApplicationName(QStringLiteral("Quorlin"));

@@ -1,11 +1,13 @@
 #include "app/Startup.h"
 #include "platform/Platform.h"
 #include "ui/QtUiServices.h"
+#include "weather/web/WebEngineWeatherView.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    UseWebEngineForWeather();
     QApplication app(argc, argv);
     std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
     QtUiServices ui;

@@ -4,12 +4,6 @@
 
 #include <QtGlobal>
 
-//! True in the one second that `due` names (milliseconds ignored).
-inline bool SameSecond(const QTime& due, const QTime& now)
-{
-    return due.hour() == now.hour() && due.minute() == now.minute() && due.second() == now.second();
-}
-
 //! Lets an action through once per wall-clock second. Two ticks can fall into one second
 //! (a tick nested in an open box, or a clock set back), and an alarm, a timing or a power
 //! action must not happen twice for one occasion.

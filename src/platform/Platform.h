@@ -12,6 +12,7 @@
 #include "Shell.h"
 #include "SystemClockSetter.h"
 #include "SystemInfo.h"
+#include "Wallpaper.h"
 #include "WindowsByTitle.h"
 
 #include <memory>
@@ -34,6 +35,7 @@ struct Platform {
     std::unique_ptr<SystemInfo> systemInfo;
     std::unique_ptr<SystemClockSetter> clockSetter;
     std::unique_ptr<IcmpEcho> icmp;
+    std::unique_ptr<Wallpaper> wallpaper;
 };
 
 //! The bindings of the system the program was built for.

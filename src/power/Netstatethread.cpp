@@ -67,15 +67,21 @@ void NetState::Execute()
                 address_ = resolve_ ? resolve_() : std::nullopt;
             if (!address_)
                 throw std::runtime_error("probe host not found");
-            ReplyHandler(icmp_.echo(*address_, kTimeoutMs, kPacketSize));
+            const Outcome outcome = icmp_.echo(*address_, kTimeoutMs, kPacketSize);
+            cannotSend_.store(false, std::memory_order_relaxed);
+            ReplyHandler(outcome);
+        } catch (const platform::IcmpEcho::CannotSend&) {
+            // Not an outage: nothing was learned about the network.
+            cannotSend_.store(true, std::memory_order_relaxed);
         } catch (...) {
+            cannotSend_.store(false, std::memory_order_relaxed);
             // Look the host up again after a failed send: the network may have changed.
             address_.reset();
             raised = true;
         }
         if (!WaitUntil(started + interval_))
             return;
-        // A probe that could not be sent counts once its pause is over.
+        // A request that found no network (no route, no address) counts after its pause.
         if (raised)
             failures_.fetch_add(1, std::memory_order_relaxed);
     }

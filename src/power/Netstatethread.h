@@ -13,7 +13,8 @@
 
 //! The network-state worker: probes the probe host with ICMP echo requests and counts
 //! consecutive failed probes in a counter it shares with the tick. Any answer, even
-//! "destination unreachable", sets the count back to 0.
+//! "destination unreachable", sets the count back to 0. A request this process may not
+//! send at all counts nothing: it only raises the flag CannotSend() until one is sent.
 //!
 //! Probes start at least `interval` apart, so on a healthy network the host sees one
 //! request a second, and each failure stands for about one second of outage.
@@ -39,6 +40,9 @@ public:
     //! The outcome of one probe (called on the worker thread).
     void ReplyHandler(platform::IcmpEcho::Outcome outcome);
 
+    //! True while the last probe could not be sent for want of the right to send.
+    bool CannotSend() const { return cannotSend_.load(std::memory_order_relaxed); }
+
 private:
     void Execute();
     //! Sleeps until `until` or a stop request; false when asked to stop.
@@ -49,6 +53,7 @@ private:
     Resolver resolve_;
     std::chrono::milliseconds interval_;
     std::optional<std::uint32_t> address_;
+    std::atomic<bool> cannotSend_{false};
 
     std::thread thread_;
     std::mutex mutex_;

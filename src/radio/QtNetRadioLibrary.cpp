@@ -1,5 +1,6 @@
 #include "radio/QtNetRadioLibrary.h"
 
+#include "radio/MediaBackend.h"
 #include "radio/RadioPlaylist.h"
 
 #include <QAudio>
@@ -144,6 +145,22 @@ void QtNetRadioLibrary::Play(const QUrl& url)
         player_ = nullptr;
     }
     alternates_.clear();
+    if (!MediaBackend::Ready()) {
+        // A first player now would wait for the backend on the UI thread.
+        phase_ = Phase::Connecting;
+        reason_.clear();
+        title_.clear();
+        buffered_ = 0;
+        const quint64 generation = generation_;
+        MediaBackend::WhenReady(context_.get(), [this, url, generation] {
+            if (generation != generation_)
+                return;
+            const QList<QUrl> rest = alternates_;
+            Play(url);
+            alternates_ = rest;
+        });
+        return;
+    }
     player_ = new QMediaPlayer;
     auto* output = new QAudioOutput(player_);
     player_->setAudioOutput(output);

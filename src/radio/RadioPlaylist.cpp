@@ -1,6 +1,7 @@
 #include "radio/RadioPlaylist.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -94,10 +95,15 @@ QList<QUrl> Entries(const QByteArray& body, const QUrl& base)
         found = AsxEntries(text, base);
     else
         found = M3uEntries(lines, base);
+    // A set for the repeats: a list of thousands would be compared pairwise on the UI thread.
     QList<QUrl> out;
-    for (const QUrl& url : found)
-        if (Acceptable(url, base) && !out.contains(url))
+    QSet<QUrl> seen;
+    for (const QUrl& url : found) {
+        if (Acceptable(url, base) && !seen.contains(url)) {
+            seen.insert(url);
             out << url;
+        }
+    }
     return out;
 }
 

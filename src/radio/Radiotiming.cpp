@@ -3,6 +3,7 @@
 #include "core/FeatureContext.h"
 #include "core/OncePerSecond.h"
 #include "core/TimeField.h"
+#include "core/Weekdays.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
 
@@ -92,8 +93,7 @@ void TRadioTimingForm::ExitButtonClick()
 
 const QStringList& Radiotiming::DayNames()
 {
-    static const QStringList names = {"每天",   "星期日", "星期一", "星期二",
-                                      "星期三", "星期四", "星期五", "星期六"};
+    static const QStringList names = QStringList{QStringLiteral("每天")} + WeekdayNames();
     return names;
 }
 

@@ -44,14 +44,21 @@ void AlarmSoundPlayer::MakePlayer()
     player_->setAudioOutput(output_);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
-                if (status != QMediaPlayer::EndOfMedia || !open_)
+                if (!open_ ||
+                    (status != QMediaPlayer::EndOfMedia && status != QMediaPlayer::InvalidMedia))
                     return;
                 // Handled after the player has finished its own bookkeeping, so the
-                // handler may play again at once.
+                // handler may play again at once; a notice about a file that has been
+                // replaced in the meantime is dropped.
+                const bool failed = status == QMediaPlayer::InvalidMedia;
                 QMetaObject::invokeMethod(
                     this,
-                    [this] {
-                        if (open_)
+                    [this, failed, source = source_] {
+                        if (!open_ || source != source_)
+                            return;
+                        if (failed)
+                            NotifyFailed();
+                        else
                             Notify();
                     },
                     Qt::QueuedConnection);
@@ -62,8 +69,10 @@ void AlarmSoundPlayer::Open(const QString& path)
 {
     MakePlayer();
     player_->stop();
-    player_->setSource(QUrl::fromLocalFile(path));
+    // Before setSource: a file found unplayable at once is reported from inside it.
     open_ = true;
+    ++source_;
+    player_->setSource(QUrl::fromLocalFile(path));
 }
 
 void AlarmSoundPlayer::Play()
@@ -78,6 +87,7 @@ void AlarmSoundPlayer::Play()
 void AlarmSoundPlayer::Close()
 {
     open_ = false;
+    ++source_;
     if (!player_)
         return;
     player_->stop();

@@ -29,4 +29,6 @@ private:
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* output_ = nullptr;
     bool open_ = false;
+    //! Counts the files opened, so a late notice about an earlier one is recognised.
+    unsigned source_ = 0;
 };

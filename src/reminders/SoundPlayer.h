@@ -22,6 +22,9 @@ public:
     virtual void Close() = 0;
 
     void SetNotify(std::function<void()> notify) { notify_ = std::move(notify); }
+    //! Called instead of the end notice when the open file turns out unplayable, so a
+    //! chain of sounds can go on with the next one.
+    void SetFailNotify(std::function<void()> failed) { failed_ = std::move(failed); }
 
     //! The Qt Multimedia player, or what SetFactory put in its place (tests).
     static std::unique_ptr<SoundPlayer> Create();
@@ -34,7 +37,13 @@ protected:
         if (notify_)
             notify_();
     }
+    void NotifyFailed()
+    {
+        if (failed_)
+            failed_();
+    }
 
 private:
     std::function<void()> notify_;
+    std::function<void()> failed_;
 };

@@ -66,6 +66,5 @@ std::optional<QDate> ParseDate(const QString& text)
 bool TimeMatches(const QString& stored, const QTime& now)
 {
     const std::optional<QTime> t = ParseTime(stored);
-    return t && t->hour() == now.hour() && t->minute() == now.minute() &&
-           t->second() == now.second();
+    return t && SameSecond(*t, now);
 }

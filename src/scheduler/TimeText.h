@@ -35,6 +35,12 @@ std::optional<QTime> ParseTime(const QString& text);
 //! A date written as yyyy/MM/dd, yyyy/M/d or yyyy-M-d.
 std::optional<QDate> ParseDate(const QString& text);
 
+//! True in the one second that `due` names (milliseconds ignored).
+inline bool SameSecond(const QTime& due, const QTime& now)
+{
+    return due.hour() == now.hour() && due.minute() == now.minute() && due.second() == now.second();
+}
+
 //! True in the one second whose hour, minute and second the stored time names;
 //! never for a stored time that does not parse.
 bool TimeMatches(const QString& stored, const QTime& now);

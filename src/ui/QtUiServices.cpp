@@ -56,8 +56,8 @@ std::optional<QString> QtUiServices::InputBox(const QString& caption, const QStr
 std::optional<QString> QtUiServices::OpenFile(const QString& caption, const QString& filter,
                                               const QString& directory)
 {
-    const QString file =
-        QFileDialog::getOpenFileName(VisibleOrNull(parent_), caption, directory, filter);
+    const QString file = QFileDialog::getOpenFileName(VisibleOrNull(parent_), caption, directory,
+                                                      QtFileFilter(filter));
     if (file.isEmpty())
         return std::nullopt;
     return file;
@@ -72,4 +72,19 @@ void QtUiServices::ShowBalloon(const QString& title, const QString& text, int ti
 void QtUiServices::ShowError(const QString& text)
 {
     Exec(QMessageBox::Critical, text, QMessageBox::Ok, parent_);
+}
+
+QString QtFileFilter(const QString& filter)
+{
+    if (!filter.contains('|'))
+        return filter;
+    const QStringList parts = filter.split('|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts))
+            patterns << (p.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : p.trimmed());
+        entries << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.join(' '));
+    }
+    return entries.join(QStringLiteral(";;"));
 }

@@ -26,3 +26,8 @@ private:
     QPointer<QWidget> parent_;
     QPointer<QSystemTrayIcon> tray_;
 };
+
+//! A filter written as "description|patterns|description|patterns" in the file dialog's own
+//! form ("description (patterns);;..."). "*.*" means every file, with or without a dot.
+//! Text without "|" is passed on as it is.
+QString QtFileFilter(const QString& filter);

@@ -119,7 +119,39 @@ TEST_F(RegistryTest, DeleteKeyTreeTakesSubkeysButNotSiblings)
     EXPECT_FALSE(reg->deleteKeyTree(HKCU, u"")); // never the whole root
 }
 
+TEST_F(RegistryTest, RawReadGivesTheTypeAndTheBytesAsStored)
+{
+    const std::u16string k = key(u"Raw");
+    ASSERT_TRUE(reg->writeString(HKCU, k, u"s", u"A中"));
+    ASSERT_TRUE(reg->writeNumber(HKCU, k, u"n", 0x01020304));
+    ASSERT_TRUE(reg->writeBinary(HKCU, k, u"b", Bytes{0xBE, 0x12}));
+    using Raw = platform::RawRegistryValue;
+    EXPECT_EQ(reg->readRaw(HKCU, k, u"s"), (Raw{1, {0x41, 0, 0x2D, 0x4E, 0, 0}}));
+    EXPECT_EQ(reg->readRaw(HKCU, k, u"n"), (Raw{4, {4, 3, 2, 1}}));
+    EXPECT_EQ(reg->readRaw(HKCU, k, u"b"), (Raw{3, {0xBE, 0x12}}));
+    EXPECT_EQ(reg->readRaw(HKCU, k, u"missing"), std::nullopt);
+    EXPECT_EQ(reg->readRaw(HKCU, key(u"Missing"), u"s"), std::nullopt);
+}
+
 #ifndef _WIN32
+TEST_F(RegistryTest, MachineKeysRefuseEveryChangeToAStoreWithoutAdministrator)
+{
+    constexpr auto HKLM = RegistryRoot::LocalMachine;
+    ASSERT_TRUE(reg->writeNumber(HKLM, u"SYSTEM\\Control", u"n", 1));
+    platform::RegistryStore user(dir.path().u16string(), false);
+    EXPECT_FALSE(user.writeString(HKLM, u"SYSTEM\\Control", u"s", u"x"));
+    EXPECT_FALSE(user.writeNumber(HKLM, u"SYSTEM\\Control", u"n", 2));
+    EXPECT_FALSE(user.writeBinary(HKLM, u"SYSTEM\\New", u"b", Bytes{1}));
+    EXPECT_FALSE(user.openKey(HKLM, u"SYSTEM\\New", true));
+    EXPECT_FALSE(user.openKey(HKLM, u"SYSTEM\\Control", true));
+    EXPECT_FALSE(user.deleteValue(HKLM, u"SYSTEM\\Control", u"n"));
+    EXPECT_FALSE(user.deleteKeyTree(HKLM, u"SYSTEM\\Control"));
+    EXPECT_TRUE(user.openKey(HKLM, u"SYSTEM\\Control", false));
+    EXPECT_EQ(user.readValue(HKLM, u"SYSTEM\\Control", u"n"), RegistryValue(std::uint32_t(1)));
+    EXPECT_FALSE(user.openKey(HKLM, u"SYSTEM\\New", false));
+    EXPECT_TRUE(user.writeNumber(HKCU, key(u"K"), u"n", 3));
+}
+
 TEST_F(RegistryTest, StoreIsRegeditTextThatANewInstanceReads)
 {
     ASSERT_TRUE(reg->writeString(HKCU, key(u"Run"), u"Quorlin", u"\"C:\\Q\\q.exe\" -Min"));

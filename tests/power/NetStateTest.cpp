@@ -33,11 +33,12 @@ TEST_F(Worker, ProbesArePacedNotBackToBack)
 {
     auto worker = Make(100ms);
     worker->Start();
-    std::this_thread::sleep_for(1050ms);
+    ASSERT_TRUE(icmp.WaitForStarts(5));
     worker->Stop();
-    // Answers come back at once; still only one probe per interval.
-    EXPECT_GE(icmp.probes.load(), 8);
-    EXPECT_LE(icmp.probes.load(), 12);
+    // Answers come back at once; still each probe begins a full interval after the last.
+    const auto starts = icmp.Starts();
+    for (std::size_t i = 1; i < starts.size(); ++i)
+        EXPECT_GE(starts[i] - starts[i - 1], 100ms) << "probe " << i;
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(icmp.lastAddress.load(), 0x7F000001u);
     EXPECT_EQ(icmp.lastTimeoutMs.load(), 200u);
@@ -62,16 +63,32 @@ TEST_F(Worker, TimeOutsAndErrorsCountAndAnyAnswerResets)
     }
 }
 
-TEST_F(Worker, ARequestThatCannotBeSentCountsAfterItsPause)
+TEST_F(Worker, ARequestWithoutANetworkCountsAfterItsPause)
 {
     icmp.answer = Answer::Raise;
     auto worker = Make(300ms);
     worker->Start();
-    ASSERT_TRUE(icmp.WaitForProbes(1));
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(failures.load(), 0);
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(failures.load(), 1);
+    ASSERT_TRUE(FakeIcmpEcho::WaitUntil([&] { return failures.load() == 1; }));
+    const auto counted = FakeIcmpEcho::Clock::now();
+    worker->Stop();
+    EXPECT_GE(counted - icmp.Starts().front(), 300ms);
+    EXPECT_FALSE(worker->CannotSend());
+}
+
+// No right to send says nothing about the network: nothing counts, the flag says why, and
+// the first request that leaves again lowers it.
+TEST_F(Worker, ARequestThatMayNotBeSentCountsNothingAndRaisesTheFlag)
+{
+    failures = 7;
+    icmp.answer = Answer::Refuse;
+    auto worker = Make();
+    worker->Start();
+    ASSERT_TRUE(icmp.WaitForProbes(20));
+    EXPECT_TRUE(worker->CannotSend());
+    EXPECT_EQ(failures.load(), 7);
+    icmp.answer = Answer::TimedOut;
+    ASSERT_TRUE(FakeIcmpEcho::WaitUntil([&] { return failures.load() > 7; }));
+    EXPECT_FALSE(worker->CannotSend());
     worker->Stop();
 }
 
@@ -80,13 +97,12 @@ TEST_F(Worker, StopWaitsForTheProbeUnderWayButNotForThePause)
     icmp.delayMs = 150;
     auto worker = Make(5s);
     worker->Start();
-    std::this_thread::sleep_for(50ms);
-    const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(icmp.WaitForStarts(1));
     worker->Stop();
-    const auto took = std::chrono::steady_clock::now() - before;
+    const auto stopped = FakeIcmpEcho::Clock::now();
     EXPECT_EQ(icmp.probes.load(), 1); // it finished
-    EXPECT_GE(took, 60ms);
-    EXPECT_LT(took, 1s); // the long pause after it was cut short
+    EXPECT_GE(stopped - icmp.Starts().front(), 150ms);
+    EXPECT_LT(stopped - icmp.Starts().front(), 4s); // the long pause after it was cut short
     EXPECT_FALSE(worker->Running());
 }
 

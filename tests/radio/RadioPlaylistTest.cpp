@@ -1,5 +1,7 @@
 #include "radio/RadioPlaylist.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +46,21 @@ TEST(RadioPlaylist, AsxRefsAndSegmentedStreams)
     EXPECT_FALSE(RadioPlaylist::IsSegmentedStream("#EXTM3U\nhttp://a.example/live\n"));
     EXPECT_TRUE(RadioPlaylist::IsPlaylistAddress(QUrl("http://x.example/Live.PLS?sid=1")));
     EXPECT_FALSE(RadioPlaylist::IsPlaylistAddress(QUrl("http://x.example/live.mp3")));
+}
+
+TEST(RadioPlaylist, ALargestPlaylistOfDistinctEntriesParsesWithoutStallingTheWindow)
+{
+    // The reply handler parses on the UI thread; the download stops at 256 KB. Dropping
+    // repeats must not compare every entry with every other one.
+    QByteArray m3u;
+    for (int i = 0; m3u.size() < 256 * 1024; ++i)
+        m3u += "http://a.example/" + QByteArray::number(i) + "\n";
+    QElapsedTimer timer;
+    timer.start();
+    const QList<QUrl> entries = RadioPlaylist::Entries(m3u + "http://a.example/0\n", kBase);
+    EXPECT_LT(timer.elapsed(), 1000);
+    ASSERT_EQ(entries.size(), m3u.count('\n'));
+    EXPECT_EQ(entries.back(), QUrl("http://a.example/" + QString::number(entries.size() - 1)));
 }
 
 } // namespace

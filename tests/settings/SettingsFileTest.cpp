@@ -117,7 +117,14 @@ TEST_F(SettingsFileTest, GarbageLongValuesAndInvalidGbkNeverBreakReading)
     WriteRaw(bytes);
     SettingsFile s = Settings();
     EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "").size(), 2047);
-    EXPECT_FALSE(s.ReadString("NetRadio", "Broken", "").isEmpty());
+    // Code page 936 as Windows reads it: the stray lead byte and the unassigned pair map to
+    // private-use characters, so the text survives a rewrite instead of becoming "?".
+    EXPECT_EQ(s.ReadString("NetRadio", "Broken", "").toStdU32String(), U"\xF8F5\xE845");
+    EXPECT_EQ(s.ReadInteger("NetRadio", "Broken", 7), 7);
+    s.WriteString("NetRadio", "Broken", s.ReadString("NetRadio", "Broken", ""));
+    QFile file(env.SettingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Broken=\xff\xfe\x81\r\n"));
     EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 55);
 }
 

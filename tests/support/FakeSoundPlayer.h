@@ -44,4 +44,12 @@ public:
         playing = false;
         Notify();
     }
+    //! The open file turned out unplayable.
+    void Fail()
+    {
+        if (!open)
+            return;
+        playing = false;
+        NotifyFailed();
+    }
 };

@@ -9,7 +9,16 @@ public:
     platform::DiskSpace disk{50'000'000'000ull, 100'000'000'000ull, 50'000'000'000ull};
     platform::MemoryStatus memoryStatus{40, 8'000'000'000ull, 4'800'000'000ull};
 
-    std::optional<platform::DiskSpace> diskSpace(const std::u16string&) override { return disk; }
+    bool diskFails = false;
+    std::u16string diskPath;
+
+    std::optional<platform::DiskSpace> diskSpace(const std::u16string& path) override
+    {
+        diskPath = path;
+        if (diskFails)
+            return std::nullopt;
+        return disk;
+    }
     platform::MemoryStatus memory() override { return memoryStatus; }
     std::uint32_t tickCount() override { return uptimeMs; }
 };

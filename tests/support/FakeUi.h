@@ -22,6 +22,9 @@ public:
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::function<void(const Call&)> WhileOpen;
+    //! Filter and start folder of the last file dialog.
+    QString lastFileFilter;
+    QString lastFileDirectory;
 
     void ShowMessage(const QString& text) override { Box({"message", text, {}}); }
     void ShowYesOnly(const QString& text) override { Box({"yesonly", text, {}}); }
@@ -36,8 +39,11 @@ public:
         Box({"input", prompt, caption});
         return PopAnswer(inputAnswers);
     }
-    std::optional<QString> OpenFile(const QString& caption, const QString&, const QString&) override
+    std::optional<QString> OpenFile(const QString& caption, const QString& filter,
+                                    const QString& directory) override
     {
+        lastFileFilter = filter;
+        lastFileDirectory = directory;
         Box({"file", caption, {}});
         return PopAnswer(fileAnswers);
     }

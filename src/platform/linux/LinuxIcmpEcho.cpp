@@ -36,6 +36,12 @@ struct Fd {
     throw std::runtime_error(std::string(what) + ": " + std::strerror(err));
 }
 
+// No socket at all, for want of the right or of resources, says nothing about the network.
+[[noreturn]] void cannotSend(const char* what, int err)
+{
+    throw IcmpEcho::CannotSend(std::string(what) + ": " + std::strerror(err));
+}
+
 std::uint16_t checksum(const unsigned char* data, std::size_t size)
 {
     std::uint32_t sum = 0;
@@ -57,11 +63,11 @@ int openSocket(LinuxIcmpEcho::Socket kind, bool& raw)
             return fd;
         }
         if (kind == LinuxIcmpEcho::Socket::Ping)
-            fail("ping socket", errno);
+            cannotSend("ping socket", errno);
     }
     const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0)
-        fail("ICMP socket", errno);
+        cannotSend("ICMP socket", errno);
     raw = true;
     return fd;
 }
@@ -74,6 +80,17 @@ bool isOtherAnswer(int type)
 }
 
 } // namespace
+
+bool LinuxIcmpEcho::canSend()
+{
+    bool raw = false;
+    try {
+        Fd sock{openSocket(kind_, raw)};
+        return true;
+    } catch (const CannotSend&) {
+        return false;
+    }
+}
 
 IcmpEcho::Outcome LinuxIcmpEcho::echo(std::uint32_t ipv4, unsigned timeoutMs, unsigned payloadBytes)
 {
@@ -102,8 +119,13 @@ IcmpEcho::Outcome LinuxIcmpEcho::echo(std::uint32_t ipv4, unsigned timeoutMs, un
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(ipv4);
     if (::sendto(sock.fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                 sizeof to) < 0)
-        fail("send echo request", errno);
+                 sizeof to) < 0) {
+        // A local firewall rule answers EPERM; no route and the like are the network's.
+        const int err = errno;
+        if (err == EPERM || err == EACCES)
+            cannotSend("send echo request", err);
+        fail("send echo request", err);
+    }
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     alignas(8) unsigned char buffer[1500];

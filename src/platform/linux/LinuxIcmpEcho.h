@@ -14,6 +14,8 @@ public:
 
     explicit LinuxIcmpEcho(Socket kind = Socket::Any) : kind_(kind) {}
     Outcome echo(std::uint32_t ipv4, unsigned timeoutMs, unsigned payloadBytes) override;
+    //! Whether a socket of the kind asked for can be opened.
+    bool canSend() override;
 
 private:
     Socket kind_;

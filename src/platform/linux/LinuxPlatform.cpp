@@ -1,3 +1,4 @@
+#include "DesktopWallpaper.h"
 #include "LinuxIcmpEcho.h"
 #include "LinuxLocalClock.h"
 #include "LinuxProfile.h"
@@ -5,6 +6,7 @@
 #include "LogindPowerActions.h"
 #include "QtAnsiCodePage.h"
 #include "SpawnLauncher.h"
+#include "TimedatedClockSetter.h"
 #include "X11WindowsByTitle.h"
 #include "XInputIdle.h"
 #include "XdgAutostart.h"
@@ -13,6 +15,8 @@
 #include "platform/portable/RegistryStore.h"
 
 #include <QDir>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -40,7 +44,8 @@ std::unique_ptr<Platform> createSystemPlatform()
     auto p = std::make_unique<Platform>();
     p->ansi = std::make_unique<QtAnsiCodePage>();
     p->profile = std::make_unique<LinuxProfile>();
-    p->registry = std::make_unique<RegistryStore>(registryDir().u16string());
+    // HKEY_LOCAL_MACHINE belongs to the administrator, here root, as on Windows.
+    p->registry = std::make_unique<RegistryStore>(registryDir().u16string(), geteuid() == 0);
     p->windows = std::make_unique<X11WindowsByTitle>();
     p->shell = std::make_unique<XdgShell>();
     p->autostart = std::make_unique<XdgAutostart>();
@@ -49,6 +54,8 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<XInputIdle>();
     p->icmp = std::make_unique<LinuxIcmpEcho>();
     p->power = std::make_unique<LogindPowerActions>();
+    p->clockSetter = std::make_unique<TimedatedClockSetter>();
+    p->wallpaper = std::make_unique<DesktopWallpaper>();
     p->launcher = std::make_unique<SpawnLauncher>();
     return p;
 }

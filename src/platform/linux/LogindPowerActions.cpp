@@ -41,6 +41,14 @@ bool succeeded(const QDBusMessage& reply)
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
+// A second request while a shutdown or sleep is under way is refused with this error; the
+// action asked for is happening, so a rule that asks again on the next tick has not failed.
+bool underWay(const QDBusMessage& reply)
+{
+    return reply.type() == QDBusMessage::ErrorMessage &&
+           reply.errorName().endsWith(QLatin1String(".OperationInProgress"));
+}
+
 QVariant firstArgument(const QDBusMessage& reply)
 {
     if (!succeeded(reply) || reply.arguments().isEmpty())
@@ -81,7 +89,8 @@ bool requestManager(const QDBusConnection& bus, const QString& canMethod, const 
         return false;
     // interactive=false: a tray program that fires at a set time must not wait on a password
     // prompt nobody may be there to answer.
-    return succeeded(call(bus, kManagerPath, kManager, method, {false}));
+    const QDBusMessage reply = call(bus, kManagerPath, kManager, method, {false});
+    return succeeded(reply) || underWay(reply);
 }
 
 QString sessionIdAt(const QDBusConnection& bus, const QString& path)

@@ -299,8 +299,8 @@ bool RegistryStore::openKey(RegistryRoot root, const std::u16string& path, bool 
     if (!folded || !load(root, tree))
         return false;
     if (tree.keys.count(*folded))
-        return true;
-    if (!create)
+        return !create || !refused(root); // creation asks for write access, as on Windows
+    if (!create || refused(root))
         return false;
     tree.create(*folded, display);
     return save(root, tree);
@@ -312,7 +312,7 @@ bool RegistryStore::write(RegistryRoot root, const std::u16string& path, const s
     std::u16string display;
     const auto folded = normalised(path, &display);
     Tree tree;
-    if (!folded || !load(root, tree))
+    if (refused(root) || !folded || !load(root, tree))
         return false;
     auto& key = tree.create(*folded, display);
     if (auto it = key.find(name); it != key.values.end())
@@ -345,7 +345,7 @@ bool RegistryStore::deleteValue(RegistryRoot root, const std::u16string& path,
 {
     const auto folded = normalised(path);
     Tree tree;
-    if (!folded || !load(root, tree))
+    if (refused(root) || !folded || !load(root, tree))
         return false;
     const auto key = tree.keys.find(*folded);
     if (key == tree.keys.end())
@@ -362,7 +362,8 @@ bool RegistryStore::deleteKeyTree(RegistryRoot root, const std::u16string& path)
     const auto folded = normalised(path);
     Tree tree;
     // Never the whole root: an empty path would wipe every key of it.
-    if (!folded || folded->empty() || !load(root, tree) || !tree.keys.count(*folded))
+    if (refused(root) || !folded || folded->empty() || !load(root, tree) ||
+        !tree.keys.count(*folded))
         return false;
     const std::u16string below = *folded + u"\\";
     for (auto it = tree.keys.begin(); it != tree.keys.end();)

@@ -9,10 +9,15 @@ namespace platform {
 //! The registry kept as one REGEDIT4-style text file per root (UTF-8, so any name survives),
 //! for example "HKEY_CURRENT_USER.reg" in the folder given. Keys compare without case; every
 //! change rewrites the file atomically. Follows advapi32: opening or deleting what is not
-//! there fails; writes create the key as RegCreateKeyExW would.
+//! there fails; writes create the key as RegCreateKeyExW would. Without `machineWritable`,
+//! every change under HKEY_LOCAL_MACHINE is refused, as Windows refuses it to a user who is
+//! not an administrator.
 class RegistryStore : public Registry {
 public:
-    explicit RegistryStore(std::u16string directory) : directory_(std::move(directory)) {}
+    explicit RegistryStore(std::u16string directory, bool machineWritable = true)
+        : directory_(std::move(directory)), machineWritable_(machineWritable)
+    {
+    }
 
     bool openKey(RegistryRoot root, const std::u16string& path, bool create) override;
     bool writeString(RegistryRoot root, const std::u16string& path, const std::u16string& name,
@@ -35,7 +40,13 @@ private:
     bool write(RegistryRoot root, const std::u16string& path, const std::u16string& name,
                RegistryValue value);
 
+    bool refused(RegistryRoot root) const
+    {
+        return root == RegistryRoot::LocalMachine && !machineWritable_;
+    }
+
     std::filesystem::path directory_;
+    bool machineWritable_;
 };
 
 //! The root's name as regedit writes it ("HKEY_CURRENT_USER").

@@ -49,11 +49,17 @@ IcmpEcho::Outcome WinIcmpEcho::OutcomeOf(unsigned long status)
     }
 }
 
+bool WinIcmpEcho::canSend()
+{
+    IcmpHandle icmp;
+    return icmp.h != INVALID_HANDLE_VALUE;
+}
+
 IcmpEcho::Outcome WinIcmpEcho::echo(std::uint32_t ipv4, unsigned timeoutMs, unsigned payloadBytes)
 {
     IcmpHandle icmp;
     if (icmp.h == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("IcmpCreateFile failed: " + std::to_string(GetLastError()));
+        throw CannotSend("IcmpCreateFile failed: " + std::to_string(GetLastError()));
 
     std::vector<char> payload(payloadBytes, 0);
     // Room for one reply, its data and the 8 bytes of an ICMP error the API asks for.
@@ -68,6 +74,8 @@ IcmpEcho::Outcome WinIcmpEcho::echo(std::uint32_t ipv4, unsigned timeoutMs, unsi
     // IP_STATUS codes say how the request ended; anything else means it never left.
     if (error >= IP_STATUS_BASE && error <= IP_STATUS_BASE + 50)
         return OutcomeOf(error);
+    if (error == ERROR_ACCESS_DENIED)
+        throw CannotSend("IcmpSendEcho refused: " + std::to_string(error));
     throw std::runtime_error("IcmpSendEcho failed: " + std::to_string(error));
 }
 

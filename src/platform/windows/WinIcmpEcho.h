@@ -8,6 +8,8 @@ namespace platform {
 class WinIcmpEcho : public IcmpEcho {
 public:
     Outcome echo(std::uint32_t ipv4, unsigned timeoutMs, unsigned payloadBytes) override;
+    //! Whether an ICMP handle can be had.
+    bool canSend() override;
 
     //! How an IP_STATUS code of a finished request reads.
     static Outcome OutcomeOf(unsigned long status);

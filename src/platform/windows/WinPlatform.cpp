@@ -1,4 +1,5 @@
 #include "WinAnsiCodePage.h"
+#include "WinClockSetter.h"
 #include "WinCommandLauncher.h"
 #include "WinIcmpEcho.h"
 #include "WinIdleInput.h"
@@ -8,6 +9,7 @@
 #include "WinRegistry.h"
 #include "WinShell.h"
 #include "WinSystemInfo.h"
+#include "WinWallpaper.h"
 #include "WinWindowsByTitle.h"
 #include "platform/Platform.h"
 #include "platform/portable/RegistryAutostart.h"
@@ -29,6 +31,8 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->idleInput = std::make_unique<WinIdleInput>();
     p->icmp = std::make_unique<WinIcmpEcho>();
     p->power = std::make_unique<WinPowerActions>();
+    p->clockSetter = std::make_unique<WinClockSetter>();
+    p->wallpaper = std::make_unique<WinWallpaper>();
     p->launcher = std::make_unique<WinCommandLauncher>();
     return p;
 }

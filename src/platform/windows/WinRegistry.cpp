@@ -97,26 +97,38 @@ bool WinRegistry::deleteKeyTree(RegistryRoot root, const std::u16string& path)
     return !path.empty() && RegDeleteTreeW(rootKey(root), w(path)) == ERROR_SUCCESS;
 }
 
-std::optional<RegistryValue> WinRegistry::readValue(RegistryRoot root, const std::u16string& path,
-                                                    const std::u16string& name)
+std::optional<RawRegistryValue> WinRegistry::readRaw(RegistryRoot root, const std::u16string& path,
+                                                     const std::u16string& name)
 {
     Key key(root, path, KEY_QUERY_VALUE, false);
     if (!key)
         return std::nullopt;
-    std::vector<std::uint8_t> data(256);
-    DWORD type = 0;
+    RawRegistryValue raw;
+    raw.data.resize(256);
     for (;;) {
-        DWORD size = DWORD(data.size());
-        const LONG r = RegQueryValueExW(key.get(), w(name), nullptr, &type, data.data(), &size);
+        DWORD type = 0;
+        DWORD size = DWORD(raw.data.size());
+        const LONG r = RegQueryValueExW(key.get(), w(name), nullptr, &type, raw.data.data(), &size);
         if (r == ERROR_MORE_DATA) {
-            data.resize(size);
+            raw.data.resize(size);
             continue;
         }
         if (r != ERROR_SUCCESS)
             return std::nullopt;
-        data.resize(size);
-        break;
+        raw.type = type;
+        raw.data.resize(size);
+        return raw;
     }
+}
+
+std::optional<RegistryValue> WinRegistry::readValue(RegistryRoot root, const std::u16string& path,
+                                                    const std::u16string& name)
+{
+    const auto raw = readRaw(root, path, name);
+    if (!raw)
+        return std::nullopt;
+    const DWORD type = raw->type;
+    const std::vector<std::uint8_t>& data = raw->data;
     if (type == REG_DWORD && data.size() == 4)
         return std::uint32_t(data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24);
     if (type == REG_SZ || type == REG_EXPAND_SZ) {

@@ -20,6 +20,8 @@ public:
     bool deleteKeyTree(RegistryRoot root, const std::u16string& path) override;
     std::optional<RegistryValue> readValue(RegistryRoot root, const std::u16string& path,
                                            const std::u16string& name) override;
+    std::optional<RawRegistryValue> readRaw(RegistryRoot root, const std::u16string& path,
+                                            const std::u16string& name) override;
 };
 
 } // namespace platform

@@ -1,4 +1,6 @@
 #include "platform/linux/LogindPowerActions.h"
+#include "support/PrivateBus.h"
+#include "support/TestResult.h"
 
 #include <gtest/gtest.h>
 
@@ -41,35 +43,6 @@ const QString kLogind = QStringLiteral("org.freedesktop.login1");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
-
-//! A private bus from `dbus-daemon --fork`, ended by its pid.
-struct PrivateBus {
-    QString address;
-    qint64 pid = 0;
-
-    bool Start()
-    {
-        QProcess daemon;
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {"--session", "--print-address", "--fork", "--print-pid"});
-        if (!daemon.waitForFinished(10000) || daemon.exitCode() != 0)
-            return false;
-        const QStringList lines =
-            QString::fromUtf8(daemon.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        if (lines.size() < 2)
-            return false;
-        address = lines[0].trimmed();
-        pid = lines[1].trimmed().toLongLong();
-        return !address.isEmpty() && pid > 0;
-    }
-    void Stop()
-    {
-        if (pid > 0)
-            ::kill(static_cast<pid_t>(pid), SIGTERM);
-        pid = 0;
-    }
-    ~PrivateBus() { Stop(); }
-};
 
 bool WaitFor(const std::function<bool()>& condition, int ms = 10000)
 {
@@ -226,6 +199,20 @@ TEST_P(LogindManagerModes, AChallengeStillTriesAndARefusalFails)
     EXPECT_TRUE(calls[2].startsWith(QString(c.action) + " raised")) << calls[2].toStdString();
 }
 
+// A rule that stays due asks again on the next tick, while the first request is under way.
+TEST_P(LogindManagerModes, AnActionAlreadyUnderWayCountsAsDone)
+{
+    const ManagerCase& c = GetParam();
+    Method(c.action, "b", "",
+           "raise dbus.exceptions.DBusException("
+           "'There is already a shutdown or sleep operation in progress', "
+           "name='org.freedesktop.login1.OperationInProgress')");
+    EXPECT_TRUE(Actions().run(c.mode));
+    const QStringList calls = Calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_TRUE(calls[2].startsWith(QString(c.action) + " raised")) << calls[2].toStdString();
+}
+
 TEST_P(LogindManagerModes, NoAndNaAreRefusedWithoutCallingTheAction)
 {
     const ManagerCase& c = GetParam();
@@ -362,5 +349,5 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "dbus-daemon or python3-dbusmock is not installed\n");
         return 77;
     }
-    return RUN_ALL_TESTS();
+    return TestResult(RUN_ALL_TESTS());
 }

@@ -1,6 +1,8 @@
+#include "support/ColdMediaRegistry.h"
 #include "support/TestEnvironment.h"
 
 #include "app/Main.h"
+#include "radio/MediaBackend.h"
 #include "radio/QtNetRadioLibrary.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
@@ -25,6 +27,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
 
@@ -241,6 +244,9 @@ class RadioStreams : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // As at the first play after an install; the program brings the backend up at start.
+        UseColdMediaRegistry();
+        backend_ = std::make_unique<MediaBackend>();
         server_ = std::make_unique<StreamServer>();
         QString why;
         if (!server_->Start(&why)) {
@@ -254,7 +260,13 @@ protected:
         loop.RunUntil([] { return server_->MountLive("/a.mp3") && server_->MountLive("/b.mp3"); },
                       15000);
     }
-    static void TearDownTestSuite() { server_.reset(); }
+    static void TearDownTestSuite()
+    {
+        std::cout << "slowest command: " << slowest_ << " ms, longest freeze: " << longestGap_
+                  << " ms" << std::endl;
+        server_.reset();
+        backend_.reset();
+    }
 
     void SetUp() override
     {
@@ -262,7 +274,11 @@ protected:
             GTEST_SKIP() << skip_.toStdString();
         library_ = std::make_unique<QtNetRadioLibrary>();
     }
-    void TearDown() override { library_.reset(); }
+    void TearDown() override
+    {
+        library_.reset();
+        longestGap_ = std::max(longestGap_, loop_.longestGapMs);
+    }
 
     //! One command; every one must come back at once.
     QString Send(int command, const QString& argument = {})
@@ -270,6 +286,7 @@ protected:
         QElapsedTimer t;
         t.start();
         const QString result = library_->ExecuteWMP(command, argument);
+        slowest_ = std::max(slowest_, t.elapsed());
         EXPECT_LT(t.elapsed(), 200) << "command " << command << " blocked";
         return result;
     }
@@ -290,6 +307,9 @@ protected:
         return loop_.RunUntil([&] { return Listening(mount) == count; }, ms);
     }
 
+    static inline std::unique_ptr<MediaBackend> backend_;
+    static inline qint64 slowest_ = 0;
+    static inline qint64 longestGap_ = 0;
     static inline std::unique_ptr<StreamServer> server_;
     static inline QString skip_;
     std::unique_ptr<QtNetRadioLibrary> library_;

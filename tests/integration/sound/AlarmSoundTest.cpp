@@ -1,3 +1,4 @@
+#include "support/ColdMediaRegistry.h"
 #include "support/TestEnvironment.h"
 
 #include "reminders/AlarmClocks.h"
@@ -60,6 +61,7 @@ bool WaitFor(const std::function<bool()>& done, int ms)
 
 class AlarmSound : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { UseColdMediaRegistry(); }
     void SetUp() override
     {
         if (!QMediaPlayer().isAvailable())

@@ -1,0 +1,421 @@
+#include "SystemTheme.h"
+
+#include "appearance/ThemeRegistry.h"
+#include "core/FeatureContext.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace {
+
+const QString kSection = QStringLiteral("SystemTheme");
+const QString kThemes = QStringLiteral("Themes");
+const QString kWallpapers = QStringLiteral("Wallpapers");
+// One line of a list file holds at most this many bytes; the rest of a longer line is dropped.
+constexpr qsizetype kLineBytes = 199;
+
+QString ExistingOr(const QString& folder, const QString& fallback)
+{
+    return QDir(folder).exists() ? folder : fallback;
+}
+
+QString PicturesOrHome()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
+}
+
+} // namespace
+
+SystemTheme::SystemTheme(FeatureContext& ctx) : ctx_(ctx)
+{
+    ThemeDate = ctx_.Now().date;
+    BuildPage();
+    ctx_.OnLoad(LoadStep::SystemTheme, [this] { LoadSystemTheme(); });
+    // After the exit password; a change that fails is reported and the program still exits.
+    ctx_.OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [this] {
+        if (SystemThemeCheckBox->isChecked())
+            ctx_.Guard([this] { ChangeThemeOnExit(); });
+        return true;
+    });
+}
+
+SystemTheme::~SystemTheme() = default;
+
+void SystemTheme::BuildPage()
+{
+    QWidget* page = ctx_.Page(PageId::SystemTheme);
+    auto listGroup = [&](const QString& title, const QString& name, QPushButton*& add,
+                         const QString& addText, const QString& addName, QPushButton*& clear,
+                         const QString& clearName, QListWidget*& box, const QString& boxName,
+                         const QString& hint) {
+        auto* group = new QGroupBox(title, page);
+        group->setObjectName(name);
+        auto* layout = new QVBoxLayout(group);
+        auto* buttons = new QHBoxLayout;
+        add = new QPushButton(addText, group);
+        add->setObjectName(addName);
+        clear = new QPushButton(QStringLiteral("移除全部主题"), group);
+        clear->setObjectName(clearName);
+        buttons->addWidget(add);
+        buttons->addWidget(clear);
+        buttons->addStretch();
+        box = new QListWidget(group);
+        box->setObjectName(boxName);
+        box->setToolTip(hint);
+        box->setSelectionMode(QAbstractItemView::SingleSelection);
+        layout->addLayout(buttons);
+        layout->addWidget(box);
+        return group;
+    };
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(listGroup(QStringLiteral("主题"), "SystemThemeGroupBox", SystemThemeButton,
+                               QStringLiteral("添加主题"), "SystemThemeButton", ClearThemeButton,
+                               "ClearThemeButton", SystemThemeListBox, "SystemThemeListBox",
+                               QStringLiteral("双击主题名字可以预览效果")));
+    lists->addWidget(listGroup(QStringLiteral("壁纸"), "SystemWallpaperGroupBox", WallpaperButton,
+                               QStringLiteral("添加壁纸"), "WallpaperButton", ClearWallpaperButton,
+                               "ClearWallpaperButton", SystemWallpaperListBox,
+                               "SystemWallpaperListBox", QStringLiteral("双击壁纸名字可以预览")));
+    ctx_.AddToPage(PageId::SystemTheme, lists, 1);
+
+    auto* group = new QGroupBox(QStringLiteral("自动更换"), page);
+    group->setObjectName("SystemThemeModeGroupBox");
+    auto* grid = new QGridLayout(group);
+    Label14 = new QLabel(QStringLiteral("选择更换模式："), group);
+    Label14->setObjectName("Label14");
+    ThemeChangeComboBox = new QComboBox(group);
+    ThemeChangeComboBox->setObjectName("ThemeChangeComboBox");
+    ThemeChangeComboBox->addItems({QStringLiteral("顺序更换"), QStringLiteral("随机更换")});
+    Label15 = new QLabel(QStringLiteral("选择更换日期："), group);
+    Label15->setObjectName("Label15");
+    SystemThemeDateComboBox = new QComboBox(group);
+    SystemThemeDateComboBox->setObjectName("SystemThemeDateComboBox");
+    SystemThemeDateComboBox->addItems({QStringLiteral("每次开机"), QStringLiteral("每天更换"),
+                                       QStringLiteral("每隔一天"), QStringLiteral("每隔二天"),
+                                       QStringLiteral("每隔三天"), QStringLiteral("每隔四天"),
+                                       QStringLiteral("每隔五天"), QStringLiteral("每隔六天")});
+    SystemThemeCheckBox = new QCheckBox(QStringLiteral("启用主题自动更换"), group);
+    SystemThemeCheckBox->setObjectName("SystemThemeCheckBox");
+    AccessWebSiteLabel =
+        new QLabel(QStringLiteral("为了不出现任何问题，请你使用官方的主题包"), group);
+    AccessWebSiteLabel->setObjectName("AccessWebSiteLabel");
+    AccessWebSiteLabel->setStyleSheet("color: red; font-weight: bold; text-decoration: underline;");
+    AccessWebSiteLabel->setCursor(Qt::PointingHandCursor);
+    AccessWebSiteLabel->installEventFilter(this);
+    grid->addWidget(Label14, 0, 0);
+    grid->addWidget(ThemeChangeComboBox, 0, 1);
+    grid->addWidget(Label15, 0, 2);
+    grid->addWidget(SystemThemeDateComboBox, 0, 3);
+    grid->addWidget(SystemThemeCheckBox, 0, 4);
+    grid->setColumnStretch(5, 1);
+    grid->addWidget(AccessWebSiteLabel, 1, 0, 1, 6);
+    ctx_.AddToPage(PageId::SystemTheme, group);
+
+    auto guarded = [this](void (SystemTheme::*handler)()) {
+        return [this, handler] { ctx_.Guard([&] { (this->*handler)(); }); };
+    };
+    connect(SystemThemeButton, &QPushButton::clicked, this,
+            guarded(&SystemTheme::SystemThemeButtonClick));
+    connect(ClearThemeButton, &QPushButton::clicked, this,
+            guarded(&SystemTheme::ClearThemeButtonClick));
+    connect(WallpaperButton, &QPushButton::clicked, this,
+            guarded(&SystemTheme::WallpaperButtonClick));
+    connect(ClearWallpaperButton, &QPushButton::clicked, this,
+            guarded(&SystemTheme::ClearWallpaperButtonClick));
+    connect(SystemThemeListBox, &QListWidget::itemDoubleClicked, this,
+            guarded(&SystemTheme::SystemThemeListBoxDblClick));
+    connect(SystemWallpaperListBox, &QListWidget::itemDoubleClicked, this,
+            guarded(&SystemTheme::SystemWallpaperListBoxDblClick));
+    connect(SystemThemeCheckBox, &QCheckBox::toggled, this,
+            guarded(&SystemTheme::SystemThemeCheckBoxClick));
+}
+
+bool SystemTheme::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == AccessWebSiteLabel && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        ctx_.Guard([this] { AccessWebSiteLabelClick(); });
+    return QObject::eventFilter(watched, event);
+}
+
+QString SystemTheme::DisplayName(const QString& path)
+{
+    QString name = path.mid(qMax(path.lastIndexOf('\\'), path.lastIndexOf('/')) + 1);
+    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+        name.truncate(dot);
+    return name;
+}
+
+// --- lists -------------------------------------------------------------------------------
+
+void SystemTheme::AddEntry(const QString& title, const QString& filter, const QString& folder,
+                           const QString& fallbackFolder, QStringList& list, QListWidget* box,
+                           const QString& file)
+{
+    const auto chosen = ctx_.Ui().OpenFile(title, filter, ExistingOr(folder, fallbackFolder));
+    if (!chosen)
+        return;
+    list << QDir::toNativeSeparators(*chosen);
+    box->addItem(DisplayName(list.last()));
+    SaveListFile(list, file);
+}
+
+void SystemTheme::SystemThemeButtonClick()
+{
+    AddEntry(QStringLiteral("请选择要自动更换的主题"), QStringLiteral("*.theme | *.theme"),
+             QStringLiteral("C:\\WINDOWS\\Resources\\Themes"), QDir::homePath(), ThemeList,
+             SystemThemeListBox, kThemes);
+}
+
+void SystemTheme::WallpaperButtonClick()
+{
+    AddEntry(QStringLiteral("请选择壁纸"),
+             QStringLiteral("*.jpg|*.jpg|*.bmp|*.bmp|*.jpeg|*.jpeg|*.*|*.*"),
+             QStringLiteral("D:\\"), PicturesOrHome(), WallpaperList, SystemWallpaperListBox,
+             kWallpapers);
+}
+
+void SystemTheme::Clear(QStringList& list, QListWidget* box, const QString& file)
+{
+    box->clear();
+    list.clear();
+    SaveListFile(list, file);
+}
+
+void SystemTheme::ClearThemeButtonClick()
+{
+    Clear(ThemeList, SystemThemeListBox, kThemes);
+}
+
+void SystemTheme::ClearWallpaperButtonClick()
+{
+    Clear(WallpaperList, SystemWallpaperListBox, kWallpapers);
+}
+
+void SystemTheme::Preview(const QStringList& list, QListWidget* box)
+{
+    const int row = box->currentRow();
+    if (row >= 0 && row < list.size() && box->currentItem() && box->currentItem()->isSelected())
+        ctx_.ShellOpen(list.at(row));
+}
+
+void SystemTheme::SystemThemeListBoxDblClick()
+{
+    Preview(ThemeList, SystemThemeListBox);
+}
+
+void SystemTheme::SystemWallpaperListBoxDblClick()
+{
+    Preview(WallpaperList, SystemWallpaperListBox);
+}
+
+void SystemTheme::AccessWebSiteLabelClick()
+{
+    ctx_.ShellOpen(QStringLiteral("https://quorlin.app/"));
+}
+
+void SystemTheme::LoadListFile(const QString& file, QStringList& list, QListWidget* box)
+{
+    QFile in(ctx_.DataDir() + file);
+    if (!in.open(QIODevice::ReadOnly))
+        return; // a missing file is an empty list
+    const QByteArray bytes = in.readAll();
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        line.truncate(kLineBytes);
+        if (line.isEmpty())
+            continue;
+        const QString entry =
+            QString::fromStdU16String(ctx_.Os().ansi->toUtf16(line.toStdString()));
+        list << entry;
+        box->addItem(DisplayName(entry));
+    }
+}
+
+void SystemTheme::SaveListFile(const QStringList& list, const QString& file)
+{
+    QByteArray bytes;
+    for (const QString& entry : list)
+        bytes +=
+            QByteArray::fromStdString(ctx_.Os().ansi->fromUtf16(entry.toStdU16String())) + "\r\n";
+    QSaveFile out(ctx_.DataDir() + file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw std::runtime_error(QStringLiteral("无法写入文件 %1")
+                                     .arg(QDir::toNativeSeparators(out.fileName()))
+                                     .toStdString());
+}
+
+// --- settings ----------------------------------------------------------------------------
+
+void SystemTheme::LoadSystemTheme()
+{
+    SettingsFile& s = ctx_.Settings();
+    loading_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{loading_};
+    ThemeDate = s.ReadDate(kSection, "ThemeDate", ctx_.Now().date);
+    ThemeChangeComboBox->setCurrentIndex(s.ReadInteger(kSection, "ThemeChangeMode", 0));
+    SystemThemeDateComboBox->setCurrentIndex(s.ReadInteger(kSection, "ThemeChangeDateMode", 0));
+    ThemeChangeState = s.ReadBool(kSection, "ThemeChangeState", false);
+    ThemeIndex = s.ReadInteger(kSection, "ThemeIndex", 0);
+    WallpaperIndex = s.ReadInteger(kSection, "WallpaperIndex", 0);
+    LoadListFile(kThemes, ThemeList, SystemThemeListBox);
+    LoadListFile(kWallpapers, WallpaperList, SystemWallpaperListBox);
+    SystemThemeCheckBox->setChecked(s.ReadBool(kSection, "SystemThemeState", false));
+}
+
+void SystemTheme::SaveSystemTheme()
+{
+    SettingsFile& s = ctx_.Settings();
+    s.WriteInteger(kSection, "ThemeIndex", ThemeIndex);
+    s.WriteInteger(kSection, "WallpaperIndex", WallpaperIndex);
+    s.WriteBool(kSection, "ThemeChangeState", ThemeChangeState);
+    s.WriteDate(kSection, "ThemeDate", ThemeDate);
+    s.WriteInteger(kSection, "ThemeChangeMode", ChangeMode);
+    s.WriteInteger(kSection, "ThemeChangeDateMode", DateMode);
+    s.WriteBool(kSection, "SystemThemeState", SystemThemeCheckBox->isChecked());
+}
+
+void SystemTheme::SystemThemeCheckBoxClick()
+{
+    if (SystemThemeCheckBox->isChecked()) {
+        // A stored index the list does not have leaves the box empty (-1): no change mode.
+        ChangeMode = ThemeChangeComboBox->currentIndex();
+        DateMode = SystemThemeDateComboBox->currentIndex();
+        if (!loading_)
+            ThemeChangeState = false;
+        ThemeChangeComboBox->setEnabled(false);
+        SystemThemeDateComboBox->setEnabled(false);
+        SaveSystemTheme();
+    } else {
+        SaveSystemTheme();
+        ThemeChangeComboBox->setEnabled(true);
+        SystemThemeDateComboBox->setEnabled(true);
+    }
+}
+
+// --- the change at exit --------------------------------------------------------------------
+
+void SystemTheme::ChangeThemeOnExit()
+{
+    if (DateMode == 0) {
+        RotateThemes();
+    } else {
+        // Due on or after ThemeDate, however late the exit; the flag only records the change.
+        const QDate today = ctx_.Now().date;
+        if (today >= ThemeDate) {
+            ThemeDate = today.addDays(DateMode);
+            ThemeChangeState = true;
+            RotateThemes();
+        }
+    }
+    SaveSystemTheme();
+}
+
+std::uint32_t SystemTheme::Random(std::uint32_t n)
+{
+    seed_ = seed_ * 134775813u + 1u;
+    return std::uint32_t((std::uint64_t(seed_) * n) >> 32);
+}
+
+std::uint32_t SystemTheme::RandomAfter(std::uint32_t count, std::uint32_t n)
+{
+    // The same numbers as `count` calls of Random, in steps of doubling length, so that a
+    // hand-edited huge counter does not hold up the exit.
+    std::uint32_t mul = 134775813u, add = 1u; // one step: x -> x * mul + add
+    std::uint32_t totalMul = 1u, totalAdd = 0u;
+    for (std::uint32_t k = count; k != 0; k >>= 1) {
+        if (k & 1u) {
+            totalMul *= mul;
+            totalAdd = totalAdd * mul + add;
+        }
+        add = add * mul + add;
+        mul *= mul;
+    }
+    seed_ = seed_ * totalMul + totalAdd;
+    return std::uint32_t((std::uint64_t(seed_) * n) >> 32);
+}
+
+int SystemTheme::NextPosition(std::int32_t& index, int length)
+{
+    if (length <= 0)
+        return -1;
+    if (ChangeMode == 0) {
+        if (std::uint32_t(index) >= std::uint32_t(length))
+            index = 0;
+        return index;
+    }
+    index = std::int32_t(std::uint32_t(index) + 1u); // wraps like the 32-bit counter it is
+    const std::int64_t draws = std::int64_t(index) + 1;
+    if (draws <= 0)
+        return 0; // a counter below -1 draws nothing: the first entry
+    return int(RandomAfter(std::uint32_t(draws), std::uint32_t(length)));
+}
+
+void SystemTheme::RotateThemes()
+{
+    if (ChangeMode != 0 && ChangeMode != 1)
+        return;
+    if (const int i = NextPosition(ThemeIndex, int(ThemeList.size())); i >= 0) {
+        ApplyTheme(ThemeList.at(i));
+        if (ChangeMode == 0)
+            ThemeIndex = std::int32_t(std::uint32_t(ThemeIndex) + 1u);
+    }
+    if (const int i = NextPosition(WallpaperIndex, int(WallpaperList.size())); i >= 0) {
+        ApplyWallpaper(i);
+        if (ChangeMode == 0)
+            WallpaperIndex = std::int32_t(std::uint32_t(WallpaperIndex) + 1u);
+    }
+}
+
+platform::Registry& SystemTheme::Registry() const
+{
+    if (!ctx_.Os().registry)
+        throw std::runtime_error("此系统没有可写的用户设置，无法更换主题和壁纸");
+    return *ctx_.Os().registry;
+}
+
+void SystemTheme::ApplyTheme(const QString& path)
+{
+    appearance::ApplyTheme(Registry(), path.toStdU16String());
+}
+
+void SystemTheme::ApplyWallpaper(int position)
+{
+    const QString picture = WallpaperList.at(position);
+    appearance::ApplyWallpaper(Registry(), picture.toStdU16String());
+    platform::Wallpaper* desktop = ctx_.Os().wallpaper.get();
+    if (!desktop)
+        return;
+    const auto result = desktop->apply(picture.toStdU16String());
+    if (result == platform::Wallpaper::Result::Applied || desktopWarned_)
+        return;
+    desktopWarned_ = true;
+    const QString name = QString::fromStdU16String(desktop->desktop());
+    const QString shown = name.isEmpty() ? QStringLiteral("未知桌面") : name;
+    ctx_.Ui().ShowMessage(
+        result == platform::Wallpaper::Result::Unsupported
+            ? QStringLiteral(
+                  "不知道如何为当前桌面（%1）更换壁纸，新壁纸已记录，但桌面背景不会改变。")
+                  .arg(shown)
+            : QStringLiteral("当前桌面（%1）未能换上新壁纸：%2").arg(shown, picture));
+}

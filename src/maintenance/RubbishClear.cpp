@@ -1,0 +1,279 @@
+#include "maintenance/RubbishClear.h"
+
+#include "core/FeatureContext.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSection = QStringLiteral("SystemClear");
+const QString kWeekClear = QStringLiteral("WeekClear");
+const QString kDestineWeekClearState = QStringLiteral("DestineWeekClearState");
+const QString kDiskSize = QStringLiteral("DiskSize");
+const QString kDiskSizeState = QStringLiteral("DiskSizeState");
+const QString kNextDate = QStringLiteral("NextDate");
+const QString kClearState = QStringLiteral("ClearState");
+
+constexpr long long kJunkWarningMB = 5000;
+constexpr std::uint32_t kJunkWarningChecks = 15;
+// One hour of checks between two cleanings at the used-space limit.
+constexpr std::uint32_t kLimitRestChecks = 3600;
+
+#ifdef Q_OS_WIN
+const std::u16string kSystemDrive = u"C:\\";
+#else
+const std::u16string kSystemDrive = u"/";
+#endif
+
+const QString kCleaningNotice = QStringLiteral("正在为您清理系统垃圾");
+
+} // namespace
+
+RubbishClear::RubbishClear(FeatureContext& ctx) : ctx_(ctx)
+{
+    QWidget* page = ctx.Page(PageId::ClearRubbish);
+    SystemClearGroupBox = new QGroupBox(QStringLiteral("系统垃圾清理任务"), page);
+    SystemClearGroupBox->setObjectName(QStringLiteral("SystemClearGroupBox"));
+    auto* column = new QVBoxLayout(SystemClearGroupBox);
+
+    DestineWeekClearCheckBox = new QCheckBox(QStringLiteral("指定日期清理"), SystemClearGroupBox);
+    DestineWeekClearCheckBox->setObjectName(QStringLiteral("DestineWeekClearCheckBox"));
+    DestineWeekClearComboBox = new QComboBox(SystemClearGroupBox);
+    DestineWeekClearComboBox->setObjectName(QStringLiteral("DestineWeekClearComboBox"));
+    DestineWeekClearComboBox->addItems(
+        {QStringLiteral("每天"), QStringLiteral("每一个星期"), QStringLiteral("每二个星期"),
+         QStringLiteral("每三个星期"), QStringLiteral("每四个星期"), QStringLiteral("每五个星期")});
+    auto* schedule = new QHBoxLayout;
+    schedule->addWidget(DestineWeekClearCheckBox);
+    schedule->addWidget(DestineWeekClearComboBox);
+    schedule->addStretch();
+    column->addLayout(schedule);
+
+    DiskSizeCheckBox = new QCheckBox(QStringLiteral("当系统占有率大于"), SystemClearGroupBox);
+    DiskSizeCheckBox->setObjectName(QStringLiteral("DiskSizeCheckBox"));
+    SetDiskSizeEdit = new QLineEdit(SystemClearGroupBox);
+    SetDiskSizeEdit->setObjectName(QStringLiteral("SetDiskSizeEdit"));
+    SetDiskSizeEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,9}")), SetDiskSizeEdit));
+    SetDiskSizeEdit->setMaximumWidth(90);
+    auto* limit = new QHBoxLayout;
+    limit->addWidget(DiskSizeCheckBox);
+    limit->addWidget(SetDiskSizeEdit);
+    limit->addWidget(new QLabel(QStringLiteral("MB执行清理"), SystemClearGroupBox));
+    limit->addStretch();
+    column->addLayout(limit);
+
+    ShowDiskSize = new QLabel(SystemClearGroupBox);
+    ShowDiskSize->setObjectName(QStringLiteral("ShowDiskSize"));
+    ShowDiskSize->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    // Three lines from the start, so the page does not move at the first figures.
+    ShowDiskSize->setText(DiskSizeText(0, 0));
+    column->addWidget(ShowDiskSize);
+
+    HandClearButton = new QPushButton(QStringLiteral("手动清理系统垃圾"), SystemClearGroupBox);
+    HandClearButton->setObjectName(QStringLiteral("HandClearButton"));
+    HandClearButton->setToolTip(QStringLiteral("能有效的清除系统的垃圾文件以及无用的文件"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(HandClearButton);
+    buttons->addStretch();
+    column->addLayout(buttons);
+    ctx.AddToPage(PageId::ClearRubbish, SystemClearGroupBox);
+
+    connect(DestineWeekClearCheckBox, &QCheckBox::toggled, this,
+            [this] { ctx_.Guard([this] { DestineWeekClearCheckBoxClick(); }); });
+    connect(DiskSizeCheckBox, &QCheckBox::toggled, this,
+            [this] { ctx_.Guard([this] { DiskSizeCheckBoxClick(); }); });
+    connect(HandClearButton, &QPushButton::clicked, this,
+            [this] { ctx_.Guard([this] { HandClearButtonClick(); }); });
+    ctx.OnLoad(LoadStep::SystemClear, [this] { LoadSystemClear(); });
+    ctx.OnTick(TickCheck::CheckSystemClear, [this] { CheckSystemClear(); });
+}
+
+QString RubbishClear::CleanerPath() const
+{
+#ifdef Q_OS_WIN
+    return ctx_.ProgramDir() + QStringLiteral("RubbishClear.bat");
+#else
+    return ctx_.ProgramDir() + QStringLiteral("RubbishClear.sh");
+#endif
+}
+
+QString RubbishClear::DiskSizeText(long long totalMB, long long usedMB)
+{
+    return QStringLiteral("系统盘总空间：%1MB  \n系统占用空间：%2MB  \n剩余可用空间：%3MB")
+        .arg(totalMB)
+        .arg(usedMB)
+        .arg(totalMB - usedMB);
+}
+
+void RubbishClear::LoadSystemClear()
+{
+    const SettingsFile& settings = ctx_.Settings();
+    const int weekClear = settings.ReadInteger(kSection, kWeekClear, 0);
+    const int option = weekClear / 7;
+    DestineWeekClearComboBox->setCurrentIndex(option >= 0 && option <= 5 ? option : 0);
+    const int diskSize = settings.ReadInteger(kSection, kDiskSize, 4000);
+    SetDiskSizeEdit->setText(QString::number(diskSize));
+    // What is stored stays in effect until switched on anew, so a save by the other box
+    // does not wipe the period or the limit the user chose.
+    ClearPeriodDays = 7 * DestineWeekClearComboBox->currentIndex();
+    DiskSizeLimitMB = diskSize;
+    NextClearDate = settings.ReadDate(kSection, kNextDate, ctx_.Now().date);
+    ClearState = settings.ReadBool(kSection, kClearState, false);
+    DestineWeekClearCheckBox->setChecked(
+        settings.ReadBool(kSection, kDestineWeekClearState, false));
+    DiskSizeCheckBox->setChecked(settings.ReadBool(kSection, kDiskSizeState, false));
+}
+
+void RubbishClear::SaveSystemClear()
+{
+    SettingsFile& settings = ctx_.Settings();
+    settings.WriteInteger(kSection, kWeekClear, ClearPeriodDays);
+    settings.WriteBool(kSection, kDestineWeekClearState, DestineWeekClearCheckBox->isChecked());
+    settings.WriteInteger(kSection, kDiskSize, DiskSizeLimitMB);
+    settings.WriteBool(kSection, kDiskSizeState, DiskSizeCheckBox->isChecked());
+    settings.WriteDate(kSection, kNextDate, NextClearDate);
+    settings.WriteBool(kSection, kClearState, ClearState);
+}
+
+void RubbishClear::DestineWeekClearCheckBoxClick()
+{
+    if (!DestineWeekClearCheckBox->isChecked()) {
+        DestineWeekClearComboBox->setEnabled(true);
+        ctx_.Settings().WriteBool(kSection, kDestineWeekClearState, false);
+        return;
+    }
+    ClearPeriodDays = 7 * std::max(0, DestineWeekClearComboBox->currentIndex());
+    DestineWeekClearComboBox->setEnabled(false);
+    DiskSizeCheckBox->setChecked(ctx_.Settings().ReadBool(kSection, kDiskSizeState, false));
+    SaveSystemClear();
+}
+
+void RubbishClear::DiskSizeCheckBoxClick()
+{
+    if (!DiskSizeCheckBox->isChecked()) {
+        SetDiskSizeEdit->setEnabled(true);
+        ctx_.Settings().WriteBool(kSection, kDiskSizeState, false);
+        return;
+    }
+    bool ok = false;
+    const int limit = SetDiskSizeEdit->text().trimmed().toInt(&ok, 10);
+    if (!ok || limit < 0) {
+        // Nothing is switched on and nothing stored: the box goes back without its handler.
+        {
+            const QSignalBlocker quiet(DiskSizeCheckBox);
+            DiskSizeCheckBox->setChecked(false);
+        }
+        ctx_.Ui().ShowMessage(QStringLiteral("请在输入框中填写清理的空间大小(MB), 只能是数字"));
+        return;
+    }
+    DiskSizeLimitMB = limit;
+    SetDiskSizeEdit->setEnabled(false);
+    SaveSystemClear();
+    DiskClearDone = false;
+}
+
+void RubbishClear::HandClearButtonClick()
+{
+    StartCleaner(platform::CommandLauncher::Normal);
+}
+
+void RubbishClear::CheckSystemClear()
+{
+    // One volume-size call; the label only changes with the figures.
+    const auto space =
+        ctx_.Os().systemInfo ? ctx_.Os().systemInfo->diskSpace(kSystemDrive) : std::nullopt;
+    const long long totalMB = space ? static_cast<long long>(space->total / 1024 / 1024) : 0;
+    const long long freeMB = space ? static_cast<long long>(space->freeToCaller / 1024 / 1024) : 0;
+    SystemDiskTotalMB = static_cast<int>(totalMB);
+    SystemDiskUsedMB = static_cast<int>(totalMB - freeMB);
+    if (totalMB != shownTotalMB_ || totalMB - freeMB != shownUsedMB_) {
+        shownTotalMB_ = totalMB;
+        shownUsedMB_ = totalMB - freeMB;
+        ShowDiskSize->setText(DiskSizeText(totalMB, totalMB - freeMB));
+    }
+    if (!cleaners_.empty())
+        WatchCleaners(space ? space->freeToCaller : 0);
+
+    if (JunkWarningPending && SystemDiskUsedMB >= kJunkWarningMB &&
+        ++JunkWarningTicks >= kJunkWarningChecks) {
+        JunkWarningPending = false;
+        ctx_.ShowTrayBalloon(QStringLiteral(
+            "您目前的系统可能存在大量的垃圾会造成系统运行缓慢!建议您使用本软件的清理工具,"
+            "能完全清理所有系统垃圾及无用文件,提升您的系统性能"));
+    }
+
+    if (DestineWeekClearCheckBox->isChecked()) {
+        const QDate today = ctx_.Now().date;
+        if (today >= NextClearDate && !ClearState) {
+            // Every day, or every k weeks on the same weekday.
+            NextClearDate = today.addDays(std::max(ClearPeriodDays, 1));
+            ClearState = true;
+            SaveSystemClear();
+            ctx_.ShowTrayBalloon(kCleaningNotice);
+            StartCleaner(platform::CommandLauncher::Minimized);
+        } else if (NextClearDate > today && ClearState) {
+            ClearState = false;
+            SaveSystemClear();
+        }
+    }
+
+    if (DiskSizeCheckBox->isChecked()) {
+        if (SystemDiskUsedMB >= DiskSizeLimitMB && !DiskClearDone) {
+            DiskClearDone = true;
+            DiskClearTicks = 0;
+            ctx_.ShowTrayBalloon(kCleaningNotice);
+            StartCleaner(platform::CommandLauncher::Minimized);
+        } else if (DiskClearDone && ++DiskClearTicks >= kLimitRestChecks) {
+            DiskClearDone = false;
+        }
+    }
+}
+
+void RubbishClear::StartCleaner(int showMode)
+{
+    const QString path = CleanerPath();
+    platform::CommandLauncher* launcher = ctx_.Os().launcher.get();
+    if (!launcher) {
+        ctx_.ShowTrayBalloon(QStringLiteral("此系统不能启动清理程序 %1").arg(path));
+        return;
+    }
+    const auto space =
+        ctx_.Os().systemInfo ? ctx_.Os().systemInfo->diskSpace(kSystemDrive) : std::nullopt;
+    const auto result = launcher->launch(path.toStdU16String(), showMode);
+    if (!result.started()) {
+        ctx_.ShowTrayBalloon(
+            result.code == 2 || result.code == 3
+                ? QStringLiteral("没有找到清理程序 %1").arg(path)
+                : QStringLiteral("无法启动清理程序 %1 (错误代码 %2)").arg(path).arg(result.code));
+        return;
+    }
+    if (result.process)
+        cleaners_.push_back({result.process, space ? space->freeToCaller : 0});
+}
+
+void RubbishClear::WatchCleaners(std::uint64_t freeBytes)
+{
+    platform::CommandLauncher& launcher = *ctx_.Os().launcher;
+    for (auto it = cleaners_.begin(); it != cleaners_.end();) {
+        if (!launcher.hasExited(it->process)) {
+            ++it;
+            continue;
+        }
+        const std::uint64_t freed = freeBytes > it->freeBefore ? freeBytes - it->freeBefore : 0;
+        it = cleaners_.erase(it);
+        ctx_.ShowTrayBalloon(QStringLiteral("清理完成，释放了 %1 MB 空间")
+                                 .arg(static_cast<qulonglong>(freed >> 20)));
+    }
+}

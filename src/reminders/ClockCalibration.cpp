@@ -1,0 +1,75 @@
+#include "reminders/ClockCalibration.h"
+
+#include "core/FeatureContext.h"
+
+#include <QDateTime>
+
+#include <cstdlib>
+
+ClockCalibration::ClockCalibration(FeatureContext& ctx) : ctx_(ctx)
+{
+    ctx.OnTick(TickCheck::CalibrateClock, [this] { CalibrateClock(); });
+}
+
+const QString& ClockCalibration::ConnectErrorText()
+{
+    static const QString text = QStringLiteral("网络异常:校准中国时间失败,请检查网络是否正常");
+    return text;
+}
+
+const QString& ClockCalibration::NotConnectedText()
+{
+    static const QString text =
+        QStringLiteral("连接服务器失败:校准中国时间失败,请检测网络时候正常");
+    return text;
+}
+
+const QString& ClockCalibration::NotSetText()
+{
+    static const QString text = QStringLiteral("校准中国时间失败");
+    return text;
+}
+
+void ClockCalibration::CalibrateClock()
+{
+    const LocalMoment now = ctx_.Now();
+    const QTime t = now.time;
+    if (t.minute() != 0 || t.second() != 0)
+        return;
+    const qint64 second = now.date.toJulianDay() * 86400 + t.msecsSinceStartOfDay() / 1000;
+    if (second == lastSecond_)
+        return;
+    lastSecond_ = second;
+    const auto [host, port] = NetTimeClient::ConfiguredServer();
+    // An exchange still under way from the last hour is left to finish.
+    GetNetTime.Fetch(host, port, [this](const NetTimeClient::Result& result) {
+        ctx_.Guard([&] { TakeNetTime(result); });
+    });
+}
+
+void ClockCalibration::TakeNetTime(const NetTimeClient::Result& result)
+{
+    using Outcome = NetTimeClient::Outcome;
+    switch (result.outcome) {
+    case Outcome::ConnectError:
+        ctx_.ShowTrayBalloon(ConnectErrorText());
+        return;
+    case Outcome::NotConnected:
+        ctx_.ShowTrayBalloon(NotConnectedText());
+        return;
+    case Outcome::ReadFailed:
+        ctx_.ShowTrayBalloon(NotSetText());
+        return;
+    case Outcome::Time:
+        break;
+    }
+    // A clock within a second of the server's is left alone: setting it would change
+    // nothing, and a user without the right to set it would hear of a failure every hour.
+    const LocalMoment now = ctx_.Now();
+    const qint64 localMs = QDateTime(now.date, now.time).toMSecsSinceEpoch();
+    if (std::llabs(localMs - result.unixSeconds * 1000) < 1000)
+        return;
+    platform::SystemClockSetter* setter = ctx_.Os().clockSetter.get();
+    if (!setter || !setter->setUtc(result.unixSeconds))
+        ctx_.ShowTrayBalloon(NotSetText());
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "reminders/NetTimeClient.h"
+
+#include <QString>
+
+class FeatureContext;
+
+//! Sets the computer's clock from a Time Protocol server at every full hour. The exchange
+//! runs on the event loop, so the tick goes on while the server is slow; failures are
+//! told in tray balloons, success is silent.
+class ClockCalibration {
+public:
+    explicit ClockCalibration(FeatureContext& ctx);
+
+    NetTimeClient GetNetTime;
+
+    static const QString& ConnectErrorText();
+    static const QString& NotConnectedText();
+    static const QString& NotSetText();
+
+    void CalibrateClock();
+    //! What the exchange brought back: the balloon of its failure, or the clock set.
+    void TakeNetTime(const NetTimeClient::Result& result);
+
+private:
+    FeatureContext& ctx_;
+    qint64 lastSecond_ = -1;
+};

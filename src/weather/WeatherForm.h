@@ -1,0 +1,57 @@
+#pragma once
+
+#include "settings/SettingsFile.h"
+#include "weather/WeatherView.h"
+
+#include <QUrl>
+#include <QWidget>
+
+#include <memory>
+
+class QTimer;
+
+//! The weather strip: a small borderless, half-transparent window at the top right of the
+//! primary screen that shows a forecast page and loads it again every ten minutes.
+//! The web view is made the first time the strip is shown, so a strip that stays off costs
+//! no browser process.
+class TWeatherForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 422;
+    static constexpr int kHeight = 60;
+    static constexpr int kFirstRefreshMs = 30000;
+    static constexpr int kRefreshMs = 600000;
+
+    //! `weatherFile` is the strip's own INI file ("Weather" in the user data folder).
+    TWeatherForm(platform::Profile& profile, const QString& weatherFile,
+                 WeatherViewFactory factory = DefaultWeatherViewFactory(),
+                 QWidget* parent = nullptr);
+    ~TWeatherForm() override;
+
+    //! Section Weather, key WeatherMode; true when absent.
+    bool ReadWeatherMode() const;
+    void WriteWeatherMode(bool on);
+
+    //! The forecast page: WeatherPage of the "Weather" file when set, else our default host.
+    const QUrl& PageAddress() const { return address_; }
+    static QUrl DefaultPageAddress();
+
+    //! Null until the strip has been shown once.
+    WeatherView* WeatherBrowser() const { return browser_.get(); }
+    QTimer* RefreshTimer() const { return refreshTimer_; }
+
+    void RefreshTimerTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void PlaceTopRight();
+    void MakeBrowser();
+
+    SettingsFile settings_;
+    WeatherViewFactory factory_;
+    QUrl address_;
+    std::unique_ptr<WeatherView> browser_;
+    QTimer* refreshTimer_;
+};

@@ -1,0 +1,43 @@
+// Pieces every fuzz target shares: a scratch file per process and a hard check.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace fuzz {
+
+//! A file of this process in QUORLIN_FUZZ_DIR (run-fuzz.sh points it at a memory-backed
+//! folder it removes afterwards), else in the temporary folder.
+inline std::filesystem::path scratchPath(const std::string& name)
+{
+    static const char* dir = std::getenv("QUORLIN_FUZZ_DIR");
+    const std::filesystem::path base =
+        dir && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
+    return base / ("quorlin-fuzz-" + std::to_string(::getpid()) + "-" + name);
+}
+
+inline void writeBytes(const std::filesystem::path& path, const std::uint8_t* data,
+                       std::size_t size)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+}
+
+inline std::string readBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+//! A broken invariant is a crash to libFuzzer.
+inline void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+} // namespace fuzz

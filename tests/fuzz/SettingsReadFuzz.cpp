@@ -1,0 +1,63 @@
+// Any bytes as the settings file, read through every typed read: no crash, and whatever a
+// read accepts comes back unchanged when written and read again.
+#include "FuzzSupport.h"
+
+#include "platform/linux/QtAnsiCodePage.h"
+#include "platform/portable/ProfileEngine.h"
+#include "scheduler/TimeText.h"
+#include "settings/SettingsFile.h"
+
+namespace {
+
+void RoundTrips(SettingsFile& settings, const QString& value)
+{
+    if (const auto n = SettingsFile::ParseInteger(value)) {
+        settings.WriteInteger(QStringLiteral("QuorlinFuzz"), QStringLiteral("n"), *n);
+        fuzz::check(
+            settings.ReadInteger(QStringLiteral("QuorlinFuzz"), QStringLiteral("n"), *n ^ 1) == *n);
+    }
+    if (const auto date = ParseDate(value)) {
+        fuzz::check(date->isValid());
+        settings.WriteDate(QStringLiteral("QuorlinFuzz"), QStringLiteral("d"), *date);
+        fuzz::check(settings.ReadDate(QStringLiteral("QuorlinFuzz"), QStringLiteral("d"),
+                                      QDate()) == *date);
+    }
+    if (const auto time = ParseTime(value)) {
+        fuzz::check(time->isValid());
+        fuzz::check(ParseTime(TimeText(*time)) == time);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const platform::QtAnsiCodePage ansi;
+    static const std::filesystem::path path = fuzz::scratchPath("settings.ini");
+    platform::ProfileEngine profile(ansi);
+    fuzz::writeBytes(path, data, size);
+    SettingsFile settings(profile, QString::fromStdU16String(path.u16string()));
+
+    const std::u16string file = path.u16string();
+    // Each read loads the whole file: a bounded number of keys keeps long inputs fast.
+    std::vector<std::pair<QString, QString>> seen;
+    for (const auto& rawSection : profile.sectionNames(file)) {
+        const QString section = QString::fromStdU16String(rawSection);
+        for (const auto& [rawKey, rawValue] : profile.sectionEntries(file, rawSection)) {
+            if (seen.size() >= 12)
+                break;
+            const QString key = QString::fromStdU16String(rawKey);
+            const QString text = settings.ReadString(section, key, QString());
+            fuzz::check(text.size() <= 2047);
+            settings.ReadInteger(section, key, 0);
+            settings.ReadBool(section, key, false);
+            settings.ReadDate(section, key, QDate(2000, 1, 1));
+            settings.ReadTime(section, key, QTime(0, 0));
+            seen.emplace_back(section, text);
+        }
+    }
+    // The round trips write, so they come after every read of the file as it was.
+    for (std::size_t i = 0; i < seen.size() && i < 8; ++i)
+        RoundTrips(settings, seen[i].second);
+    return 0;
+}

@@ -1,0 +1,132 @@
+#include "support/TestEnvironment.h"
+#include "weather/WeatherForm.h"
+#include "weather/web/WebEngineWeatherView.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+//! Serves one small page to every request on loopback and keeps the request lines.
+class PageServer : public QObject {
+public:
+    QStringList requests;
+
+    bool Listen(quint16 port = 0)
+    {
+        QObject::connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                Serve(socket);
+        });
+        return server_.listen(QHostAddress::LocalHost, port);
+    }
+    quint16 Port() const { return server_.serverPort(); }
+    void Close() { server_.close(); }
+
+private:
+    void Serve(QTcpSocket* socket)
+    {
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            const QByteArray head = socket->readAll();
+            requests << QString::fromLatin1(head.left(head.indexOf("\r\n")));
+            const QByteArray body =
+                QStringLiteral("<html><head><meta charset=\"utf-8\"></head>"
+                               "<body>北京 晴 25°C loopback-forecast</body></html>")
+                    .toUtf8();
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                          "Cache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
+                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+    QTcpServer server_;
+};
+
+QString PageText(QWebEngineView* view)
+{
+    QString text;
+    bool done = false;
+    view->page()->toPlainText([&](const QString& t) {
+        text = t;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        return QStringLiteral("(no text)");
+    return text;
+}
+
+TEST(WeatherStripOnX11, LoadsThePageAtTheTopRightAndShowsANoticeWhenItIsGone)
+{
+    PageServer server;
+    ASSERT_TRUE(server.Listen());
+    const quint16 port = server.Port();
+    TestEnvironment env;
+    env.WriteProgramFile("Weather", QString("[Weather]\r\nWeatherMode=1\r\nWeatherPage="
+                                            "http://127.0.0.1:%1/m/360/weather.htm\r\n")
+                                        .arg(port));
+
+    TWeatherForm form(*env.platform.profile, env.ProgramDir() + "Weather");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* browser = dynamic_cast<WebEngineWeatherView*>(form.WeatherBrowser());
+    ASSERT_NE(browser, nullptr);
+    QSignalSpy loaded(browser, &WebEngineWeatherView::PageLoaded);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 60000)) << "page never loaded";
+    EXPECT_EQ(loaded.takeFirst().at(0).toBool(), true);
+    ASSERT_FALSE(server.requests.isEmpty());
+    EXPECT_EQ(server.requests.first(), "GET /m/360/weather.htm HTTP/1.1");
+    EXPECT_TRUE(PageText(browser->View()).contains("loopback-forecast"));
+
+    // Where the X server has put it, not only where Qt thinks it is.
+    QProcess xdotool;
+    xdotool.start("xdotool", {"search", "--name", "^天气预报$", "getwindowgeometry", "--shell"});
+    ASSERT_TRUE(xdotool.waitForFinished(10000));
+    const QString geometry = QString::fromUtf8(xdotool.readAllStandardOutput());
+    const int width = QGuiApplication::primaryScreen()->geometry().width();
+    EXPECT_TRUE(geometry.contains(QString("X=%1\n").arg(width - 422))) << geometry.toStdString();
+    EXPECT_TRUE(geometry.contains("Y=0\n")) << geometry.toStdString();
+    EXPECT_TRUE(geometry.contains("WIDTH=422\nHEIGHT=60\n")) << geometry.toStdString();
+
+    if (const QString shots = qEnvironmentVariable("QUORLIN_SHOT_DIR"); !shots.isEmpty())
+        QProcess::execute("import", {"-window", "root", shots + "/weather-strip.png"});
+
+    // The server is gone: our own notice instead of the browser's error page.
+    server.Close();
+    form.RefreshTimerTimer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 60000));
+    EXPECT_EQ(loaded.takeFirst().at(0).toBool(), false);
+    EXPECT_TRUE(browser->ShowsNotice());
+    EXPECT_EQ(PageText(browser->View()).trimmed(), WebEngineWeatherView::NoticeText());
+
+    // Back again: the next refresh asks for the address, not for the notice.
+    PageServer again;
+    ASSERT_TRUE(again.Listen(port));
+    form.RefreshTimerTimer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 60000));
+    EXPECT_EQ(loaded.takeFirst().at(0).toBool(), true);
+    EXPECT_EQ(again.requests.value(0), "GET /m/360/weather.htm HTTP/1.1");
+    EXPECT_FALSE(browser->ShowsNotice());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    UseWebEngineForWeather();
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,264 @@
+#include "maintenance/RubbishClear.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::uint64_t MB = 1024 * 1024;
+const QString kSection = QStringLiteral("SystemClear");
+const QString kCleaning = QStringLiteral("正在为您清理系统垃圾");
+
+class RubbishClearTest : public ::testing::Test {
+protected:
+    TestEnvironment env;
+    FakeLauncher* launcher = env.launcher;
+
+    RubbishClearTest() { Disk(100'000, 60'000); }
+
+    //! A drive of `totalMB` with `freeMB` free to the user (and less than that to root).
+    void Disk(std::uint64_t totalMB, std::uint64_t freeMB)
+    {
+        env.systemInfo->disk = {freeMB * MB + MB - 1, totalMB * MB + MB - 1, freeMB * MB + 9 * MB};
+    }
+    SettingsFile Settings() { return SettingsFile(*env.platform.profile, env.SettingsPath()); }
+    RubbishClear& Start() { return env.Start<RubbishClear>(); }
+    RubbishClear& Feature() { return env.Feature<RubbishClear>(); }
+    QDate Today() const { return env.clock->Current().date(); }
+    int Cleanings(const QString& text = kCleaning) const
+    {
+        return static_cast<int>(env.ui.Texts("balloon").count(text));
+    }
+    QDate StoredNextDate() { return Settings().ReadDate(kSection, "NextDate", QDate()); }
+    bool StoredClearState() { return Settings().ReadBool(kSection, "ClearState", true); }
+    //! Switches the schedule on with option `option` of the period box.
+    void Schedule(int option)
+    {
+        Feature().DestineWeekClearComboBox->setCurrentIndex(option);
+        Feature().DestineWeekClearCheckBox->setChecked(true);
+    }
+    void NextDay() { env.clock->Set(Today().addDays(1), QTime(9, 0, 0)); }
+};
+
+TEST_F(RubbishClearTest, LabelShowsTotalUsedAndFreeOnThreeLines)
+{
+    const struct {
+        std::uint64_t totalMB, freeMB;
+        bool fails;
+        const char16_t* text;
+    } rows[] = {
+        {100'000, 40'000, false,
+         u"系统盘总空间：100000MB  \n系统占用空间：60000MB  \n剩余可用空间：40000MB"},
+        {8'000'000, 7'999'999, false,
+         u"系统盘总空间：8000000MB  \n系统占用空间：1MB  \n剩余可用空间：7999999MB"},
+        {1, 1, true, u"系统盘总空间：0MB  \n系统占用空间：0MB  \n剩余可用空间：0MB"},
+    };
+    Start();
+    for (const auto& row : rows) {
+        Disk(row.totalMB, row.freeMB);
+        env.systemInfo->diskFails = row.fails;
+        env.Tick();
+        EXPECT_EQ(Feature().ShowDiskSize->text(), QString::fromUtf16(row.text));
+    }
+    EXPECT_EQ(env.systemInfo->diskPath, u"/");
+}
+
+TEST_F(RubbishClearTest, JunkWarningOnTheFifteenthCheckAtFiveThousandMBOnce)
+{
+    const QString warning = QStringLiteral(
+        "您目前的系统可能存在大量的垃圾会造成系统运行缓慢!建议您使用本软件的清理工具,"
+        "能完全清理所有系统垃圾及无用文件,提升您的系统性能");
+    for (const std::uint64_t used : {4999u, 5000u}) {
+        SCOPED_TRACE(used);
+        TestEnvironment fresh;
+        auto& info = *fresh.systemInfo;
+        info.disk = {(20'000 - used) * MB, 20'000 * MB, (20'000 - used) * MB};
+        fresh.Start<RubbishClear>();
+        for (int check = 1; check <= 14; ++check)
+            fresh.Tick();
+        EXPECT_EQ(fresh.ui.Count("balloon"), 0);
+        fresh.Tick();
+        EXPECT_EQ(fresh.ui.Texts("balloon"), used >= 5000 ? QStringList{warning} : QStringList{});
+        for (int check = 0; check < 100; ++check)
+            fresh.Tick();
+        EXPECT_EQ(fresh.ui.Count("balloon"), used >= 5000 ? 1 : 0);
+    }
+}
+
+TEST_F(RubbishClearTest, DailyCleaningWithoutStoredDateRunsAtOnceThenTomorrow)
+{
+    Start();
+    Schedule(0);
+    EXPECT_TRUE(launcher->calls.empty());
+    env.Tick();
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(launcher->calls[0].path, env.ProgramDir() + "RubbishClear.sh");
+    EXPECT_EQ(launcher->calls[0].showMode, platform::CommandLauncher::Minimized);
+    EXPECT_EQ(Cleanings(), 1);
+    EXPECT_EQ(StoredNextDate(), Today().addDays(1));
+    EXPECT_TRUE(StoredClearState());
+    env.Tick();
+    EXPECT_FALSE(StoredClearState());
+    for (int i = 0; i < 50; ++i)
+        env.Tick();
+    EXPECT_EQ(launcher->calls.size(), 1u);
+    launcher->running.clear();
+    NextDay();
+    env.Tick();
+    EXPECT_EQ(launcher->calls.size(), 2u);
+    EXPECT_EQ(StoredNextDate(), Today().addDays(1));
+}
+
+TEST_F(RubbishClearTest, EveryKWeeksIsDueOnTheSameWeekday)
+{
+    for (int weeks = 1; weeks <= 5; ++weeks) {
+        SCOPED_TRACE(weeks);
+        TestEnvironment fresh;
+        FakeLauncher& starts = *fresh.launcher;
+        fresh.clock->Set(QDate(2026, 12, 7), QTime(9, 0, 0)); // a Monday
+        auto& feature = fresh.Start<RubbishClear>();
+        feature.DestineWeekClearComboBox->setCurrentIndex(weeks);
+        feature.DestineWeekClearCheckBox->setChecked(true);
+        fresh.Tick();
+        ASSERT_EQ(starts.calls.size(), 1u);
+        EXPECT_EQ(feature.NextClearDate, QDate(2026, 12, 7).addDays(7 * weeks));
+        for (int day = 1; day < 7 * weeks; ++day) {
+            fresh.clock->Set(QDate(2026, 12, 7).addDays(day), QTime(9, 0, 0));
+            fresh.Tick();
+        }
+        EXPECT_EQ(starts.calls.size(), 1u);
+        fresh.clock->Set(QDate(2026, 12, 7).addDays(7 * weeks), QTime(0, 0, 1));
+        fresh.Tick();
+        EXPECT_EQ(starts.calls.size(), 2u);
+        EXPECT_EQ(fresh.clock->Current().date().dayOfWeek(), Qt::Monday);
+        EXPECT_EQ(SettingsFile(*fresh.platform.profile, fresh.SettingsPath())
+                      .ReadInteger(kSection, "WeekClear", -1),
+                  7 * weeks);
+    }
+}
+
+TEST_F(RubbishClearTest, RestartArmsTheStoredPeriod)
+{
+    auto settings = Settings();
+    settings.WriteInteger(kSection, "WeekClear", 14);
+    settings.WriteBool(kSection, "DestineWeekClearState", true);
+    settings.WriteDate(kSection, "NextDate", Today().addDays(3));
+    Start();
+    EXPECT_EQ(Feature().DestineWeekClearComboBox->currentText(), "每二个星期");
+    EXPECT_FALSE(Feature().DestineWeekClearComboBox->isEnabled());
+    EXPECT_EQ(Feature().ClearPeriodDays, 14);
+    EXPECT_EQ(Feature().NextClearDate, Today().addDays(3));
+    env.Tick();
+    EXPECT_TRUE(launcher->calls.empty());
+    // Saving while loading keeps the limit the field shows, although the limit is off.
+    EXPECT_EQ(Settings().ReadInteger(kSection, "DiskSize", -1), 4000);
+}
+
+TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
+{
+    Settings().WriteInteger(kSection, "DiskSize", 60'000);
+    Start();
+    Disk(100'000, 40'001); // 59 999 MB used
+    Feature().DiskSizeCheckBox->setChecked(true);
+    env.Tick();
+    EXPECT_TRUE(launcher->calls.empty());
+    Disk(100'000, 40'000); // exactly the limit
+    env.Tick();
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(launcher->calls[0].showMode, platform::CommandLauncher::Minimized);
+    EXPECT_EQ(Cleanings(), 1);
+    for (int check = 1; check <= 3600; ++check)
+        env.Tick();
+    EXPECT_EQ(launcher->calls.size(), 1u);
+    EXPECT_FALSE(Feature().DiskClearDone);
+    env.Tick();
+    EXPECT_EQ(launcher->calls.size(), 2u);
+}
+
+TEST_F(RubbishClearTest, LimitThatIsNotANumberIsRefusedAndNothingStored)
+{
+    Start();
+    for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("9999999999")}) {
+        Feature().SetDiskSizeEdit->setText(text);
+        const QString before = env.SettingsText();
+        env.ui.Clear();
+        Feature().DiskSizeCheckBox->setChecked(true);
+        EXPECT_FALSE(Feature().DiskSizeCheckBox->isChecked());
+        EXPECT_TRUE(Feature().SetDiskSizeEdit->isEnabled());
+        EXPECT_EQ(env.ui.Count("message"), 1);
+        EXPECT_EQ(env.ui.Count("error"), 0);
+        EXPECT_EQ(env.SettingsText(), before);
+    }
+}
+
+TEST_F(RubbishClearTest, ManualButtonStartsTheCleanerInAWindowAndChangesNothingElse)
+{
+    Start();
+    env.Tick();
+    const QString settings = env.SettingsText();
+    const QDate next = Feature().NextClearDate;
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(launcher->calls[0].showMode, platform::CommandLauncher::Normal);
+    EXPECT_EQ(env.SettingsText(), settings);
+    EXPECT_EQ(Feature().NextClearDate, next);
+    EXPECT_FALSE(Feature().ClearState);
+    EXPECT_FALSE(Feature().DiskClearDone);
+    EXPECT_EQ(Cleanings(), 0);
+}
+
+TEST_F(RubbishClearTest, EndOfTheCleanerTellsTheSpaceItFreed)
+{
+    Start();
+    Disk(100'000, 40'000);
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    Disk(100'000, 40'100);
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton); // a second one meanwhile
+    env.Tick();
+    env.Tick();
+    EXPECT_EQ(env.ui.Count("balloon"), 0);
+    Disk(100'000, 40'300);
+    launcher->running.remove(1001);
+    env.Tick();
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"清理完成，释放了 200 MB 空间"});
+    Disk(100'000, 39'000); // others filled the drive meanwhile
+    launcher->running.clear();
+    for (int i = 0; i < 10; ++i)
+        env.Tick();
+    EXPECT_EQ(env.ui.Texts("balloon"),
+              (QStringList{"清理完成，释放了 200 MB 空间", "清理完成，释放了 0 MB 空间"}));
+}
+
+TEST_F(RubbishClearTest, CleanerThatCannotStartIsReportedAndTheScheduleStillMovesOn)
+{
+    const struct {
+        unsigned code;
+        const char* says;
+    } rows[] = {{2, "没有找到清理程序 "}, {5, "无法启动清理程序 "}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        TestEnvironment fresh;
+        fresh.launcher->codes[fresh.ProgramDir() + "RubbishClear.sh"] = row.code;
+        auto& feature = fresh.Start<RubbishClear>();
+        feature.DestineWeekClearCheckBox->setChecked(true);
+        fresh.Tick();
+        const QStringList balloons = fresh.ui.Texts("balloon");
+        ASSERT_EQ(balloons.size(), 2);
+        EXPECT_EQ(balloons[0], kCleaning);
+        EXPECT_TRUE(balloons[1].startsWith(row.says)) << balloons[1].toStdString();
+        SettingsFile stored(*fresh.platform.profile, fresh.SettingsPath());
+        EXPECT_EQ(stored.ReadDate(kSection, "NextDate", QDate()),
+                  fresh.clock->Current().date().addDays(1));
+        EXPECT_TRUE(stored.ReadBool(kSection, "ClearState", false));
+    }
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "KilledRewrites.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include <csignal>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Content(const QString& path, bool* exists)
+{
+    QFile file(path);
+    *exists = file.open(QIODevice::ReadOnly);
+    return *exists ? file.readAll() : QByteArray();
+}
+
+QStringList Neighbours(const QString& path)
+{
+    const QFileInfo info(path);
+    QStringList names = info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeAll(info.fileName());
+    return names;
+}
+
+// Shared with the child: whether it is inside a rewrite, and how many it finished.
+struct Progress {
+    std::atomic<int> inside{0};
+    std::atomic<int> done{0};
+};
+
+} // namespace
+
+std::string KilledRewrites::Summary() const
+{
+    return QStringLiteral("%1 kills, %2 inside a rewrite: %3 old, %4 new, %5 broken; %6 stray "
+                          "temporary files")
+        .arg(rounds)
+        .arg(killedInside)
+        .arg(sawOld)
+        .arg(sawNew)
+        .arg(broken)
+        .arg(leftovers)
+        .toStdString();
+}
+
+KilledRewrites KillDuringRewrites(const QString& path, const std::function<void(bool)>& rewrite,
+                                  int rounds)
+{
+    KilledRewrites result;
+    const QStringList before = Neighbours(path);
+    QElapsedTimer timer;
+    timer.start();
+    bool exists = false;
+    rewrite(true);
+    const QByteArray newContent = Content(path, &exists);
+    rewrite(false);
+    const QByteArray oldContent = Content(path, &exists);
+    const qint64 cycleUs = std::max<qint64>(timer.nsecsElapsed() / 1000, 50);
+    if (oldContent == newContent || !exists)
+        return result; // the caller asserts on sawOld/sawNew and sees nothing was tested
+
+    void* shared = ::mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        return result;
+    auto* progress = new (shared) Progress;
+    std::mt19937 random(20261209);
+    // Up to two back-and-forth cycles, plus the child's start.
+    std::uniform_int_distribution<qint64> delayUs(0, 2 * cycleUs + 200);
+
+    for (int i = 0; i < rounds; ++i) {
+        progress->inside = 0;
+        progress->done = 0;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Only file work here: the parent's threads do not exist in the child.
+            try {
+                for (bool toNew = true;; toNew = !toNew) {
+                    progress->inside = 1;
+                    rewrite(toNew);
+                    progress->inside = 0;
+                    ++progress->done;
+                }
+            } catch (...) {
+            }
+            ::_exit(3);
+        }
+        if (child < 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ++result.rounds;
+        if (progress->inside)
+            ++result.killedInside;
+        const QByteArray now = Content(path, &exists);
+        if (exists && now == oldContent) {
+            ++result.sawOld;
+        } else if (exists && now == newContent) {
+            ++result.sawNew;
+        } else {
+            if (!result.broken)
+                result.firstBroken = exists ? now : QByteArray("(no file)");
+            ++result.broken;
+        }
+        const QFileInfo info(path);
+        for (const QString& name : Neighbours(path)) {
+            if (before.contains(name))
+                continue;
+            ++result.leftovers;
+            QFile::remove(info.dir().filePath(name));
+        }
+    }
+    progress->~Progress();
+    ::munmap(shared, sizeof(Progress));
+    return result;
+}

@@ -1,0 +1,63 @@
+#include "support/FakeWeatherView.h"
+#include "support/FeatureHarness.h"
+
+#include "weather/WeatherForm.h"
+#include "weather/WeatherStrip.h"
+
+#include <QCheckBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WeatherStripTest : public ::testing::Test, public FeatureHarness<WeatherStrip> {
+protected:
+    FakeWeatherViews views;
+
+    WeatherStrip& Run()
+    {
+        return Start([this](FeatureContext& ctx) {
+            return std::make_unique<WeatherStrip>(ctx, views.Factory());
+        });
+    }
+};
+
+TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
+{
+    WeatherStrip& f = Run();
+    EXPECT_TRUE(f.WeatherCheckBox->isChecked());
+    EXPECT_EQ(f.WeatherCheckBox->text(), QStringLiteral("启用天气预报"));
+    EXPECT_EQ(f.WeatherCheckBox->window(), Page(PageId::Install));
+    EXPECT_TRUE(f.WeatherForm->isVisible());
+    EXPECT_EQ(views.made, 1);
+    EXPECT_TRUE(env.ReadProgramFile("Weather").contains("[Weather]\r\nWeatherMode=1"));
+}
+
+TEST_F(WeatherStripTest, AStripSwitchedOffStaysOffAndMakesNoBrowser)
+{
+    Run().WeatherCheckBox->setChecked(false);
+    EXPECT_FALSE(feature->WeatherForm->isVisible());
+    EXPECT_TRUE(env.ReadProgramFile("Weather").contains("WeatherMode=0"));
+
+    views.made = 0;
+    WeatherStrip& again = Run();
+    EXPECT_FALSE(again.WeatherCheckBox->isChecked());
+    EXPECT_FALSE(again.WeatherForm->isVisible());
+    EXPECT_EQ(views.made, 0);
+    EXPECT_TRUE(again.WeatherForm->RefreshTimer()->isActive());
+
+    again.WeatherCheckBox->setChecked(true);
+    EXPECT_TRUE(again.WeatherForm->isVisible());
+    EXPECT_EQ(views.made, 1);
+}
+
+TEST_F(WeatherStripTest, AnUnwritableSwitchIsReportedAndTheProgramGoesOn)
+{
+    QDir().mkpath(env.ProgramDir() + "Weather"); // a folder where the file should be
+    WeatherStrip& f = Run();
+    EXPECT_EQ(env.ui.Count("error"), 1);
+    EXPECT_TRUE(f.WeatherForm->isVisible());
+}
+
+} // namespace
