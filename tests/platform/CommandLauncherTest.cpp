@@ -91,7 +91,8 @@ TEST(CommandLauncherTest, StartsScriptsByTheirExactPathInASessionOfTheirOwn)
     const int ours = open("/dev/null", O_RDONLY);
     ASSERT_GE(ours, 0);
     ASSERT_EQ(dup2(ours, 17), 17);
-    const std::string body = "echo $(ps -o sid= -p $$) > \"$0.sid\"\n"
+    // The session is the fourth field after the command name in /proc/PID/stat.
+    const std::string body = "sed 's/.*) //' /proc/$$/stat | cut -d' ' -f4 > \"$0.sid\"\n"
                              "[ -e /proc/$$/fd/17 ] && echo leaked > \"$0.fd\"\n"
                              "echo $$ > \"$0.done\"\n";
     const struct {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -57,6 +58,25 @@ TEST(ProgramsLook, ThePagesTheDialogAndTheLockShowEveryCaptionWhole)
     EXPECT_TRUE(lock.SafeModePanel->isVisible());
     EXPECT_EQ(lock.SafeModePanel->geometry(), form.rect());
     ExpectReadable(&form, lock.SafeModePanel, "locked-window");
+}
+
+TEST(ProgramsInTheWindow, TheTrayExitAsksForThePasswordWhileLocked)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    form.show();
+    SafeModes& lock = *form.Feature<SafeModes>();
+    lock.PasswordMaskEdit->setText("Secret");
+    lock.CheckPasswordMaskEdit->setText("Secret");
+    lock.EnableSafeCheckBox->setChecked(true);
+    env.Tick();
+    env.ui.inputAnswers = {std::nullopt, QString("Secret")};
+    form.Exit->trigger();
+    EXPECT_EQ(env.ui.Texts("input"), QStringList{"请输入退出密码:"});
+    EXPECT_TRUE(form.isVisible()) << "cancelled: the program keeps running";
+    form.Exit->trigger();
+    EXPECT_EQ(env.ui.Count("input"), 2);
+    EXPECT_FALSE(form.isVisible());
 }
 
 } // namespace
