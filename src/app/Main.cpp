@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Artwork.h"
+#include "appearance/SystemTheme.h"
 #include "core/DataFolder.h"
 #include "maintenance/KeyOptimization.h"
 #include "maintenance/RubbishClear.h"
@@ -23,6 +24,7 @@
 #include "reminders/Memorandum.h"
 #include "reminders/RestReminders.h"
 #include "ui/AppTitle.h"
+#include "weather/WeatherStrip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -127,6 +129,8 @@ void TMainForm::BuildFeatures()
     RadioPlayback& radio =
         own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));
     own(std::make_unique<Radiotiming>(c, stations, radio));
+    own(std::make_unique<::SystemTheme>(c)); // the class, not the page of that name
+    own(std::make_unique<WeatherStrip>(c));
 }
 
 TMainForm::~TMainForm()

@@ -2,12 +2,12 @@
 
 #include "appearance/ThemeRegistry.h"
 #include "core/FeatureContext.h"
+#include "core/ListFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -24,10 +23,8 @@
 namespace {
 
 const QString kSection = QStringLiteral("SystemTheme");
-const QString kThemes = QStringLiteral("Themes");
-const QString kWallpapers = QStringLiteral("Wallpapers");
-// One line of a list file holds at most this many bytes; the rest of a longer line is dropped.
-constexpr qsizetype kLineBytes = 199;
+// One path a line, spaces and all.
+const ListFile::Layout kPathPerLine{1, ListFile::Rest::IntoLast, "\r\n"};
 
 QString ExistingOr(const QString& folder, const QString& fallback)
 {
@@ -42,7 +39,11 @@ QString PicturesOrHome()
 
 } // namespace
 
-SystemTheme::SystemTheme(FeatureContext& ctx) : ctx_(ctx)
+SystemTheme::SystemTheme(FeatureContext& ctx)
+    : ctx_(ctx), themesFile_(*ctx.Os().ansi, ctx.Ui(), ctx.DataDir() + "Themes",
+                             QStringLiteral("主题列表文件"), kPathPerLine),
+      wallpapersFile_(*ctx.Os().ansi, ctx.Ui(), ctx.DataDir() + "Wallpapers",
+                      QStringLiteral("壁纸列表文件"), kPathPerLine)
 {
     ThemeDate = ctx_.Now().date;
     BuildPage();
@@ -166,21 +167,24 @@ QString SystemTheme::DisplayName(const QString& path)
 
 void SystemTheme::AddEntry(const QString& title, const QString& filter, const QString& folder,
                            const QString& fallbackFolder, QStringList& list, QListWidget* box,
-                           const QString& file)
+                           ListFile& file)
 {
     const auto chosen = ctx_.Ui().OpenFile(title, filter, ExistingOr(folder, fallbackFolder));
     if (!chosen)
         return;
-    list << QDir::toNativeSeparators(*chosen);
-    box->addItem(DisplayName(list.last()));
-    SaveListFile(list, file);
+    const QString entry = QDir::toNativeSeparators(*chosen);
+    // Shown only once it is in the file, so the list never shows what the next start loses.
+    if (!file.Append({entry}, QStringLiteral("没有添加“%1”。").arg(DisplayName(entry))))
+        return;
+    list << entry;
+    box->addItem(DisplayName(entry));
 }
 
 void SystemTheme::SystemThemeButtonClick()
 {
     AddEntry(QStringLiteral("请选择要自动更换的主题"), QStringLiteral("*.theme | *.theme"),
              QStringLiteral("C:\\WINDOWS\\Resources\\Themes"), QDir::homePath(), ThemeList,
-             SystemThemeListBox, kThemes);
+             SystemThemeListBox, themesFile_);
 }
 
 void SystemTheme::WallpaperButtonClick()
@@ -188,24 +192,25 @@ void SystemTheme::WallpaperButtonClick()
     AddEntry(QStringLiteral("请选择壁纸"),
              QStringLiteral("*.jpg|*.jpg|*.bmp|*.bmp|*.jpeg|*.jpeg|*.*|*.*"),
              QStringLiteral("D:\\"), PicturesOrHome(), WallpaperList, SystemWallpaperListBox,
-             kWallpapers);
+             wallpapersFile_);
 }
 
-void SystemTheme::Clear(QStringList& list, QListWidget* box, const QString& file)
+void SystemTheme::Clear(QStringList& list, QListWidget* box, ListFile& file)
 {
+    if (!file.Rewrite({}, QStringLiteral("列表没有清空。")))
+        return;
     box->clear();
     list.clear();
-    SaveListFile(list, file);
 }
 
 void SystemTheme::ClearThemeButtonClick()
 {
-    Clear(ThemeList, SystemThemeListBox, kThemes);
+    Clear(ThemeList, SystemThemeListBox, themesFile_);
 }
 
 void SystemTheme::ClearWallpaperButtonClick()
 {
-    Clear(WallpaperList, SystemWallpaperListBox, kWallpapers);
+    Clear(WallpaperList, SystemWallpaperListBox, wallpapersFile_);
 }
 
 void SystemTheme::Preview(const QStringList& list, QListWidget* box)
@@ -230,36 +235,17 @@ void SystemTheme::AccessWebSiteLabelClick()
     ctx_.ShellOpen(QStringLiteral("https://quorlin.app/"));
 }
 
-void SystemTheme::LoadListFile(const QString& file, QStringList& list, QListWidget* box)
+void SystemTheme::LoadListFile(ListFile& file, QStringList& list, QListWidget* box)
 {
-    QFile in(ctx_.DataDir() + file);
-    if (!in.open(QIODevice::ReadOnly))
-        return; // a missing file is an empty list
-    const QByteArray bytes = in.readAll();
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        line.truncate(kLineBytes);
-        if (line.isEmpty())
+    const auto records = file.Read(QStringLiteral("列表未能载入。"));
+    if (!records)
+        return;
+    for (const ListFile::Record& record : *records) {
+        if (record.value(0).isEmpty())
             continue;
-        const QString entry =
-            QString::fromStdU16String(ctx_.Os().ansi->toUtf16(line.toStdString()));
-        list << entry;
-        box->addItem(DisplayName(entry));
+        list << record.value(0);
+        box->addItem(DisplayName(record.value(0)));
     }
-}
-
-void SystemTheme::SaveListFile(const QStringList& list, const QString& file)
-{
-    QByteArray bytes;
-    for (const QString& entry : list)
-        bytes +=
-            QByteArray::fromStdString(ctx_.Os().ansi->fromUtf16(entry.toStdU16String())) + "\r\n";
-    QSaveFile out(ctx_.DataDir() + file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw std::runtime_error(QStringLiteral("无法写入文件 %1")
-                                     .arg(QDir::toNativeSeparators(out.fileName()))
-                                     .toStdString());
 }
 
 // --- settings ----------------------------------------------------------------------------
@@ -278,8 +264,8 @@ void SystemTheme::LoadSystemTheme()
     ThemeChangeState = s.ReadBool(kSection, "ThemeChangeState", false);
     ThemeIndex = s.ReadInteger(kSection, "ThemeIndex", 0);
     WallpaperIndex = s.ReadInteger(kSection, "WallpaperIndex", 0);
-    LoadListFile(kThemes, ThemeList, SystemThemeListBox);
-    LoadListFile(kWallpapers, WallpaperList, SystemWallpaperListBox);
+    LoadListFile(themesFile_, ThemeList, SystemThemeListBox);
+    LoadListFile(wallpapersFile_, WallpaperList, SystemWallpaperListBox);
     SystemThemeCheckBox->setChecked(s.ReadBool(kSection, "SystemThemeState", false));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ListFile.h"
+
 #include <QDate>
 #include <QObject>
 #include <QString>
@@ -81,15 +83,16 @@ private:
     void BuildPage();
     void AddEntry(const QString& title, const QString& filter, const QString& folder,
                   const QString& fallbackFolder, QStringList& list, QListWidget* box,
-                  const QString& file);
-    void Clear(QStringList& list, QListWidget* box, const QString& file);
+                  ListFile& file);
+    void Clear(QStringList& list, QListWidget* box, ListFile& file);
     void Preview(const QStringList& list, QListWidget* box);
-    void LoadListFile(const QString& file, QStringList& list, QListWidget* box);
-    void SaveListFile(const QStringList& list, const QString& file);
+    void LoadListFile(ListFile& file, QStringList& list, QListWidget* box);
     //! One position to change to, or -1 for an empty list; moves the counter.
     int NextPosition(std::int32_t& index, int length);
 
     FeatureContext& ctx_;
+    ListFile themesFile_;
+    ListFile wallpapersFile_;
     std::uint32_t seed_ = 0;
     bool loading_ = false;
     bool desktopWarned_ = false;

@@ -98,7 +98,7 @@ TEST_F(SystemThemeTest, ListFilesLoadLineByLine)
     SystemTheme& f = Start();
     ASSERT_EQ(f.ThemeList.size(), 4);
     EXPECT_EQ(f.ThemeList[1], "C:\\b\\二.theme");
-    EXPECT_EQ(f.ThemeList[2], longPath.left(199)); // at most 199 bytes of a line
+    EXPECT_EQ(f.ThemeList[2], longPath); // read whole, however long
     EXPECT_EQ(f.ThemeList[3], "C:\\c\\Last.theme");
     EXPECT_EQ(f.SystemThemeListBox->item(1)->text(), "二");
     EXPECT_TRUE(f.WallpaperList.isEmpty()); // no file
@@ -112,8 +112,8 @@ TEST_F(SystemThemeTest, ClearingEmptiesListAndFileButKeepsTheCounters)
     f.ClearThemeButton->click();
     f.ClearWallpaperButton->click();
     EXPECT_EQ(f.SystemThemeListBox->count(), 0);
-    EXPECT_TRUE(env.ReadProgramFile("Themes").isEmpty());
-    EXPECT_TRUE(QFile::exists(env.ProgramDir() + "Wallpapers"));
+    EXPECT_TRUE(env.ReadProgramFile("Themes").trimmed().isEmpty());
+    EXPECT_TRUE(env.ReadProgramFile("Wallpapers").trimmed().isEmpty());
     EXPECT_EQ(f.ThemeIndex, 4);
 
     env.ui.fileAnswers = {QString("C:\\New.theme")};
@@ -312,6 +312,24 @@ TEST_F(SystemThemeTest, DoubleClickPreviewsTheSelectedEntry)
     f.SystemWallpaperListBox->setCurrentRow(0);
     f.SystemWallpaperListBoxDblClick();
     EXPECT_EQ(env.shell->opened, (QStringList{Theme(1), Wall(0)}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SystemThemeTest, AListThatCannotBeWrittenKeepsWhatItShows)
+{
+    Lists(1, 0);
+    SystemTheme& f = Start();
+    QFile::remove(env.ProgramDir() + "Themes");
+    QDir().mkpath(env.ProgramDir() + "Themes"); // a folder where the file should be
+    env.ui.fileAnswers = {QString("C:\\Luna.theme")};
+    f.SystemThemeButton->click();
+    f.ClearThemeButton->click();
+    EXPECT_EQ(env.ui.Count("message"), 2);
+    EXPECT_EQ(f.ThemeList, QStringList{Theme(0)});
+    EXPECT_EQ(f.SystemThemeListBox->count(), 1);
 }
 
 } // namespace

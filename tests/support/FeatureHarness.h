@@ -2,26 +2,21 @@
 
 #include "FakeRegistry.h"
 #include "FakeWallpaper.h"
+#include "FeatureHost.h"
 #include "TestEnvironment.h"
 
-#include "core/FeatureContext.h"
-#include "power/ShutDownComputer.h"
-
-#include <QVBoxLayout>
-#include <QWidget>
-
-#include <array>
 #include <functional>
 #include <memory>
 
-//! One feature over the context, as the main window would make it, with the fakes of a
-//! test environment plus a registry in memory and a desktop that takes wallpapers.
+//! One feature on a FeatureHost over a test environment, with a registry in memory and a
+//! desktop that takes wallpapers; started again as often as a test needs a new run.
+//! The data folder is the environment's program folder.
 template <typename Feature> class FeatureHarness {
 public:
     TestEnvironment env;
     FakeRegistry* registry = nullptr;
     FakeWallpaper* wallpaper = nullptr;
-    std::unique_ptr<Feature> feature;
+    Feature* feature = nullptr;
 
     FeatureHarness()
     {
@@ -35,42 +30,25 @@ public:
     }
     ~FeatureHarness() { Stop(); }
 
-    //! Builds the feature (by `make`, or from the context alone) and runs the loaders, as at
-    //! program start.
-    Feature& Start(std::function<std::unique_ptr<Feature>(FeatureContext&)> make = {})
+    //! A new run: builds the feature (by `make`, or from the context alone) and loads.
+    Feature& Start(std::function<Feature&(FeatureHost&)> make = {})
     {
         Stop();
-        settings_ = std::make_unique<SettingsFile>(*env.platform.profile, env.SettingsPath());
-        power_ = std::make_unique<ShutDownComputer>(env.platform);
-        tick_ = std::make_unique<SchedulerTick>(env.ui);
-        FeatureContext::Pages pages{};
-        for (auto& page : pages_) {
-            page = std::make_unique<QWidget>();
-            new QVBoxLayout(page.get());
-        }
-        for (std::size_t i = 0; i < pages.size(); ++i)
-            pages[i] = pages_[i].get();
-        ctx_ = std::make_unique<FeatureContext>(env.platform, env.ui, *settings_, *power_, *tick_,
-                                                pages, env.ProgramDir(), env.ProgramDir());
-        feature = make ? make(*ctx_) : std::make_unique<Feature>(*ctx_);
-        ctx_->RunLoaders();
+        host_ = std::make_unique<FeatureHost>(env.platform, env.ui, env.SettingsPath(),
+                                              env.ProgramDir(), env.ProgramDir());
+        feature = make ? &make(*host_) : &host_->Add<Feature>();
+        host_->Load();
         return *feature;
     }
     //! The close query of the main window; true when the program may exit.
-    bool Exit() { return ctx_->RunCloseQuery(); }
+    bool Exit() { return host_->Context().RunCloseQuery(); }
     void Stop()
     {
-        feature.reset();
-        ctx_.reset();
-        for (auto& page : pages_)
-            page.reset();
+        feature = nullptr;
+        host_.reset();
     }
-    QWidget* Page(PageId id) const { return pages_[static_cast<int>(id)].get(); }
+    QWidget* Page(PageId id) const { return host_->Context().Page(id); }
 
 private:
-    std::unique_ptr<SettingsFile> settings_;
-    std::unique_ptr<ShutDownComputer> power_;
-    std::unique_ptr<SchedulerTick> tick_;
-    std::array<std::unique_ptr<QWidget>, static_cast<int>(PageId::Count)> pages_;
-    std::unique_ptr<FeatureContext> ctx_;
+    std::unique_ptr<FeatureHost> host_;
 };

@@ -17,8 +17,8 @@ protected:
 
     WeatherStrip& Run()
     {
-        return Start([this](FeatureContext& ctx) {
-            return std::make_unique<WeatherStrip>(ctx, views.Factory());
+        return Start([this](FeatureHost& host) -> WeatherStrip& {
+            return host.Add<WeatherStrip>(views.Factory());
         });
     }
 };
@@ -28,7 +28,7 @@ TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
     WeatherStrip& f = Run();
     EXPECT_TRUE(f.WeatherCheckBox->isChecked());
     EXPECT_EQ(f.WeatherCheckBox->text(), QStringLiteral("启用天气预报"));
-    EXPECT_EQ(f.WeatherCheckBox->window(), Page(PageId::Install));
+    EXPECT_TRUE(Page(PageId::Install)->isAncestorOf(f.WeatherCheckBox));
     EXPECT_TRUE(f.WeatherForm->isVisible());
     EXPECT_EQ(views.made, 1);
     EXPECT_TRUE(env.ReadProgramFile("Weather").contains("[Weather]\r\nWeatherMode=1"));
