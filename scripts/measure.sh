@@ -104,17 +104,20 @@ AlarmClockSecondTime=$(date -d '+8 hours' +%-H:%M:%S)
 AlarmClockFirstState=1
 AlarmClockSecondState=1
 INI
-  # Notes from the day after tomorrow on; timings on other hours than the next two.
+  # The user's lists live in the data folder. Notes from the day after tomorrow on; timings
+  # on other hours than the next three.
+  lists=$XDG_DATA_HOME/Quorlin
+  mkdir -p "$lists"
   for i in $(seq 0 999); do
     printf '%s %d:%02d:00 第%d条备忘录内容\n' "$(date -d "+$((2 + i / 10)) days" +%Y/%m/%d)" \
       $(( (10#$(date +%H) + 3 + i % 5) % 24 )) $((i % 60)) "$i"
-  done | iconv -f UTF-8 -t GBK >"$work/program/Memorandum.txt"
+  done | iconv -f UTF-8 -t GBK >"$lists/Memorandum.txt"
   days=(每天 星期日 星期一 星期二 星期三 星期四 星期五 星期六)
   for i in $(seq 0 999); do
     printf '%s %d:%02d:%02d 中国之声\n' "${days[i % 8]}" $(( (10#$(date +%H) + 3 + i % 10) % 24 )) \
       $((i % 60)) $(( (i / 60) % 60 ))
-  done | iconv -f UTF-8 -t GBK >"$work/program/RadioTiming"
-  sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$work/program/Memorandum.txt" "$work/program/RadioTiming"
+  done | iconv -f UTF-8 -t GBK >"$lists/RadioTiming"
+  sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$lists/Memorandum.txt" "$lists/RadioTiming"
 fi
 
 "$exe" -Min >"$work/program.log" 2>&1 &

@@ -1,0 +1,59 @@
+// Any bytes as a grid-backed list file (memorandum, timings, startup and blocked programs):
+// reading never crashes, every record has the layout's fields, and writing what was read
+// settles after one round: the second rewrite reads back exactly as the first.
+#include "FuzzSupport.h"
+
+#include "core/ListFile.h"
+#include "platform/linux/QtAnsiCodePage.h"
+#include "ui/UiServices.h"
+
+namespace {
+
+// Messages go nowhere: a broken file may say so, which is no crash.
+class QuietUi : public UiServices {
+public:
+    void ShowMessage(const QString&) override {}
+    void ShowYesOnly(const QString&) override {}
+    bool AskYesNo(const QString&) override { return false; }
+    std::optional<QString> InputBox(const QString&, const QString&, const QString&, bool) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> OpenFile(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    void ShowBalloon(const QString&, const QString&, int) override {}
+    void ShowError(const QString&) override {}
+};
+
+void Settles(ListFile& list, int fields)
+{
+    const auto first = list.Read(QString());
+    fuzz::check(first.has_value());
+    for (const auto& record : *first)
+        fuzz::check(record.size() == fields);
+    fuzz::check(list.Rewrite(*first, QString()));
+    const auto once = list.Read(QString());
+    fuzz::check(once.has_value() && once->size() <= first->size());
+    fuzz::check(list.Rewrite(*once, QString()));
+    fuzz::check(list.Read(QString()) == once);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static platform::QtAnsiCodePage ansi;
+    static QuietUi ui;
+    static const std::filesystem::path path = fuzz::scratchPath("list.txt");
+    const QString file = QString::fromStdU16String(path.u16string());
+    // The layouts the lists use: words as fields, or the last field keeping the rest.
+    for (const ListFile::Rest rest :
+         {ListFile::Rest::Drop, ListFile::Rest::IntoLast, ListFile::Rest::IntoFirst}) {
+        fuzz::writeBytes(path, data, size);
+        ListFile list(ansi, ui, file, QStringLiteral("列表文件"), {3, rest, "\r\n"});
+        Settles(list, 3);
+    }
+    return 0;
+}
