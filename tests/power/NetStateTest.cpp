@@ -120,6 +120,25 @@ TEST(NetStateMode, SixtyFailedProbesFireOneMinuteAndTheCountStartsAgain)
     rule.NetStateCheckBox->setChecked(false);
 }
 
+TEST(NetStateMode, AnHourIsSixtyMinutesOfFailedProbes)
+{
+    TestEnvironment env;
+    env.icmp->answer = Answer::TimedOut;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    Arm(rule, "01", 1, 2);
+    rule.ProbeInterval = 1h; // the worker probes once, then pauses
+    rule.NetStateCheckBox->setChecked(false);
+    rule.NetStateCheckBox->setChecked(true);
+    ASSERT_TRUE(env.icmp->WaitForProbes(1));
+    rule.NetStateFailures.store(3000);
+    env.Tick();
+    EXPECT_TRUE(env.power->requests.empty());
+    rule.NetStateFailures.store(3600);
+    env.Tick();
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{2});
+    rule.NetStateCheckBox->setChecked(false);
+}
+
 TEST(NetStateMode, DisarmingStopsTheWorkerAndWritesOnlyTheState)
 {
     TestEnvironment env;
