@@ -225,9 +225,9 @@ TEST(AlarmClocks, EveryStoredKeyComesBackAndBothAlarmsStayArmedAcrossRestarts)
              return QStringList{a.AlarmClockSecondHintEdit->text(), a.SecondHint};
          }},
         {"AlarmClockFirstState", "1",
-         [](A& a) { return QStringList{n(a.AlarmClockFirstCheckBox->isChecked())}; }},
+         [&](A& a) { return QStringList{n(a.AlarmClockFirstCheckBox->isChecked())}; }},
         {"AlarmClockSecondState", "1",
-         [](A& a) { return QStringList{n(a.AlarmClockSecondCheckBox->isChecked())}; }},
+         [&](A& a) { return QStringList{n(a.AlarmClockSecondCheckBox->isChecked())}; }},
         {"AlarmClockSoundPath", "/x/响.mp3", [](A& a) { return QStringList{a.SoundPath}; }},
     };
     QString ini = "[AlarmClocks]\n";
