@@ -1,4 +1,5 @@
 #include "support/FakeUi.h"
+#include "support/OrdinaryUser.h"
 
 #include "core/ListFile.h"
 #include "platform/linux/QtAnsiCodePage.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 namespace {
@@ -97,18 +99,38 @@ TEST(ListFile, ReadsLinesOfAnyLengthWholeSkipsBlankOnesAndAppendsAfterALastLineW
 TEST(ListFile, AFileThatCannotBeReadIsReportedAndNeverOverwritten)
 {
     World w;
-    // A folder where the file should be: it exists and cannot be read, whoever we are.
-    ASSERT_TRUE(QDir().mkpath(w.Path()));
-    ListFile file = w.File({3, ListFile::Rest::Drop, "\r\n"});
-    EXPECT_FALSE(file.Read("备忘录未能载入"));
-    EXPECT_TRUE(file.Unreadable());
-    EXPECT_FALSE(file.Rewrite({{"a", "b", "c"}}, "没有删除"));
-    EXPECT_FALSE(file.Append({"a", "b", "c"}, "没有添加"));
-    EXPECT_TRUE(QFileInfo(w.Path()).isDir());
-    const QString where = QDir::toNativeSeparators(w.Path());
-    EXPECT_EQ(w.ui.Texts("message"), QStringList({"无法读取列表文件“" + where + "”，备忘录未能载入",
-                                                  "无法读取列表文件“" + where + "”，没有删除",
-                                                  "无法读取列表文件“" + where + "”，没有添加"}));
+    const QByteArray kept = "2026/12/20 08:00:00 甲\r\n";
+    w.Write(kept);
+    // Only the file is closed to others: the folder lets anyone replace it.
+    QFile::setPermissions(w.dir.path(), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(w.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const std::optional<int> status = RunAsOrdinaryUser([&] {
+        if (QFile(w.Path()).open(QIODevice::ReadOnly))
+            return kSkip;
+        ListFile file = w.File({3, ListFile::Rest::Drop, "\r\n"});
+        const QString where = "无法读取列表文件“" + QDir::toNativeSeparators(w.Path()) + "”，";
+        const bool ok =
+            !file.Read("备忘录未能载入") && file.Unreadable() &&
+            !file.Rewrite({{"a", "b", "c"}}, "没有删除") &&
+            !file.Append({"a", "b", "c"}, "没有添加") &&
+            w.ui.Texts("message") ==
+                QStringList({where + "备忘录未能载入", where + "没有删除", where + "没有添加"});
+        return ok ? 0 : 1;
+    });
+    if (!status)
+        GTEST_SKIP() << "no unprivileged user to read as";
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(w.Bytes(), kept);
+}
+
+TEST(ListFile, AGridShowsEveryRecordAndGivesEveryRowBack)
+{
+    QTableWidget grid(1, 3);
+    const ListFile::Records records = {{"a", "1", "x"}, {"b", "2", ""}, {"c", "3", "z z"}};
+    ShowRecords(&grid, records);
+    EXPECT_EQ(GridRecords(&grid), records);
+    ShowRecords(&grid, {});
+    EXPECT_EQ(GridRecords(&grid), records) << "nothing read leaves the grid as it was";
 }
 
 TEST(ListFile, ARefusedWriteSaysSoOnceNamingTheFile)

@@ -139,12 +139,6 @@ TEST(ConfineWeek, ArmingSavesTheSectionAndDisarmingWritesOnlyTheState)
     EXPECT_EQ(Stored(env, "ConfineWeekTimes", "ConfienTimeDown"), "17:00:00");
     TickAt(env, kTuesday, QTime(12, 0));
     EXPECT_TRUE(env.power->requests.empty());
-
-    env.Stop();
-    ConfineWeekShutdown& again = *env.Start(Recipes::PowerRules).ConfineWeekTimes;
-    EXPECT_EQ(again.ConfineTimeMaskEdit1->text(), "08:30:00");
-    EXPECT_EQ(again.ConfineWeekComboBox2->currentIndex(), 5);
-    EXPECT_FALSE(again.ConfineWeekCheckBox->isChecked());
 }
 
 TEST(ConfineWeek, AnImpossibleTimeMakesThePeriodEmptyWithoutABoxEverySecond)

@@ -45,6 +45,20 @@ TEST(EconomizePower, FiveIdleMinutesFireOnTheThreeHundredthTickAndAMovementStart
     EXPECT_EQ(rule.IdleCounter, 0);
 }
 
+TEST(EconomizePower, HoursAndDaysAreCountedInFull)
+{
+    for (const auto& [amount, unit, seconds] : {std::tuple{"02", 1, 2 * 3600}, {"01", 2, 86400}}) {
+        TestEnvironment env;
+        EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+        Arm(rule, amount, unit, 0);
+        rule.IdleCounter = seconds - 2;
+        env.Tick();
+        EXPECT_TRUE(env.power->requests.empty()) << "unit " << unit;
+        env.Tick();
+        EXPECT_EQ(env.power->requests, std::vector<unsigned>{0}) << "unit " << unit;
+    }
+}
+
 TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
 {
     TestEnvironment env;

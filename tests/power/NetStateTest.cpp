@@ -158,6 +158,24 @@ TEST(NetStateMode, ProbesThatCannotBeSentRefuseArmingOrPauseTheCountWithOneBallo
     EXPECT_TRUE(env.power->requests.empty());
     EXPECT_EQ(rule.NetStateFailures.load(), 0);
     EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"无法发送网络探测,智能网络模式暂停计数"});
+}
+
+TEST(NetStateMode, AnHourIsSixtyMinutesOfFailedProbes)
+{
+    TestEnvironment env;
+    env.icmp->answer = Answer::TimedOut;
+    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    Arm(rule, "01", 1, 2);
+    rule.ProbeInterval = 1h; // the worker probes once, then pauses
+    rule.NetStateCheckBox->setChecked(false);
+    rule.NetStateCheckBox->setChecked(true);
+    ASSERT_TRUE(env.icmp->WaitForProbes(1));
+    rule.NetStateFailures.store(3000);
+    env.Tick();
+    EXPECT_TRUE(env.power->requests.empty());
+    rule.NetStateFailures.store(3600);
+    env.Tick();
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{2});
     rule.NetStateCheckBox->setChecked(false);
 }
 

@@ -44,7 +44,9 @@ TEST(RadioPlaylist, AsxRefsAndSegmentedStreams)
         QStringList({"http://c.example/s"}));
     EXPECT_TRUE(RadioPlaylist::IsSegmentedStream("#EXTM3U\n#EXT-X-TARGETDURATION:10\nseg1.ts\n"));
     EXPECT_FALSE(RadioPlaylist::IsSegmentedStream("#EXTM3U\nhttp://a.example/live\n"));
-    EXPECT_TRUE(RadioPlaylist::IsPlaylistAddress(QUrl("http://x.example/Live.PLS?sid=1")));
+    for (const char* list : {"http://x.example/Live.PLS?sid=1", "http://x.example/a.m3u",
+                             "http://x.example/hls/index.M3U8", "http://x.example/a.asx"})
+        EXPECT_TRUE(RadioPlaylist::IsPlaylistAddress(QUrl(list))) << list;
     EXPECT_FALSE(RadioPlaylist::IsPlaylistAddress(QUrl("http://x.example/live.mp3")));
 }
 

@@ -72,11 +72,18 @@ TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRin
     AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
     Arm(a, true, "7:00:00", "第一");
     Arm(a, false, "07:00:00", "第二");
-    env.clock->Set(kMonday, QTime(6, 59, 59));
-    env.Tick();
-    // A drifting timer can deliver two ticks in the same second.
-    env.Tick(0);
+    // Every second of the minute around it, two ticks in its own second as a drifting
+    // timer can deliver; then the first alarm armed again for the next minute.
+    env.clock->Set(kMonday, QTime(6, 59, 29));
+    for (int s = 0; s < 60; ++s)
+        env.Tick(s == 31 ? 0 : 1);
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:00:00\n第一"}));
+    a.AlarmClockFirstCheckBox->setChecked(false);
+    Arm(a, true, "7:01:00", "再一");
+    for (int s = 0; s < 60; ++s)
+        env.Tick();
+    EXPECT_EQ(env.ui.Texts("yesonly"),
+              QStringList({"闹铃时间到：7:00:00\n第一", "闹铃时间到：7:01:00\n再一"}));
 }
 
 TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
@@ -187,26 +194,59 @@ TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
 }
 
-TEST(AlarmClocks, BothStoredAlarmsStayArmedAcrossRestarts)
+TEST(AlarmClocks, EveryStoredKeyComesBackAndBothAlarmsStayArmedAcrossRestarts)
 {
+    using A = AlarmClocks;
+    const auto n = [](int i) { return QString::number(i); };
+    // Each value different from the others and from its default; the range given backwards.
+    const std::vector<std::tuple<QString, QString, std::function<QStringList(A&)>>> keys = {
+        {"AlarmClockWeekUp", "6",
+         [&](A& a) {
+             return QStringList{n(a.AlarmClockWeekUpComboBox->currentIndex()), n(a.WeekUp)};
+         }},
+        {"AlarmClockWeekDown", "1",
+         [&](A& a) {
+             return QStringList{n(a.AlarmClockWeekDownComboBox->currentIndex()), n(a.WeekDown)};
+         }},
+        {"AlarmClockFirstTime", "00:00:01",
+         [](A& a) {
+             return QStringList{a.AlarmClockFirstMaskEdit->text(), a.FirstTime};
+         }},
+        {"AlarmClockSecondTime", "23:59:58",
+         [](A& a) {
+             return QStringList{a.AlarmClockSecondMaskEdit->text(), a.SecondTime};
+         }},
+        {"AlarmClockFirstHint", "早",
+         [](A& a) {
+             return QStringList{a.AlarmClockFirstHintEdit->text(), a.FirstHint};
+         }},
+        {"AlarmClockSecondHint", "晚",
+         [](A& a) {
+             return QStringList{a.AlarmClockSecondHintEdit->text(), a.SecondHint};
+         }},
+        {"AlarmClockFirstState", "1",
+         [&](A& a) { return QStringList{n(a.AlarmClockFirstCheckBox->isChecked())}; }},
+        {"AlarmClockSecondState", "1",
+         [&](A& a) { return QStringList{n(a.AlarmClockSecondCheckBox->isChecked())}; }},
+        {"AlarmClockSoundPath", "/x/响.mp3", [](A& a) { return QStringList{a.SoundPath}; }},
+    };
+    QString ini = "[AlarmClocks]\n";
+    for (const auto& [key, stored, shown] : keys)
+        ini += key + '=' + stored + '\n';
     TestEnvironment env;
-    env.WriteProgramFile("../Quorlin",
-                         "[AlarmClocks]\nAlarmClockWeekUp=1\nAlarmClockWeekDown=6\n"
-                         "AlarmClockFirstTime=7:05:00\nAlarmClockSecondTime=21:30:15\n"
-                         "AlarmClockFirstHint=早\nAlarmClockSecondHint=晚\n"
-                         "AlarmClockFirstState=1\nAlarmClockSecondState=1\n");
+    env.WriteProgramFile("../Quorlin", ini);
     for (int start = 0; start < 3; ++start) {
         AlarmClocks& a = env.Start<AlarmClocks>();
-        EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked()) << "start " << start;
-        EXPECT_TRUE(a.AlarmClockSecondCheckBox->isChecked()) << "start " << start;
-        EXPECT_EQ(a.WeekDown, 6);
-        EXPECT_EQ(a.SecondTime, "21:30:15");
-        EXPECT_EQ(a.SecondHint, "晚");
+        for (const auto& [key, stored, shown] : keys) {
+            for (const QString& value : shown(a))
+                EXPECT_EQ(value, stored) << key.toStdString() << ", start " << start;
+            EXPECT_TRUE(env.SettingsText().contains(key + '=' + stored + "\r\n"))
+                << key.toStdString();
+        }
     }
-    EXPECT_TRUE(env.SettingsText().contains("AlarmClockSecondState=1"));
-    env.clock->Set(kMonday.addDays(5), QTime(21, 30, 14));
+    env.clock->Set(kMonday.addDays(5), QTime(23, 59, 57));
     env.Tick();
-    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：21:30:15\n晚"}));
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：23:59:58\n晚"}));
 }
 
 TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)

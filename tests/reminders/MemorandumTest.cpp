@@ -1,3 +1,4 @@
+#include "support/OrdinaryUser.h"
 #include "support/TestEnvironment.h"
 
 #include "reminders/AlarmClocks.h"
@@ -248,6 +249,35 @@ TEST(Memorandum, AStoreThatCannotBeWrittenIsReportedAndKeepsItsNotes)
                 messages[2].endsWith("备忘录没有添加"));
     EXPECT_EQ(m.MemorandumStringGrid->rowCount(), 2);
     EXPECT_TRUE(m.MemorandumForm->isVisible());
+}
+
+TEST(Memorandum, AStoreThatCannotBeReadIsNeverOverwritten)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("Memorandum.txt", "2026/12/01 10:00:00 旧\n2026/12/20 08:00:00 甲");
+    const QByteArray kept = StoreBytes(env);
+    const QString path = env.ProgramDir() + "Memorandum.txt";
+    // Anyone may replace the file in its folder; only reading it is refused.
+    QFile::setPermissions(env.ProgramDir() + "..", QFileDevice::Permissions(0x7711));
+    QFile::setPermissions(env.ProgramDir(), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const std::optional<int> status = RunAsOrdinaryUser([&] {
+        if (QFile(path).open(QIODevice::ReadOnly))
+            return kSkip;
+        Memorandum& m = *env.Start(Recipes::Reminders).Memoranda;
+        env.Tick();
+        m.DeleteMemorandum(0);
+        Type(env, QDate(2026, 12, 30), "10:00:00", "新");
+        const QStringList messages = env.ui.Texts("message");
+        return messages.size() == 3 && messages[0].startsWith("无法读取备忘录文件") &&
+                       messages[2].endsWith("备忘录没有添加")
+                   ? 0
+                   : 1;
+    });
+    if (!status)
+        GTEST_SKIP() << "no unprivileged user to read as";
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(StoreBytes(env), kept);
 }
 
 TEST(Memorandum, AnAddedNoteStartsOnItsOwnLineAfterAHandEditedLastLine)

@@ -31,11 +31,29 @@ TEST(SchedulerTick, RunsChecksInTableOrderAndReportsEachFailedRuleInTurn)
 
     EXPECT_EQ(order,
               QStringList({"clock", "fixed", "box", "week", "box", "alarm", "radio", "hide"}));
-    ASSERT_EQ(ui.Count("message"), 2);
-    EXPECT_EQ(ui.Texts("message")[0], SchedulerTick::FailureMessage(0));
-    EXPECT_TRUE(ui.Texts("message")[0].startsWith("固定时间关机失败,如在次出现此问题请联系"));
-    EXPECT_TRUE(ui.Texts("message")[1].startsWith("指定星期关机失败"));
-    EXPECT_TRUE(ui.Texts("message")[1].endsWith(",感谢您的使用"));
+    EXPECT_EQ(ui.Count("message"), 2);
+}
+
+TEST(SchedulerTick, EachOfTheSixPowerRulesFailsWithItsOwnTextAndAnyOtherCheckWithNone)
+{
+    const char* const texts[] = {"固定时间关机失败",     "指定星期关机失败",
+                                 "限制模式关机失败",     "系统运行关机模式失败",
+                                 "智能省电模式启动失败", "智能网络模式启动失败"};
+    for (int rule = 0; rule < static_cast<int>(TickCheck::Count); ++rule) {
+        FakeUi ui;
+        SchedulerTick tick(ui);
+        tick.SetPowerRule(static_cast<TickCheck>(rule), [] { return false; });
+        tick.Run();
+        if (rule >= SchedulerTick::kPowerRules) {
+            EXPECT_TRUE(ui.calls.empty()) << "check " << rule;
+            continue;
+        }
+        ASSERT_EQ(ui.Texts("message").size(), 1) << "rule " << rule;
+        const QString text = ui.Texts("message")[0];
+        EXPECT_EQ(text, QString(texts[rule]) + ",如在次出现此问题请联系客服邮箱 support@quorlin.app"
+                                               ",感谢您的使用");
+        EXPECT_EQ(text, SchedulerTick::FailureMessage(rule));
+    }
 }
 
 TEST(SchedulerTick, AnErrorEndsThatTickAtTheFailingCheckOnly)
