@@ -10,7 +10,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 
-#include <atomic>
 #include <unistd.h>
 
 namespace platform {
@@ -173,34 +172,18 @@ void screenOff()
 
 LogindPowerActions::LogindPowerActions() : LogindPowerActions(QString()) {}
 
-LogindPowerActions::LogindPowerActions(QString busAddress) : busAddress_(std::move(busAddress))
+LogindPowerActions::LogindPowerActions(QString busAddress)
+    : bus_(QStringLiteral("logind"), std::move(busAddress))
 {
-    static std::atomic<int> serial{0};
-    connectionName_ = QStringLiteral("quorlin-logind-%1").arg(++serial);
 }
 
-LogindPowerActions::~LogindPowerActions()
-{
-    QDBusConnection::disconnectFromBus(connectionName_);
-}
-
-QDBusConnection LogindPowerActions::bus() const
-{
-    QDBusConnection connection =
-        busAddress_.isEmpty()
-            ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName_)
-            : QDBusConnection::connectToBus(busAddress_, connectionName_);
-    // A bus that was not there at the last attempt may be there at the next one.
-    if (!connection.isConnected())
-        QDBusConnection::disconnectFromBus(connectionName_);
-    return connection;
-}
+LogindPowerActions::~LogindPowerActions() = default;
 
 bool LogindPowerActions::run(unsigned mode)
 {
     if (mode > 5)
         return false;
-    const QDBusConnection connection = bus();
+    const QDBusConnection connection = bus_.Connection();
     if (!logindReachable(connection))
         return false;
     switch (mode) {

@@ -2,6 +2,8 @@
 
 #include "platform/PowerActions.h"
 
+#include "SystemBus.h"
+
 #include <QString>
 
 class QDBusConnection;
@@ -22,10 +24,7 @@ public:
     bool run(unsigned mode) override;
 
 private:
-    QDBusConnection bus() const;
-
-    QString busAddress_;
-    QString connectionName_;
+    SystemBus bus_;
 };
 
 } // namespace platform

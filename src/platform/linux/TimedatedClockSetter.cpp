@@ -3,8 +3,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 
-#include <atomic>
-
 namespace platform {
 
 namespace {
@@ -17,32 +15,16 @@ constexpr int kTimeoutMs = 3000;
 
 TimedatedClockSetter::TimedatedClockSetter() : TimedatedClockSetter(QString()) {}
 
-TimedatedClockSetter::TimedatedClockSetter(QString busAddress) : busAddress_(std::move(busAddress))
+TimedatedClockSetter::TimedatedClockSetter(QString busAddress)
+    : bus_(QStringLiteral("timedated"), std::move(busAddress))
 {
-    static std::atomic<int> serial{0};
-    connectionName_ = QStringLiteral("quorlin-timedated-%1").arg(++serial);
 }
 
-TimedatedClockSetter::~TimedatedClockSetter()
-{
-    QDBusConnection::disconnectFromBus(connectionName_);
-}
-
-QDBusConnection TimedatedClockSetter::bus() const
-{
-    QDBusConnection connection =
-        busAddress_.isEmpty()
-            ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName_)
-            : QDBusConnection::connectToBus(busAddress_, connectionName_);
-    // A bus that was not there at the last attempt may be there at the next one.
-    if (!connection.isConnected())
-        QDBusConnection::disconnectFromBus(connectionName_);
-    return connection;
-}
+TimedatedClockSetter::~TimedatedClockSetter() = default;
 
 bool TimedatedClockSetter::setUtc(std::int64_t secondsSinceEpoch)
 {
-    const QDBusConnection connection = bus();
+    const QDBusConnection connection = bus_.Connection();
     if (!connection.isConnected())
         return false;
     QDBusMessage msg = QDBusMessage::createMethodCall(

@@ -2,6 +2,8 @@
 
 #include "platform/SystemClockSetter.h"
 
+#include "SystemBus.h"
+
 #include <QString>
 
 class QDBusConnection;
@@ -20,10 +22,7 @@ public:
     bool setUtc(std::int64_t secondsSinceEpoch) override;
 
 private:
-    QDBusConnection bus() const;
-
-    QString busAddress_;
-    QString connectionName_;
+    SystemBus bus_;
 };
 
 } // namespace platform
