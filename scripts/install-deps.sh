@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format
+  cmake ninja-build ccache g++ pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev libgstreamer1.0-dev
   libx11-dev libxi-dev libxext-dev libgl-dev
   libglib2.0-dev libglib2.0-bin qt6-webengine-dev

@@ -8,6 +8,12 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 failed=0
 
+# Three builds of mostly the same sources: compile each once. Paths are taken relative to
+# the checkout, so another checkout of the same code on this machine reuses the objects.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+fi
+
 echo "== Linux build and tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j"$jobs"
