@@ -203,46 +203,21 @@ class Timedated : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        bus_ = new PrivateBus;
-        ASSERT_TRUE(bus_->Start()) << "dbus-daemon did not start";
-        logDir_ = new QTemporaryDir;
-        mock_ = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SYSTEM_BUS_ADDRESS", bus_->address);
-        mock_->setProcessEnvironment(env);
-        mock_->setStandardOutputFile(logDir_->filePath("mock.log"));
-        mock_->setStandardErrorFile(logDir_->filePath("mock.err"));
-        mock_->start("/usr/bin/python3", {"-m", "dbusmock", "--template", "timedated"});
-        ASSERT_TRUE(mock_->waitForStarted(10000));
-        control_ = new QDBusConnection(
-            QDBusConnection::connectToBus(bus_->address, QStringLiteral("test-control")));
-        ASSERT_TRUE(control_->isConnected());
-        ASSERT_TRUE(WaitFor(
-            [] { return control_->interface()->isServiceRegistered(kService).value(); }, 10000))
-            << "the timedated mock did not appear on the bus";
+        mock_ = new DbusMockService;
+        const QString why = mock_->Start(QStringLiteral("timedated"), kService);
+        ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     }
 
     static void TearDownTestSuite()
     {
-        delete control_;
-        control_ = nullptr;
-        QDBusConnection::disconnectFromBus(QStringLiteral("test-control"));
-        if (mock_) {
-            mock_->kill();
-            mock_->waitForFinished(5000);
-        }
         delete mock_;
         mock_ = nullptr;
-        delete bus_;
-        bus_ = nullptr;
-        delete logDir_;
-        logDir_ = nullptr;
     }
 
     void SetUp() override
     {
         ASSERT_TRUE(Mock("Reset"));
-        logStart_ = QFile(logDir_->filePath("mock.log")).size();
+        logStart_ = QFile(mock_->LogPath()).size();
     }
 
     static bool Mock(const QString& method, const QVariantList& args = {})
@@ -251,7 +226,7 @@ protected:
             QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/timedate1"),
                                            QStringLiteral("org.freedesktop.DBus.Mock"), method);
         msg.setArguments(args);
-        const QDBusMessage reply = control_->call(msg);
+        const QDBusMessage reply = mock_->control->call(msg);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         return reply.type() == QDBusMessage::ReplyMessage;
     }
@@ -268,7 +243,7 @@ protected:
     //! The SetTime calls since the test began, without time stamps.
     QStringList SetTimeCalls() const
     {
-        QFile log(logDir_->filePath("mock.log"));
+        QFile log(mock_->LogPath());
         if (!log.open(QIODevice::ReadOnly))
             return {};
         log.seek(logStart_);
@@ -283,14 +258,11 @@ protected:
 
     static platform::TimedatedClockSetter Setter()
     {
-        return platform::TimedatedClockSetter(bus_->address);
+        return platform::TimedatedClockSetter(mock_->bus.address);
     }
 
     inline static const QString kService = QStringLiteral("org.freedesktop.timedate1");
-    inline static PrivateBus* bus_ = nullptr;
-    inline static QProcess* mock_ = nullptr;
-    inline static QDBusConnection* control_ = nullptr;
-    inline static QTemporaryDir* logDir_ = nullptr;
+    inline static DbusMockService* mock_ = nullptr;
     qint64 logStart_ = 0;
 };
 
@@ -330,7 +302,7 @@ protected:
     {
         Timedated::SetUp();
         host.env.platform.clockSetter =
-            std::make_unique<platform::TimedatedClockSetter>(bus_->address);
+            std::make_unique<platform::TimedatedClockSetter>(mock_->bus.address);
         host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 0, 0));
         qputenv("QUORLIN_TIME_SERVER", server.Address().toUtf8());
     }

@@ -11,12 +11,10 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <X11/Xlib.h>
 
@@ -44,57 +42,21 @@ const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 10000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 //! The bus with dbusmock's logind template on it, shared by the whole run; every test
 //! starts from a reset mock and reads the calls it made from the mock's output.
 class LogindMock : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        bus_ = new PrivateBus;
-        ASSERT_TRUE(bus_->Start()) << "dbus-daemon did not start";
-        logDir_ = new QTemporaryDir;
-        mock_ = new QProcess;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SYSTEM_BUS_ADDRESS", bus_->address);
-        mock_->setProcessEnvironment(env);
-        mock_->setStandardOutputFile(logDir_->filePath("mock.log"));
-        mock_->setStandardErrorFile(logDir_->filePath("mock.err"));
-        mock_->start("/usr/bin/python3", {"-m", "dbusmock", "--template", "logind"});
-        ASSERT_TRUE(mock_->waitForStarted(10000));
-        control_ = new QDBusConnection(
-            QDBusConnection::connectToBus(bus_->address, QStringLiteral("test-control")));
-        ASSERT_TRUE(control_->isConnected());
-        ASSERT_TRUE(WaitFor([] {
-            return control_->interface()->isServiceRegistered(kLogind).value();
-        })) << "the logind mock did not appear on the bus";
+        mock_ = new DbusMockService;
+        const QString why = mock_->Start(QStringLiteral("logind"), kLogind);
+        ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     }
 
     static void TearDownTestSuite()
     {
-        delete control_;
-        control_ = nullptr;
-        QDBusConnection::disconnectFromBus(QStringLiteral("test-control"));
-        if (mock_) {
-            mock_->kill();
-            mock_->waitForFinished(5000);
-        }
         delete mock_;
         mock_ = nullptr;
-        delete bus_;
-        bus_ = nullptr;
-        delete logDir_;
-        logDir_ = nullptr;
     }
 
     void SetUp() override
@@ -109,7 +71,7 @@ protected:
     {
         QDBusMessage msg = QDBusMessage::createMethodCall(kLogind, path, interface, method);
         msg.setArguments(args);
-        const QDBusMessage reply = control_->call(msg);
+        const QDBusMessage reply = mock_->control->call(msg);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         return reply.type() == QDBusMessage::ReplyMessage;
     }
@@ -129,13 +91,13 @@ protected:
     }
 
     //! Calls before this point are the test's own set-up.
-    void MarkLog() { logStart_ = QFile(logDir_->filePath("mock.log")).size(); }
+    void MarkLog() { logStart_ = QFile(mock_->LogPath()).size(); }
 
     //! The method calls logged since the test began (or MarkLog), without their time
     //! stamps and without the property traffic.
     QStringList Calls() const
     {
-        QFile log(logDir_->filePath("mock.log"));
+        QFile log(mock_->LogPath());
         if (!log.open(QIODevice::ReadOnly))
             return {};
         log.seek(logStart_);
@@ -151,7 +113,7 @@ protected:
 
     static platform::LogindPowerActions Actions()
     {
-        return platform::LogindPowerActions(bus_->address);
+        return platform::LogindPowerActions(mock_->bus.address);
     }
 
     static QString AddSession(const QString& id)
@@ -160,15 +122,12 @@ protected:
             QDBusMessage::createMethodCall(kLogind, kManagerPath, kMock, "AddSession");
         msg.setArguments(
             {id, QStringLiteral("seat0"), quint32(::getuid()), QStringLiteral("tester"), true});
-        const QDBusMessage reply = control_->call(msg);
+        const QDBusMessage reply = mock_->control->call(msg);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         return reply.arguments().value(0).toString();
     }
 
-    inline static PrivateBus* bus_ = nullptr;
-    inline static QProcess* mock_ = nullptr;
-    inline static QDBusConnection* control_ = nullptr;
-    inline static QTemporaryDir* logDir_ = nullptr;
+    inline static DbusMockService* mock_ = nullptr;
     qint64 logStart_ = 0;
 };
 
