@@ -9,6 +9,8 @@ FeatureContext::FeatureContext(platform::Platform& os, UiServices& ui, SettingsF
     : os_(os), ui_(ui), settings_(settings), power_(power), tick_(tick), window_(window),
       pages_(pages), programDir_(std::move(programDir)), dataDir_(std::move(dataDir))
 {
+    if (os_.ansi)
+        actions_ = std::make_unique<ActionLog>(*os_.ansi, dataDir_);
 }
 
 namespace {
@@ -42,6 +44,12 @@ void FeatureContext::ShellOpen(const QString& target) const
 {
     if (os_.shell)
         os_.shell->open(target.toStdU16String());
+}
+
+void FeatureContext::Log(const QString& feature, const QString& what, const QString& result) const
+{
+    if (actions_)
+        actions_->Write(Now(), feature, what, result);
 }
 
 void FeatureContext::OnTick(TickCheck which, std::function<void()> check) const

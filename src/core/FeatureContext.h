@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ActionLog.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/TimeText.h"
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -97,6 +99,13 @@ public:
     //! Opens a file or an address with the desktop's "open" action.
     void ShellOpen(const QString& target) const;
 
+    //! Adds one line to the record of what the program did, stamped with Now(): the
+    //! feature's name as its page shows it, what was done, and how it ended. A record that
+    //! cannot be written costs nothing more: the program goes on.
+    void Log(const QString& feature, const QString& what, const QString& result) const;
+    //! The record itself, for showing it. Null when the system has no code page.
+    ActionLog* Actions() const { return actions_.get(); }
+
     //! Runs `body` through the guarded entry (error box, rest skipped, program goes on).
     template <typename Body> bool Guard(Body&& body) const
     {
@@ -130,6 +139,7 @@ private:
     Pages pages_;
     QString programDir_;
     QString dataDir_;
+    std::unique_ptr<ActionLog> actions_;
     std::array<std::function<void()>, static_cast<int>(LoadStep::Count)> loaders_{};
     std::array<std::function<bool()>, static_cast<int>(CloseQueryStep::Count)> closeQueries_{};
     std::vector<std::function<void()>> closeSteps_;
