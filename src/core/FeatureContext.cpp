@@ -3,6 +3,8 @@
 #include <QBoxLayout>
 #include <QWidget>
 
+#include <algorithm>
+
 FeatureContext::FeatureContext(platform::Platform& os, UiServices& ui, SettingsFile& settings,
                                ShutDownComputer& power, SchedulerTick& tick, QWidget* window,
                                Pages pages, QString programDir, QString dataDir)
@@ -100,4 +102,22 @@ void FeatureContext::RunClose() const
     for (const std::function<void()>& step : closeSteps_)
         if (step)
             Guard(step);
+}
+
+void FeatureContext::OnUpcoming(UpcomingQuery query)
+{
+    upcoming_.push_back(std::move(query));
+}
+
+UpcomingList FeatureContext::Upcoming(const LocalMoment& from, const LocalMoment& to) const
+{
+    UpcomingList list;
+    for (const UpcomingQuery& query : upcoming_)
+        if (query)
+            Guard([&] { query(from, to, list); });
+    std::stable_sort(list.timed.begin(), list.timed.end(),
+                     [](const Occurrence& a, const Occurrence& b) {
+                         return SecondOf(a.when) < SecondOf(b.when);
+                     });
+    return list;
 }

@@ -63,6 +63,28 @@ enum class LoadStep {
 //! What is asked before the program exits, in this order. A false answer keeps it running.
 enum class CloseQueryStep { ExitPassword, ChangeThemeOnExit, Count };
 
+//! One coming firing of an armed feature, as the view of what comes next lists it.
+struct Occurrence {
+    LocalMoment when;
+    QString feature; //!< as its page names it: "定时关机", "闹钟", "备忘录", "定时收音" ...
+    QString what; //!< what will be done: "关机", "闹钟一", the note's text ...
+    //! The power mode (0 to 5) when this is a power action, -1 otherwise.
+    int powerMode = -1;
+};
+
+//! An armed rule that waits for an event (idle time, the network, the running time), with
+//! its condition and how far it has counted: "无人使用 20 分钟后关机，已计 3 分 10 秒".
+struct Waiting {
+    QString feature;
+    QString condition;
+    int powerMode = -1;
+};
+
+struct UpcomingList {
+    std::vector<Occurrence> timed; //!< in time order
+    std::vector<Waiting> waiting;
+};
+
 //! Everything a feature sees of the program: the settings file, the boxes, the system,
 //! the power actions, the clock, the two folders, the tray balloon, the guarded entry and
 //! its tab pages, and the places where it hooks its check, its loader and its close steps.
@@ -120,6 +142,11 @@ public:
     void OnCloseQuery(CloseQueryStep step, std::function<bool()> query);
     //! Runs when the program stops (background work ends here), in registration order.
     void OnClose(std::function<void()> step);
+    //! A feature's answer to "your next occurrences from `from` up to and including `to`",
+    //! computed from the values its check acts on. Asked only while the view is open.
+    using UpcomingQuery =
+        std::function<void(const LocalMoment& from, const LocalMoment& to, UpcomingList& out)>;
+    void OnUpcoming(UpcomingQuery query);
 
     // Driven by the owner of the context.
     //! Every registered loader in LoadStep order, each under its own guard, so one feature
@@ -128,6 +155,8 @@ public:
     //! False as soon as one step says no; the later ones are not asked.
     bool RunCloseQuery() const;
     void RunClose() const;
+    //! Every feature's answer, the timed ones in time order (ties in registration order).
+    UpcomingList Upcoming(const LocalMoment& from, const LocalMoment& to) const;
 
 private:
     platform::Platform& os_;
@@ -143,4 +172,5 @@ private:
     std::array<std::function<void()>, static_cast<int>(LoadStep::Count)> loaders_{};
     std::array<std::function<bool()>, static_cast<int>(CloseQueryStep::Count)> closeQueries_{};
     std::vector<std::function<void()>> closeSteps_;
+    std::vector<UpcomingQuery> upcoming_;
 };
