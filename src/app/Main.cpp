@@ -93,6 +93,9 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     ConnectTick();
 
     BuildFeatures();
+    // The lock panel's picture leads to the web site, as the one on the help page does.
+    if (auto* image2 = findChild<QWidget*>(QStringLiteral("Image2")))
+        image2->installEventFilter(this);
     // Features have added their groups; what is left of each page stays empty below them.
     for (int i = 0; i < Page->count(); ++i)
         PageLayout(Page->widget(i))->addStretch();
@@ -444,6 +447,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
         Image1Click();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == u"Image2") {
+        Image2Click();
         return true;
     }
     return QWidget::eventFilter(watched, event);

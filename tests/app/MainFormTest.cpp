@@ -154,11 +154,16 @@ TEST(MainForm, HelpAndWebsiteGoThroughTheShell)
     form.Help->trigger();
     QTest::mouseClick(form.AccessWebsiteButton, Qt::LeftButton);
     form.Label11Click();
-    ASSERT_EQ(env.shell->opened.size(), 4);
+    // Both pictures, the help page's and the lock panel's, lead to the web site.
+    for (const char* picture : {"Image1", "Image2"})
+        QTest::mouseClick(form.findChild<QWidget*>(picture), Qt::LeftButton);
+    ASSERT_EQ(env.shell->opened.size(), 6);
     EXPECT_EQ(env.shell->opened[0], env.ProgramDir() + "使用指南.html");
     EXPECT_EQ(env.shell->opened[1], env.shell->opened[0]);
     EXPECT_EQ(env.shell->opened[2], TMainForm::WebsiteAddress());
     EXPECT_EQ(env.shell->opened[3], TMainForm::BlogAddress());
+    EXPECT_EQ(env.shell->opened[4], TMainForm::WebsiteAddress());
+    EXPECT_EQ(env.shell->opened[5], TMainForm::WebsiteAddress());
 }
 
 TEST(Splash, FadesToTwoHundredFiftyInSixTicksAndClosesOnTheSixteenth)
