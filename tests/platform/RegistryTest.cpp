@@ -178,6 +178,22 @@ TEST_F(RegistryTest, DamagedStoreFileIsReadWithoutHarm)
     EXPECT_TRUE(reg->writeNumber(HKCU, u"K", u"f", 2));
     EXPECT_EQ(reg->readValue(HKCU, u"K", u"e"), RegistryValue(std::uint32_t(1)));
 }
+
+TEST_F(RegistryTest, NoHeaderOrNameCanBreakALineOfTheStore)
+{
+    // A header glued to another root's name, and one whose name is an overlong line feed.
+    const auto file = dir.path() / "HKEY_CURRENT_USER.reg";
+    writeBytes(file, "REGEDIT4\r\n[HKEY_CURRENT_USERS\\K]\r\n\"a\"=dword:00000001\r\n"
+                     "[HKEY_CURRENT_USER\xc0\x8a]\r\n\"b\"=dword:00000002\r\n");
+    EXPECT_FALSE(reg->openKey(HKCU, u"S\\K", false));
+    EXPECT_FALSE(reg->writeNumber(HKCU, u"A\nB", u"n", 1));
+    ASSERT_TRUE(reg->writeNumber(HKCU, u"K", u"n", 7));
+    const std::string once = readBytes(file);
+    for (std::size_t at = once.find('\n'); at != std::string::npos; at = once.find('\n', at + 1))
+        EXPECT_EQ(once[at - 1], '\r') << once;
+    ASSERT_TRUE(reg->writeNumber(HKCU, u"K", u"n", 7));
+    EXPECT_EQ(readBytes(file), once);
+}
 #endif
 
 } // namespace

@@ -91,7 +91,10 @@ std::u16string fromUtf8(std::string_view s)
             ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
             c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         }
-        if (!ok || c > 0x10FFFF) {
+        // Overlong forms (a line feed spelt in two bytes) and surrogates are not text.
+        static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || c > 0x10FFFF || (extra > 0 && c < kLeast[extra]) ||
+            (c >= 0xD800 && c < 0xE000)) {
             out += u'\uFFFD';
             ++i;
             continue;
@@ -161,6 +164,10 @@ std::optional<std::u16string> normalised(const std::u16string& path,
 {
     if (!path.empty() && path.front() == u'\\')
         return std::nullopt;
+    // A control character in a name would break the line of its key in the file.
+    for (const char16_t c : path)
+        if (c < 0x20 || c == 0x7F)
+            return std::nullopt;
     std::u16string out;
     for (std::size_t pos = 0; pos <= path.size();) {
         std::size_t stop = path.find(u'\\', pos);
@@ -212,7 +219,10 @@ bool RegistryStore::load(RegistryRoot root, Tree& tree) const
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.rfind(prefix, 0) == 0 && line.size() > prefix.size() && line.back() == ']') {
+        // "[HKEY_CURRENT_USER]" or "[HKEY_CURRENT_USER\\...]"; "[HKEY_CURRENT_USERS\\...]" is
+        // no key of this root.
+        if (line.rfind(prefix, 0) == 0 && line.size() > prefix.size() && line.back() == ']' &&
+            (line[prefix.size()] == '\\' || line.size() == prefix.size() + 1)) {
             std::u16string display;
             const auto folded =
                 normalised(fromUtf8(line.substr(prefix.size(), line.size() - prefix.size() - 1))
