@@ -248,15 +248,41 @@ TEST_F(SystemThemeTest, SwitchingOnTakesTheModesAndSavesTheSevenKeysInOrder)
     EXPECT_TRUE(f.ThemeChangeComboBox->isEnabled());
     EXPECT_TRUE(
         Section().contains("ThemeChangeMode=1\r\nThemeChangeDateMode=4\r\nSystemThemeState=0"));
+}
 
-    // Loading switches rotation on with the stored modes; the record of a change is kept.
-    Settings("ThemeChangeMode=1\r\nThemeChangeDateMode=6\r\nThemeChangeState=1\r\n"
-             "SystemThemeState=1\r\n");
-    SystemTheme& again = Start();
-    EXPECT_EQ(again.ChangeMode, 1);
-    EXPECT_EQ(again.DateMode, 6);
-    EXPECT_TRUE(again.ThemeChangeState);
-    EXPECT_FALSE(again.ThemeChangeComboBox->isEnabled());
+TEST_F(SystemThemeTest, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound)
+{
+    // Both counters at the ends of their range, the last entries of both boxes, a change
+    // recorded and a date not reached yet.
+    Lists(2, 2);
+    const struct {
+        QString key, value;
+    } keys[] = {{"ThemeIndex", "2147483647"}, {"WallpaperIndex", "-2147483648"},
+                {"ThemeChangeState", "1"},    {"ThemeDate", DateText(kToday.addDays(7))},
+                {"ThemeChangeMode", "1"},     {"ThemeChangeDateMode", "7"},
+                {"SystemThemeState", "1"}};
+    QString body;
+    for (const auto& k : keys)
+        body += k.key + "=" + k.value + "\r\n";
+    Settings(body);
+    SystemTheme& f = Start();
+    EXPECT_EQ(f.ThemeChangeComboBox->currentText(), "随机更换");
+    EXPECT_EQ(f.SystemThemeDateComboBox->currentText(), "每隔六天");
+    EXPECT_FALSE(f.ThemeChangeComboBox->isEnabled());
+    EXPECT_FALSE(f.SystemThemeDateComboBox->isEnabled());
+    EXPECT_TRUE(f.SystemThemeCheckBox->isChecked());
+    EXPECT_EQ(f.ChangeMode, 1);
+    EXPECT_EQ(f.DateMode, 7);
+    EXPECT_EQ(f.ThemeIndex, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(f.WallpaperIndex, std::numeric_limits<std::int32_t>::min());
+    EXPECT_TRUE(f.ThemeChangeState) << "loading keeps the record of a change";
+    EXPECT_EQ(f.ThemeDate, kToday.addDays(7));
+    // Not due at this exit: nothing changes and the section is saved as it was found.
+    ASSERT_TRUE(Exit());
+    EXPECT_TRUE(registry->writes.empty());
+    const SettingsFile saved(*env.platform.profile, env.SettingsPath());
+    for (const auto& k : keys)
+        EXPECT_EQ(saved.ReadString("SystemTheme", k.key, "-"), k.value) << k.key.toStdString();
 }
 
 TEST_F(SystemThemeTest, RotationOffChangesNothingAtExit)

@@ -1,5 +1,6 @@
 #include "maintenance/RubbishClear.h"
 
+#include "scheduler/TimeText.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -145,21 +146,39 @@ TEST_F(RubbishClearTest, EveryKWeeksIsDueOnTheSameWeekday)
     }
 }
 
-TEST_F(RubbishClearTest, RestartArmsTheStoredPeriod)
+TEST_F(RubbishClearTest, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound)
 {
-    auto settings = Settings();
-    settings.WriteInteger(kSection, "WeekClear", 14);
-    settings.WriteBool(kSection, "DestineWeekClearState", true);
-    settings.WriteDate(kSection, "NextDate", Today().addDays(3));
-    Start();
-    EXPECT_EQ(Feature().DestineWeekClearComboBox->currentText(), "每二个星期");
-    EXPECT_FALSE(Feature().DestineWeekClearComboBox->isEnabled());
-    EXPECT_EQ(Feature().ClearPeriodDays, 14);
-    EXPECT_EQ(Feature().NextClearDate, Today().addDays(3));
+    // The longest period, the largest limit the field takes, a limit kept while its box is
+    // off, and a cleaning recorded for a day not yet reached.
+    const struct {
+        QString key, value;
+    } keys[] = {{"WeekClear", "35"},
+                {"DestineWeekClearState", "1"},
+                {"DiskSize", "999999999"},
+                {"DiskSizeState", "0"},
+                {"NextDate", DateText(Today().addDays(34))},
+                {"ClearState", "1"}};
+    for (const auto& k : keys)
+        Settings().WriteString(kSection, k.key, k.value);
+    RubbishClear& f = Start();
+    EXPECT_EQ(f.DestineWeekClearComboBox->currentText(), "每五个星期");
+    EXPECT_FALSE(f.DestineWeekClearComboBox->isEnabled());
+    EXPECT_TRUE(f.DestineWeekClearCheckBox->isChecked());
+    EXPECT_EQ(f.SetDiskSizeEdit->text(), "999999999");
+    EXPECT_TRUE(f.SetDiskSizeEdit->isEnabled());
+    EXPECT_FALSE(f.DiskSizeCheckBox->isChecked());
+    EXPECT_EQ(f.ClearPeriodDays, 35);
+    EXPECT_EQ(f.DiskSizeLimitMB, 999999999);
+    EXPECT_EQ(f.NextClearDate, Today().addDays(34));
+    EXPECT_TRUE(f.ClearState);
+    f.SaveSystemClear();
+    for (const auto& k : keys)
+        EXPECT_EQ(Settings().ReadString(kSection, k.key, "-"), k.value) << k.key.toStdString();
+
+    // Not due: the record of the last cleaning is cleared and nothing starts.
     env.Tick();
     EXPECT_TRUE(launcher->calls.empty());
-    // Saving while loading keeps the limit the field shows, although the limit is off.
-    EXPECT_EQ(Settings().ReadInteger(kSection, "DiskSize", -1), 4000);
+    EXPECT_FALSE(StoredClearState());
 }
 
 TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
@@ -171,16 +190,17 @@ TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
     env.Tick();
     EXPECT_TRUE(launcher->calls.empty());
     Disk(100'000, 40'000); // exactly the limit
-    env.Tick();
-    ASSERT_EQ(launcher->calls.size(), 1u);
-    EXPECT_EQ(launcher->calls[0].showMode, platform::CommandLauncher::Minimized);
-    EXPECT_EQ(Cleanings(), 1);
-    for (int check = 1; check <= 3600; ++check)
+    for (unsigned round = 1; round <= 2; ++round) {
         env.Tick();
-    EXPECT_EQ(launcher->calls.size(), 1u);
-    EXPECT_FALSE(Feature().DiskClearDone);
-    env.Tick();
-    EXPECT_EQ(launcher->calls.size(), 2u);
+        ASSERT_EQ(launcher->calls.size(), round);
+        EXPECT_EQ(launcher->calls.back().showMode, platform::CommandLauncher::Minimized);
+        EXPECT_EQ(Cleanings(), int(round));
+        // Each cleaning rests for a whole hour of its own.
+        for (int check = 1; check <= 3600; ++check)
+            env.Tick();
+        EXPECT_EQ(launcher->calls.size(), round);
+        EXPECT_FALSE(Feature().DiskClearDone);
+    }
 }
 
 TEST_F(RubbishClearTest, LimitThatIsNotANumberIsRefusedAndNothingStored)

@@ -91,9 +91,6 @@ TEST(EconomizePower, DisarmingAndClosingStopListening)
     ASSERT_TRUE(env.idleInput->listening());
     rule.EconomizePowerCheckBox->setChecked(false);
     EXPECT_FALSE(env.idleInput->listening());
-    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerState"), "0");
-    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerTime"), "10");
-    EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
 
     rule.EconomizePowerCheckBox->setChecked(true);
     env.Tick();

@@ -170,10 +170,11 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
         for (const QString& value : k.shown(view))
             EXPECT_EQ(value, k.saved ? k.saved : k.stored) << k.section << '/' << k.key;
 
-    for (QCheckBox* box :
-         {view.FixedTimes->FixedTimeCheckBox, view.DestineWeeks->DestineWeekCheckBox,
-          view.ConfineWeekTimes->ConfineWeekCheckBox, view.SystemRunTimes->SystemRunCheckBox,
-          view.EconomizePowers->EconomizePowerCheckBox, view.NetStates->NetStateCheckBox}) {
+    const std::initializer_list<QCheckBox*> boxes = {
+        view.FixedTimes->FixedTimeCheckBox, view.DestineWeeks->DestineWeekCheckBox,
+        view.ConfineWeekTimes->ConfineWeekCheckBox, view.SystemRunTimes->SystemRunCheckBox,
+        view.EconomizePowers->EconomizePowerCheckBox, view.NetStates->NetStateCheckBox};
+    for (QCheckBox* box : boxes) {
         box->setChecked(false);
         box->setChecked(true);
     }
@@ -181,6 +182,30 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
         EXPECT_EQ(Stored(env, k.section, k.key), k.saved ? k.saved : k.stored)
             << k.section << '/' << k.key;
     EXPECT_TRUE(env.ui.calls.empty());
+
+    // Disarming writes only the state and frees the inputs again.
+    QString expected = env.SettingsText();
+    for (const char* state : {"FixedTimeState", "DestineWeekState", "ConfineWeekState",
+                              "SystemRunState", "EconomizePowerState", "NetState"})
+        expected.replace(QStringLiteral("\n%1=1").arg(state), QStringLiteral("\n%1=0").arg(state));
+    for (QCheckBox* box : boxes)
+        box->setChecked(false);
+    EXPECT_EQ(env.SettingsText(), expected);
+    for (QWidget* input : {(QWidget*)view.FixedTimes->FixedTimeMaskEdit,
+                           (QWidget*)view.DestineWeeks->DestineWeekTimeEdit,
+                           (QWidget*)view.ConfineWeekTimes->ConfineTimeMaskEdit2,
+                           (QWidget*)view.SystemRunTimes->SystemRunTimeEdit,
+                           (QWidget*)view.EconomizePowers->EconomizePowerMaskEdit,
+                           (QWidget*)view.NetStates->NetStateMaskEdit})
+        EXPECT_TRUE(input->isEnabled()) << input->objectName().toStdString();
+
+    // The next start shows the disarmed rules as they were left.
+    FeatureView& again = env.Start(Recipes::PowerRules);
+    for (const Key& k : Keys()) {
+        const bool state = QString(k.key).endsWith("State");
+        EXPECT_EQ(k.shown(again).first(), state ? "0" : k.saved ? k.saved : k.stored)
+            << k.section << '/' << k.key;
+    }
 }
 
 } // namespace

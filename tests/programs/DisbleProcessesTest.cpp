@@ -104,7 +104,7 @@ TEST(DisbleProcesses, RowsAreIndependentAndBrokenRowsAreSkipped)
     TestEnvironment env;
     env.windows->titles = {"甲", "乙", "丙", "丁", "Media Player"};
     Start(env, "甲 星期一 星期一 09:00:00 10:00:00\n"
-               "乙 Monday Friday 00:00:00 23:59:59\n" // typed by hand: never in force
+               "乙 Monday 星期五 00:00:00 23:59:59\n" // one day typed by hand: never in force
                "丙 星期一 星期五 25:61:00 23:59:59\n" // no such time
                "丁 星期一 星期五\n"                   // times missing
                "无窗口 星期日 星期六 00:00:00 23:59:59\n"

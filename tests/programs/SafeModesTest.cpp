@@ -103,6 +103,8 @@ TEST(SafeModes, WrongEntriesKeepTheLockTheRightOneLiftsItForThisRunOnly)
     EXPECT_TRUE(Unlock(s, "Secret"));
     EXPECT_FALSE(LockedView(env, s));
     EXPECT_FALSE(s.EnableSafeCheckBox->isChecked());
+    EXPECT_TRUE(env.Host().Context().RunCloseQuery()) << "lifted: no password to exit";
+    EXPECT_EQ(env.ui.Count("input"), 0);
     env.windows->titles = {"Windows 任务管理器"};
     env.Tick();
     EXPECT_FALSE(LockedView(env, s));

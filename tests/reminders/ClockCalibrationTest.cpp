@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 namespace {
 
 using Outcome = NetTimeClient::Outcome;
@@ -27,6 +29,25 @@ protected:
     ReminderHost<ClockCalibration> host;
     FakeClockSetter* setter = nullptr;
 };
+
+TEST_F(Calibration, OneExchangeInTheMinuteAroundEachFullHourAndNoneAtTheHalf)
+{
+    // The test world's server is a closed loopback port: each exchange ends in a refusal,
+    // waited for after every tick so that a second exchange could start.
+    const auto settle = [&] {
+        for (int i = 0; i < 200 && host->GetNetTime.Busy(); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    };
+    const QString refused = ClockCalibration::ConnectErrorText();
+    for (const QTime at : {QTime(9, 59, 30), QTime(10, 59, 30), QTime(11, 29, 30)}) {
+        host.env.ui.Clear();
+        host.env.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2, settle);
+        EXPECT_EQ(host.env.ui.Texts("balloon"),
+                  at.minute() == 59 ? QStringList{refused} : QStringList{})
+            << at.toString().toStdString();
+    }
+    EXPECT_TRUE(setter->set.empty());
+}
 
 TEST_F(Calibration, EachFailureHasItsBalloonAndSetsNothing)
 {

@@ -124,7 +124,7 @@ TEST_F(Chime, OneChimeInTheWholeMinuteAroundEachHalfHourAndNoneBetween)
 {
     for (const QTime at : {QTime(9, 59, 30), QTime(10, 29, 30)}) {
         const qsizetype from = Player().log.size();
-        host.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61);
+        host.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2);
         EXPECT_EQ(Opened(from), QStringList{"TIMENOW"}) << at.toString().toStdString();
         PlayOut();
     }

@@ -20,15 +20,10 @@ public:
     void TickNow() { env.RunTick(); }
     //! One tick after moving the clock by `seconds`.
     void Tick(int seconds = 1) { env.Tick(seconds); }
-    //! Ticks every second from `from` for `count` seconds.
-    void TickThrough(const QDateTime& from, int count)
+    //! Ticks every second from `from` for `count` seconds, `perSecond` ticks in each.
+    void TickThrough(const QDateTime& from, int count, int perSecond = 1)
     {
-        env.clock->Set(from);
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                env.clock->AdvanceSeconds(1);
-            env.RunTick();
-        }
+        env.TickThrough(from, count, perSecond);
     }
 
     TestEnvironment env;

@@ -13,11 +13,11 @@ protected:
     // An uptime that never reaches a two-hour step in these tests unless one moves it.
     void SetUp() override { host.env.systemInfo->uptimeMs = 1500; }
 
-    //! Ticks every second through the minute around `at` on `date`.
+    //! Ticks twice a second through the minute around `at` on `date`.
     QStringList BalloonsAround(const QDate& date, const QTime& at)
     {
         host.env.ui.Clear();
-        host.TickThrough(QDateTime(date, at).addSecs(-30), 61);
+        host.TickThrough(QDateTime(date, at).addSecs(-30), 61, 2);
         return host.env.ui.Texts("balloon");
     }
 

@@ -1,3 +1,4 @@
+#include "support/OrdinaryUser.h"
 #include "support/TestEnvironment.h"
 
 #include "settings/SettingsFile.h"
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -165,6 +167,31 @@ TEST_F(SettingsFileTest, ARefusedWriteRaisesUnableToWrite)
         EXPECT_EQ(QString::fromUtf8(e.what()),
                   "Unable to write to " + QDir::toNativeSeparators(blocker + "/Quorlin"));
     }
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverOverwritten)
+{
+    const QByteArray kept = "[SafeModes]\r\nPassword=x\r\n";
+    WriteRaw(kept);
+    // Anyone may replace the file in its folder; only reading it is refused.
+    QFile::setPermissions(QFileInfo(env.SettingsPath()).path(), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(env.SettingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const std::optional<int> status = RunAsOrdinaryUser([&] {
+        if (QFile(env.SettingsPath()).open(QIODevice::ReadOnly))
+            return kSkip;
+        try {
+            Settings().WriteBool("AppAutoRun", "AutoRun", true);
+        } catch (const SettingsWriteError&) {
+            return 0;
+        }
+        return 1;
+    });
+    if (!status)
+        GTEST_SKIP() << "no unprivileged user to read as";
+    EXPECT_EQ(*status, 0) << "the refused write is reported";
+    QFile file(env.SettingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), kept);
 }
 
 #ifndef Q_OS_WIN

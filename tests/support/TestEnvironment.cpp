@@ -165,3 +165,15 @@ void TestEnvironment::Tick(int seconds)
     clock->AdvanceSeconds(seconds);
     RunTick();
 }
+
+void TestEnvironment::TickThrough(const QDateTime& from, int seconds, int perSecond,
+                                  const std::function<void()>& after)
+{
+    for (int s = 0; s < seconds; ++s)
+        for (int k = 0; k < perSecond; ++k) {
+            clock->Set(from.addSecs(s).addMSecs(k * 1000 / perSecond));
+            RunTick();
+            if (after)
+                after();
+        }
+}

@@ -63,6 +63,11 @@ public:
     void Tick(int seconds = 1);
     //! One tick at the clock as it stands.
     void RunTick();
+    //! Ticks through `seconds` seconds from `from`, `perSecond` ticks in each (two ticks in
+    //! one second come from a tick nested in an open box or a clock set back); `after`
+    //! runs after every tick.
+    void TickThrough(const QDateTime& from, int seconds, int perSecond = 1,
+                     const std::function<void()>& after = {});
 
     platform::Platform platform;
     FakeUi ui;

@@ -85,13 +85,4 @@ TEST_F(WeatherFormTest, RefreshesAfterThirtySecondsThenEveryTenMinutesShownOrNot
     EXPECT_EQ(views.last->loads.size(), 1);
 }
 
-TEST_F(WeatherFormTest, SwitchIsKeptInTheWeatherFile)
-{
-    Make()->WriteWeatherMode(false);
-    EXPECT_TRUE(env.ReadProgramFile("Weather").contains("WeatherMode=0"));
-    EXPECT_FALSE(Make()->ReadWeatherMode());
-    Make()->WriteWeatherMode(true);
-    EXPECT_TRUE(Make()->ReadWeatherMode());
-}
-
 } // namespace

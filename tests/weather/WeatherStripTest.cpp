@@ -49,6 +49,7 @@ TEST_F(WeatherStripTest, AStripSwitchedOffStaysOffAndMakesNoBrowser)
 
     again.WeatherCheckBox->setChecked(true);
     EXPECT_TRUE(again.WeatherForm->isVisible());
+    EXPECT_TRUE(env.ReadProgramFile("Weather").contains("WeatherMode=1"));
     EXPECT_EQ(views.made, 1);
 }
 

@@ -389,17 +389,6 @@ TEST_F(Calibration, ARefusedSetTimeGivesTheThirdBalloon)
     EXPECT_EQ(calls[0], QStringLiteral("SetTime %1 False False").arg((Unix() - 120) * 1000000));
 }
 
-TEST_F(Calibration, OnlyTheFullHourAsksTheServerOnce)
-{
-    server.reply = ClockCount(0);
-    host.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(9, 59, 30)), 61);
-    WaitFor([] { return false; }, 300);
-    EXPECT_EQ(server.connections, 1);
-    host.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 29, 30)), 61);
-    WaitFor([] { return false; }, 300);
-    EXPECT_EQ(server.connections, 1);
-}
-
 TEST_F(Calibration, TheTickKeepsItsSecondsWhileTheServerSaysNothing)
 {
     server.silent = true;
