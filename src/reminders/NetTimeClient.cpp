@@ -46,6 +46,15 @@ std::optional<std::int64_t> NetTimeClient::UnixTimeOf(std::uint32_t count, qint6
     return unix;
 }
 
+NetTimeClient::Result NetTimeClient::ResultOf(const QByteArray& reply, qint64 roundTripMs)
+{
+    if (reply.size() < 4)
+        return {Outcome::ReadFailed, 0};
+    const auto count = qFromBigEndian<quint32>(reply.constData());
+    const auto unix = UnixTimeOf(count, roundTripMs);
+    return unix ? Result{Outcome::Time, *unix} : Result{Outcome::ReadFailed, 0};
+}
+
 std::optional<std::pair<QString, quint16>> NetTimeClient::ParseServer(const QString& text)
 {
     const QString t = text.trimmed();
@@ -111,11 +120,7 @@ void NetTimeClient::OnData()
 {
     if (!socket_ || socket_->bytesAvailable() < 4)
         return;
-    uchar bytes[4];
-    socket_->read(reinterpret_cast<char*>(bytes), 4);
-    const auto count = qFromBigEndian<quint32>(bytes);
-    const auto unix = UnixTimeOf(count, roundTrip_.elapsed());
-    Finish(unix ? Result{Outcome::Time, *unix} : Result{Outcome::ReadFailed, 0});
+    Finish(ResultOf(socket_->read(4), roundTrip_.elapsed()));
 }
 
 void NetTimeClient::OnError()

@@ -51,6 +51,9 @@ public:
     //! the count is 0 or the result lies before 2026. Counts below 2^31 belong to the era
     //! that begins on 2036-02-07 06:28:16 UTC.
     static std::optional<std::int64_t> UnixTimeOf(std::uint32_t count, qint64 roundTripMs);
+    //! What the server's reply means: its first four bytes as a big-endian count, read as
+    //! UnixTimeOf does; a reply shorter than that is a failed read.
+    static Result ResultOf(const QByteArray& reply, qint64 roundTripMs);
 
     //! Host and port from "host[:port]" ("[v6]:port" for an IPv6 address); port 37 when
     //! none is given, nothing when the text is unusable.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 using namespace std::string_literals;
@@ -227,6 +229,41 @@ TEST_F(ProfileTest, RefusedWritesReportFalseAndChangeNothing)
     for (const auto& row : unsafe)
         EXPECT_FALSE(profile->writeString(file, row.section, row.key, row.value));
     EXPECT_EQ(bytes(), "[a]\r\nk=1\r\n");
+}
+
+// A write killed half-way leaves its temporary file; the first use of the file at the next
+// start removes what is clearly such a leftover, and nothing else.
+TEST_F(ProfileTest, FirstUseRemovesTheTemporariesOfKilledWrites)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows profile functions write in place";
+#else
+    put("[a]\r\nk=1\r\n");
+    namespace fs = std::filesystem;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const struct {
+        const char* name;
+        bool old;
+        bool removed;
+    } rows[] = {
+        {"q.ini.quorlin-tmp.Ab12Cd", true, true},
+        {"q.ini.quorlin-tmp.x9Y8z7", true, true},
+        {"q.ini.quorlin-tmp.Fresh1", false, false}, // a write that may be under way
+        {"q.ini.quorlin-tmp.Ab12C", true, false},
+        {"q.ini.quorlin-tmp.Ab12C-", true, false},
+        {"q.ini.backup", true, false},
+        {"other.ini.quorlin-tmp.Ab12Cd", true, false},
+    };
+    for (const auto& row : rows) {
+        writeBytes(dir.path() / row.name, "user data");
+        if (row.old)
+            fs::last_write_time(dir.path() / row.name, old);
+    }
+    EXPECT_EQ(read(u"a", u"k"), u"1");
+    for (const auto& row : rows)
+        EXPECT_EQ(fs::exists(dir.path() / row.name), !row.removed) << row.name;
+    EXPECT_EQ(bytes(), "[a]\r\nk=1\r\n");
+#endif
 }
 
 } // namespace

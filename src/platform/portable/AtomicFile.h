@@ -15,4 +15,10 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path,
 //! so readers and crashes see the old content or the new, never a half. False when refused.
 bool writeFileAtomically(const std::filesystem::path& path, const std::string& bytes);
 
+//! Removes the temporary files that writes of `path` killed half-way left beside it (named
+//! as writeFileAtomically names them, untouched for a minute), so that a folder does not fill
+//! up over the crashes of years. Looks once per path and process: the reads and writes above
+//! call it, so the first use of a file after a start tidies it.
+void removeStaleTemporaries(const std::filesystem::path& path);
+
 } // namespace platform
