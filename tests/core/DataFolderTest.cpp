@@ -57,12 +57,6 @@ TEST(DataFolder, FirstStartCopiesTheUsersFilesAndLaterStartsNeverOverwriteThem)
     DataFolder::Adopt(program, data);
     EXPECT_EQ(Get(data + "NetRadio.dat"), "[新闻]\nA=http://a\n[我最喜爱的电台]\nA=http://a\n");
 
-    // A link whose target is gone (a list on a drive not mounted now) is left as it is.
-    QFile::link(root.path() + "/gone/Weather", data + "Weather");
-    Put(program + "Weather", "[Weather]\r\n");
-    DataFolder::Adopt(program, data);
-    EXPECT_TRUE(QFileInfo(data + "Weather").isSymLink());
-
     // One folder for both (Windows, portable use): nothing moves.
     DataFolder::Adopt(program, program);
     EXPECT_EQ(Get(program + "NetRadio.dat"), "[新闻]\nA=http://a\nB=http://b\n");

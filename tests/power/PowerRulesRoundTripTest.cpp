@@ -171,8 +171,8 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
             EXPECT_EQ(value, k.saved ? k.saved : k.stored) << k.section << '/' << k.key;
 
     const std::initializer_list<QCheckBox*> boxes = {
-        view.FixedTimes->FixedTimeCheckBox, view.DestineWeeks->DestineWeekCheckBox,
-        view.ConfineWeekTimes->ConfineWeekCheckBox, view.SystemRunTimes->SystemRunCheckBox,
+        view.FixedTimes->FixedTimeCheckBox,           view.DestineWeeks->DestineWeekCheckBox,
+        view.ConfineWeekTimes->ConfineWeekCheckBox,   view.SystemRunTimes->SystemRunCheckBox,
         view.EconomizePowers->EconomizePowerCheckBox, view.NetStates->NetStateCheckBox};
     for (QCheckBox* box : boxes) {
         box->setChecked(false);
@@ -203,7 +203,9 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
     FeatureView& again = env.Start(Recipes::PowerRules);
     for (const Key& k : Keys()) {
         const bool state = QString(k.key).endsWith("State");
-        EXPECT_EQ(k.shown(again).first(), state ? "0" : k.saved ? k.saved : k.stored)
+        EXPECT_EQ(k.shown(again).first(), state     ? "0"
+                                          : k.saved ? k.saved
+                                                    : k.stored)
             << k.section << '/' << k.key;
     }
 }

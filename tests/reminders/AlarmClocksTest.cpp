@@ -88,22 +88,26 @@ TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRin
 
 TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
 {
-    TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
-    a.AlarmClockFirstMaskEdit->setText("07:00:00");
-    Arm(a, false, "08:00:00", "第二");
-    env.clock->Set(kMonday, QTime(6, 59, 59));
-    env.Tick();
-    EXPECT_EQ(env.ui.Count("yesonly"), 0);
-    env.Tick(3600);
-    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：8:00:00\n第二"}));
+    for (const bool first : {true, false}) {
+        SCOPED_TRACE(first ? "first armed" : "second armed");
+        TestEnvironment env;
+        AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+        // The other alarm's field holds a time of its own, an hour earlier.
+        (first ? a.AlarmClockSecondMaskEdit : a.AlarmClockFirstMaskEdit)->setText("07:00:00");
+        Arm(a, first, "08:00:00", "这个");
+        for (const QTime at : {QTime(7, 0), QTime(8, 0)}) {
+            env.clock->Set(kMonday, at);
+            env.RunTick();
+        }
+        EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：8:00:00\n这个"}));
 
-    // Both cleared: nothing rings, whatever the times; a missed second is not caught up.
-    env.ui.Clear();
-    a.AlarmClockSecondCheckBox->setChecked(false);
-    env.Tick(-1);
-    env.Tick();
-    EXPECT_EQ(env.ui.Count("yesonly"), 0);
+        // Both cleared: nothing rings, whatever the times; a missed second is not caught up.
+        env.ui.Clear();
+        (first ? a.AlarmClockFirstCheckBox : a.AlarmClockSecondCheckBox)->setChecked(false);
+        env.Tick(-1);
+        env.Tick();
+        EXPECT_EQ(env.ui.Count("yesonly"), 0);
+    }
 }
 
 TEST(AlarmClocks, TheSoundLoopsThroughItsEndsUntilTheBoxIsAnswered)
