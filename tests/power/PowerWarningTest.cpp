@@ -69,10 +69,10 @@ TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIs
         bool refused;
         int ticksToAction; // after the tick that opened the countdown; -1 never
     };
-    for (const Row& row : {Row{"no answer", Answer::None, false, 10},
-                           Row{"act now", Answer::ActNow, false, 0},
-                           Row{"skip", Answer::Skip, false, -1},
-                           Row{"refused at the end", Answer::None, true, 10}}) {
+    for (const Row& row :
+         {Row{"no answer", Answer::None, false, 10}, Row{"act now", Answer::ActNow, false, 0},
+          Row{"skip", Answer::Skip, false, -1},
+          Row{"refused at the end", Answer::None, true, 10}}) {
         TestEnvironment env;
         FeatureView& v = StartWithWarning(env);
         PowerWarning& w = WarnFor(env, "10");
