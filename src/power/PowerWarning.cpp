@@ -55,6 +55,10 @@ PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx)
             [this] { WarnBeforeActionCheckBoxClick(); });
     ctx.OnLoad(LoadStep::PowerTasks, [this] { LoadPowerTasks(); });
     ctx.OnTick(TickCheck::CountDownPowerWarning, [this] { CountDownPowerWarning(); });
+    // Made hidden now, so that a due rule only has to show it.
+    Form = new PowerWarningForm(ctx.Window());
+    Form->OnActNow = [this] { ctx_.Guard([this] { ActNow(); }); };
+    Form->OnSkip = [this] { ctx_.Guard([this] { SkipOnce(); }); };
     ctx.PowerActions().SetGate(this);
 }
 
@@ -128,11 +132,6 @@ void PowerWarning::Open(PowerRuleCall call)
     current_ = std::move(call);
     remaining_ = WarnSeconds;
     justOpened_ = true;
-    if (!Form) {
-        Form = new PowerWarningForm(ctx_.Window());
-        Form->OnActNow = [this] { ctx_.Guard([this] { ActNow(); }); };
-        Form->OnSkip = [this] { ctx_.Guard([this] { SkipOnce(); }); };
-    }
     Form->SetText(CountdownText(remaining_, current_->mode),
                   ShutDownComputer::FeatureName() + QStringLiteral(" · ") +
                       ShutDownComputer::RuleName(current_->rule));
@@ -145,8 +144,7 @@ PowerRuleCall PowerWarning::Close()
 {
     PowerRuleCall call = std::move(*current_);
     current_.reset();
-    if (Form)
-        Form->Dismiss();
+    Form->Dismiss();
     return call;
 }
 

@@ -32,7 +32,7 @@ public:
     QGroupBox* PowerWarningGroupBox = nullptr;
     QCheckBox* WarnBeforeActionCheckBox = nullptr;
     QLineEdit* WarnSecondsEdit = nullptr;
-    //! The countdown window, made at the first countdown and shown while one runs.
+    //! The countdown window, shown while a countdown runs.
     PowerWarningForm* Form = nullptr;
 
     //! In effect while the box is checked.
