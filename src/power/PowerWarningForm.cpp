@@ -17,14 +17,17 @@ PowerWarningForm::PowerWarningForm(QWidget* parent)
     setObjectName(QStringLiteral("PowerWarningForm"));
     setWindowTitle(AppTitle());
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The skin's window colour and a rim, so that it stands out over any other window.
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral(
+        "QWidget#PowerWarningForm { background: #eef3f8; border: 2px solid #2f79b9; }"));
 
     CountdownLabel = new QLabel(this);
     CountdownLabel->setObjectName(QStringLiteral("CountdownLabel"));
     CountdownLabel->setAlignment(Qt::AlignCenter);
-    QFont big = CountdownLabel->font();
-    big.setPointSizeF(big.pointSizeF() * 1.8);
-    big.setBold(true);
-    CountdownLabel->setFont(big);
+    // The skin sets one font for every widget: the size is given in the sheet too.
+    CountdownLabel->setStyleSheet(
+        QStringLiteral("font-size: 22px; font-weight: bold; color: #b0302a;"));
     RuleLabel = new QLabel(this);
     RuleLabel->setObjectName(QStringLiteral("RuleLabel"));
     RuleLabel->setAlignment(Qt::AlignCenter);
@@ -47,10 +50,8 @@ PowerWarningForm::PowerWarningForm(QWidget* parent)
     column->addWidget(CountdownLabel);
     column->addWidget(RuleLabel);
     column->addLayout(buttons);
-    // Wide enough for "3600 秒后将关闭屏幕" without the window growing as it counts.
-    setMinimumWidth(
-        CountdownLabel->fontMetrics().horizontalAdvance(QStringLiteral("3600 秒后将关闭屏幕")) +
-        64);
+    // Wide enough for "3600 秒后将关闭屏幕" at the sheet's size, so it never grows as it counts.
+    setMinimumWidth(360);
 
     connect(ActNowButton, &QPushButton::clicked, this, [this] {
         if (OnActNow)
