@@ -10,6 +10,7 @@
 #include "power/EconomizePowerShutdown.h"
 #include "power/FixedTimeShutdown.h"
 #include "power/NetStateShutdown.h"
+#include "power/PowerWarning.h"
 #include "power/ShutDownComputer.h"
 #include "power/SystemRunShutdown.h"
 #include "programs/AutoRunPrograms.h"
@@ -118,6 +119,7 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<SystemRunShutdown>(c));
     own(std::make_unique<EconomizePowerShutdown>(c));
     own(std::make_unique<NetStateShutdown>(c));
+    own(std::make_unique<PowerWarning>(c)); // holds the six rules' actions back when asked
     AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
     own(std::make_unique<Memorandum>(c, alarms));
     own(std::make_unique<AutoRunPrograms>(c));

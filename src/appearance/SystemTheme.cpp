@@ -383,6 +383,8 @@ platform::Registry& SystemTheme::Registry() const
 void SystemTheme::ApplyTheme(const QString& path)
 {
     appearance::ApplyTheme(Registry(), path.toStdU16String());
+    ctx_.Log(QStringLiteral("美化系统"), QStringLiteral("更换主题 ") + path,
+             QStringLiteral("成功"));
 }
 
 void SystemTheme::ApplyWallpaper(int position)
@@ -390,9 +392,17 @@ void SystemTheme::ApplyWallpaper(int position)
     const QString picture = WallpaperList.at(position);
     appearance::ApplyWallpaper(Registry(), picture.toStdU16String());
     platform::Wallpaper* desktop = ctx_.Os().wallpaper.get();
-    if (!desktop)
+    if (!desktop) {
+        ctx_.Log(QStringLiteral("美化系统"), QStringLiteral("更换壁纸 ") + picture,
+                 QStringLiteral("已记录"));
         return;
+    }
     const auto result = desktop->apply(picture.toStdU16String());
+    ctx_.Log(QStringLiteral("美化系统"), QStringLiteral("更换壁纸 ") + picture,
+             result == platform::Wallpaper::Result::Applied ? QStringLiteral("成功")
+             : result == platform::Wallpaper::Result::Unsupported
+                 ? QStringLiteral("已记录,桌面不支持")
+                 : QStringLiteral("失败"));
     if (result == platform::Wallpaper::Result::Applied || desktopWarned_)
         return;
     desktopWarned_ = true;

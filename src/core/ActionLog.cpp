@@ -9,12 +9,18 @@
 
 namespace {
 
+// Far more than any event needs; a runaway text (a note pasted from a book) must not
+// turn one line into a file of its own.
+constexpr qsizetype kFieldLimit = 512;
+
 QString Clean(QString field)
 {
     // A field never breaks the line or its columns.
     for (QChar& c : field)
         if (c == u'\t' || c == u'\r' || c == u'\n')
             c = u' ';
+    if (field.size() > kFieldLimit)
+        field = field.left(kFieldLimit - 1) + u'…';
     return field;
 }
 
@@ -36,10 +42,22 @@ bool ActionLog::Write(const LocalMoment& when, const QString& feature, const QSt
     bytes += "\r\n";
 
     QFile file(path_);
-    if (file.exists() && file.size() + static_cast<qint64>(bytes.size()) > kLimit) {
-        QFile::remove(olderPath_);
-        if (!QFile::rename(path_, olderPath_))
+    // An empty file is never moved: that would throw away the older record for nothing.
+    const qint64 size = file.exists() ? file.size() : 0;
+    if (size > 0 && size + static_cast<qint64>(bytes.size()) > kLimit) {
+        // The older record goes only when the current one can take its place; otherwise
+        // this line is lost, not both files.
+        const QString spare = olderPath_ + QStringLiteral(".old");
+        QFile::remove(spare);
+        const bool hadOlder = QFile::exists(olderPath_);
+        if (hadOlder && !QFile::rename(olderPath_, spare))
             return false;
+        if (!QFile::rename(path_, olderPath_)) {
+            if (hadOlder)
+                QFile::rename(spare, olderPath_);
+            return false;
+        }
+        QFile::remove(spare);
     }
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
@@ -55,8 +73,16 @@ std::vector<QStringList> ActionLog::NewestFirst(int max) const
         QFile file(path);
         if (lines.size() >= static_cast<size_t>(max) || !file.open(QIODevice::ReadOnly))
             continue;
+        // The newest lines are at the end; a file grown past its limit by hand is read
+        // from its last part, without the line cut in two there.
+        const qint64 size = file.size();
+        const bool cut = size > 2 * kLimit;
+        if (cut && !file.seek(size - 2 * kLimit))
+            continue;
         const QByteArray all = file.read(2 * kLimit);
         QList<QByteArray> raw = all.split('\n');
+        if (cut && !raw.isEmpty())
+            raw.removeFirst();
         for (auto it = raw.crbegin(); it != raw.crend(); ++it) {
             const QByteArray line = it->endsWith('\r') ? it->chopped(1) : *it;
             if (line.isEmpty())

@@ -1,5 +1,7 @@
 #include "core/FeatureContext.h"
 
+#include "power/ShutDownComputer.h"
+
 #include <QBoxLayout>
 #include <QWidget>
 
@@ -13,6 +15,10 @@ FeatureContext::FeatureContext(platform::Platform& os, UiServices& ui, SettingsF
 {
     if (os_.ansi)
         actions_ = std::make_unique<ActionLog>(*os_.ansi, dataDir_);
+    // The power rules' actions are recorded where they are carried out.
+    power_.SetRecord([this](const QString& feature, const QString& what, const QString& result) {
+        Log(feature, what, result);
+    });
 }
 
 namespace {

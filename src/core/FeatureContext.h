@@ -37,6 +37,7 @@ enum class PageId {
 //! The steps of loading at start, in the order they run. The startup programs load their
 //! list early and start the listed programs later, after the blocked programs are known.
 enum class LoadStep {
+    PowerTasks, // the warning before a power action, known before any rule is armed
     FixedTimes,
     DestineWeeks,
     ConfineWeekTimes,

@@ -46,5 +46,7 @@ void KeyOptimization::KeyOptimizationButtonClick()
     OptimizationSystem optimization(*os.registry, *os.systemInfo, ctx_.DataDir());
     optimization.Optimize();
     if (ctx_.Ui().AskYesNo(RestartQuestion(optimization.BackupPath())))
-        ctx_.PowerActions().RunPowerMode(kRestart);
+        ctx_.Log(QStringLiteral("一键优化"), QStringLiteral("请求重启"),
+                 ctx_.PowerActions().RunPowerMode(kRestart) ? QStringLiteral("成功")
+                                                            : QStringLiteral("失败"));
 }

@@ -17,6 +17,8 @@
 
 namespace {
 
+// The name its lines carry in the record of what was done.
+const QString kFeature = QStringLiteral("系统清理");
 const QString kSection = QStringLiteral("SystemClear");
 const QString kWeekClear = QStringLiteral("WeekClear");
 const QString kDestineWeekClearState = QStringLiteral("DestineWeekClearState");
@@ -246,12 +248,16 @@ void RubbishClear::StartCleaner(int showMode)
     const QString path = CleanerPath();
     platform::CommandLauncher* launcher = ctx_.Os().launcher.get();
     if (!launcher) {
+        ctx_.Log(kFeature, QStringLiteral("启动清理程序 ") + path, QStringLiteral("失败"));
         ctx_.ShowTrayBalloon(QStringLiteral("此系统不能启动清理程序 %1").arg(path));
         return;
     }
     const auto space =
         ctx_.Os().systemInfo ? ctx_.Os().systemInfo->diskSpace(kSystemDrive) : std::nullopt;
     const auto result = launcher->launch(path.toStdU16String(), showMode);
+    ctx_.Log(kFeature, QStringLiteral("启动清理程序 ") + path,
+             result.started() ? QStringLiteral("已启动")
+                              : QStringLiteral("失败 (错误代码 %1)").arg(result.code));
     if (!result.started()) {
         ctx_.ShowTrayBalloon(
             result.code == 2 || result.code == 3
@@ -273,6 +279,8 @@ void RubbishClear::WatchCleaners(std::uint64_t freeBytes)
         }
         const std::uint64_t freed = freeBytes > it->freeBefore ? freeBytes - it->freeBefore : 0;
         it = cleaners_.erase(it);
+        ctx_.Log(kFeature, QStringLiteral("清理完成"),
+                 QStringLiteral("释放了 %1 MB 空间").arg(static_cast<qulonglong>(freed >> 20)));
         ctx_.ShowTrayBalloon(QStringLiteral("清理完成，释放了 %1 MB 空间")
                                  .arg(static_cast<qulonglong>(freed >> 20)));
     }

@@ -111,6 +111,7 @@ void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
             ConfineMode = ConfineWeekShutDownComboBox->currentIndex();
             from_ = ParseTime(ConfineTime1);
             to_ = ParseTime(ConfineTime2);
+            skippedStay_ = false;
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         for (QWidget* input : {static_cast<QWidget*>(ConfineWeekComboBox1),
@@ -133,7 +134,14 @@ bool ConfineWeekShutdown::CheckConfineWeek()
     const LocalMoment now = ctx_.Now();
     // The current time keeps its milliseconds: 23:00:00.500 is past an end of 23:00:00.
     if (!Between(WeekdayOf(now.date), ConfineWeek1, ConfineWeek2) ||
-        !Between(now.time, *from_, *to_))
+        !Between(now.time, *from_, *to_)) {
+        skippedStay_ = false;
         return true;
-    return ctx_.PowerActions().RunPowerMode(ConfineMode);
+    }
+    constexpr int rule = static_cast<int>(TickCheck::CheckConfineWeek);
+    ShutDownComputer& power = ctx_.PowerActions();
+    // A warning let go leaves the rest of this stay in the period alone.
+    if (skippedStay_ || power.Holding(rule))
+        return true;
+    return power.RunRule({rule, ConfineMode, [this] { skippedStay_ = true; }});
 }

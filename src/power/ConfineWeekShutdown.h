@@ -46,4 +46,6 @@ private:
     // Parsed once at arming. A time that does not parse (25:61:00) makes the period empty.
     std::optional<QTime> from_;
     std::optional<QTime> to_;
+    // The countdown before the action was cancelled during the present stay in the period.
+    bool skippedStay_ = false;
 };

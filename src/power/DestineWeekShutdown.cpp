@@ -127,5 +127,6 @@ bool DestineWeekShutdown::CheckDestineWeek()
         return true;
     if (!fired_.First(now))
         return true;
-    return ctx_.PowerActions().RunPowerMode(DestineWeekMode);
+    return ctx_.PowerActions().RunRule(
+        {static_cast<int>(TickCheck::CheckDestineWeek), DestineWeekMode, {}});
 }

@@ -109,7 +109,16 @@ bool EconomizePowerShutdown::CheckEconomizePower()
     platform::IdleInput* idle = ctx_.Os().idleInput.get();
     // Without the system's signal no input could ever reset the count, and a machine in
     // use would be switched off: count only while listening, and try again every tick.
-    if (!idle || !(idle->listening() || idle->start([this] { IdleCounter = 0; })))
+    constexpr int rule = static_cast<int>(TickCheck::CheckEconomizePower);
+    ShutDownComputer& power = ctx_.PowerActions();
+    // Input also ends a countdown before this rule's action, as it ends the idle time.
+    if (!idle || !(idle->listening() || idle->start([this] {
+            IdleCounter = 0;
+            ctx_.PowerActions().Drop(rule);
+        })))
+        return true;
+    // Nothing is counted while the countdown runs.
+    if (power.Holding(rule))
         return true;
     ++IdleCounter;
     const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
@@ -119,5 +128,5 @@ bool EconomizePowerShutdown::CheckEconomizePower()
         return true;
     ReleaseInputHook();
     IdleCounter = 0;
-    return ctx_.PowerActions().RunPowerMode(Rule.Mode);
+    return power.RunRule({rule, Rule.Mode, {}});
 }

@@ -135,7 +135,8 @@ bool FixedTimeShutdown::CheckFixedTime()
     // The action goes first: an unwritable settings file must neither cancel it nor hold
     // it behind an error box. The date only tells the next start what was planned, and
     // that start arms the rule afresh anyway.
-    const bool done = ctx_.PowerActions().RunPowerMode(FixedMode);
+    const bool done =
+        ctx_.PowerActions().RunRule({static_cast<int>(TickCheck::CheckFixedTime), FixedMode, {}});
     ctx_.Guard([&] {
         ctx_.Settings().WriteString(kSection, kFixedDate,
                                     DateText(now.date.addDays(FixedDayComboBox->currentIndex())));

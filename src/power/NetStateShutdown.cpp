@@ -158,8 +158,13 @@ bool NetStateShutdown::CheckNetState()
     const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
     if (unit == 0)
         return false;
-    if (NetStateFailures.load(std::memory_order_relaxed) < Rule.Amount * unit)
+    constexpr int rule = static_cast<int>(TickCheck::CheckNetState);
+    ShutDownComputer& power = ctx_.PowerActions();
+    if (power.Holding(rule) ||
+        NetStateFailures.load(std::memory_order_relaxed) < Rule.Amount * unit)
         return true;
     NetStateFailures.store(0, std::memory_order_relaxed);
-    return ctx_.PowerActions().RunPowerMode(Rule.Mode);
+    // A warning let go counts the outage again from that moment.
+    return power.RunRule(
+        {rule, Rule.Mode, [this] { NetStateFailures.store(0, std::memory_order_relaxed); }});
 }

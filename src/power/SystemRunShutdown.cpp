@@ -90,6 +90,7 @@ void SystemRunShutdown::SaveSystemRunTimes()
 void SystemRunShutdown::SystemRunCheckBoxClick()
 {
     ctx_.Guard([this] {
+        skippedAt_ = 0;
         if (SystemRunCheckBox->isChecked() &&
             !Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是0"), QStringLiteral("24")))
             return;
@@ -105,7 +106,13 @@ bool SystemRunShutdown::CheckSystemRun()
     if (unit == 0)
         return false;
     platform::SystemInfo* info = ctx_.Os().systemInfo.get();
-    if (!info || info->tickCount() / unit < std::uint32_t(Rule.Amount))
+    // Unsigned: the difference stays right across the 49-day wrap of the counter.
+    if (!info || (info->tickCount() - skippedAt_) / unit < std::uint32_t(Rule.Amount))
         return true;
-    return ctx_.PowerActions().RunPowerMode(Rule.Mode);
+    constexpr int rule = static_cast<int>(TickCheck::CheckSystemRun);
+    ShutDownComputer& power = ctx_.PowerActions();
+    if (power.Holding(rule))
+        return true;
+    // A warning let go counts the running time again from that moment.
+    return power.RunRule({rule, Rule.Mode, [this, info] { skippedAt_ = info->tickCount(); }});
 }

@@ -41,4 +41,6 @@ public:
 
 private:
     FeatureContext& ctx_;
+    // The running time (ms) at which a warning was let go; the limit counts from there.
+    std::uint32_t skippedAt_ = 0;
 };

@@ -167,6 +167,9 @@ void AutoRunPrograms::RunAutoRunList()
             continue;
         const auto result =
             launcher->launch(path.toStdU16String(), platform::CommandLauncher::MinNoActive);
+        ctx_.Log(QStringLiteral("开机启动"), QStringLiteral("启动 ") + path,
+                 result.started() ? QStringLiteral("已启动")
+                                  : QStringLiteral("失败 (错误代码 %1)").arg(result.code));
         if (result.started()) {
             if (result.process != 0 && !launcher->hasExited(result.process))
                 running_.push_back(result.process);

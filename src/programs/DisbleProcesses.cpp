@@ -159,15 +159,30 @@ void DisbleProcesses::CheckDisbleProcessList()
             Between(today, rule->firstDay, rule->lastDay))
             titles.push_back(rule->title.toStdU16String());
     if (platform::WindowsByTitle* windows = ctx_.Os().windows.get(); windows && !titles.empty())
-        windows->requestCloseEach(titles);
+        LogClosed(windows->requestCloseEach(titles));
+    else if (!lastClosed_.empty())
+        lastClosed_.clear();
+}
+
+void DisbleProcesses::LogClosed(std::vector<std::u16string> closed)
+{
+    for (const std::u16string& title : closed)
+        if (std::find(lastClosed_.begin(), lastClosed_.end(), title) == lastClosed_.end())
+            ctx_.Log(QStringLiteral("程序禁止"),
+                     QStringLiteral("关闭窗口 ") + QString::fromStdU16String(title),
+                     QStringLiteral("已请求关闭"));
+    lastClosed_ = std::move(closed);
 }
 
 void DisbleProcesses::CloseDisbleProcessWindow(int row)
 {
     if (row < 0 || row >= static_cast<int>(rules_.size()) || !rules_[size_t(row)])
         return;
-    if (platform::WindowsByTitle* windows = ctx_.Os().windows.get())
-        windows->requestClose(rules_[size_t(row)]->title.toStdU16String());
+    platform::WindowsByTitle* windows = ctx_.Os().windows.get();
+    const QString& title = rules_[size_t(row)]->title;
+    if (windows && windows->requestClose(title.toStdU16String()))
+        ctx_.Log(QStringLiteral("程序禁止"), QStringLiteral("关闭窗口 ") + title,
+                 QStringLiteral("已请求关闭"));
 }
 
 void DisbleProcesses::AdddisbleProcessButtonClick()

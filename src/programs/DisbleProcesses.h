@@ -53,8 +53,13 @@ private:
     void BuildGroup();
     void IndexRows();
 
+    //! Records the windows closed now that were not already closed on the last tick.
+    void LogClosed(std::vector<std::u16string> closed);
+
     FeatureContext& ctx_;
     ListFile list_;
+    // A window that ignores the request is asked again every second; it is recorded once.
+    std::vector<std::u16string> lastClosed_;
     //! Per grid row; nothing for a row that is never enforced.
     std::vector<std::optional<Rule>> rules_;
 };

@@ -289,5 +289,8 @@ void Radiotiming::CheckRadioTimings()
         radio.CurrentRadioName = CellText(RadioGrid, static_cast<int>(r), 2);
         radio.RadioPlaying = false;
         radio.PlayOrStop();
+        ctx_.Log(QStringLiteral("定时收音"), QStringLiteral("播放 ") + radio.CurrentRadioName,
+                 radio.RadioPlaying ? QStringLiteral("已开始")
+                                    : QStringLiteral("失败: 电台列表中没有此电台"));
     }
 }

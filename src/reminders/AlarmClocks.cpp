@@ -255,11 +255,16 @@ void AlarmClocks::CheckAlarmClocks()
         return;
     const QString message = QStringLiteral("闹铃时间到：") + TimeText(ctx_.Now().time) + u'\n' +
                             (firstDue ? FirstHint : SecondHint);
-    RingAlarm(message);
+    RingAlarm(message, QStringLiteral("闹钟"),
+              (firstDue ? QStringLiteral("第一个闹钟 ") + FirstTime
+                        : QStringLiteral("第二个闹钟 ") + SecondTime) +
+                  QStringLiteral(" 响铃"));
 }
 
-void AlarmClocks::RingAlarm(const QString& message)
+void AlarmClocks::RingAlarm(const QString& message, const QString& feature, const QString& what)
 {
+    const QString event = what.isEmpty() ? message : what;
+    ctx_.Log(feature, event, QStringLiteral("已响铃"));
     ++openRings_;
     AlarmDismissed = false;
     AlarmClockMediaPlayer->Open(playerFile_);
@@ -277,6 +282,8 @@ void AlarmClocks::RingAlarm(const QString& message)
         }
     } answered{*this};
     ctx_.Ui().ShowYesOnly(message);
+    // Stamped with the moment of the answer: how long it rang is read from the two lines.
+    ctx_.Log(feature, event, QStringLiteral("已确认"));
 }
 
 void AlarmClocks::AlarmClockMediaPlayerNotify()

@@ -53,8 +53,10 @@ public:
     void AlarmClockSecondCheckBoxClick();
     void SetAlarmClockSoundButtonClick();
     void CheckAlarmClocks();
-    //! Plays the sound in a loop and shows `message` until it is answered.
-    void RingAlarm(const QString& message);
+    //! Plays the sound in a loop and shows `message` until it is answered. The ring and
+    //! its answer go into the record under `feature` as `what` (the message when empty).
+    void RingAlarm(const QString& message, const QString& feature = QStringLiteral("闹钟"),
+                   const QString& what = {});
     void AlarmClockMediaPlayerNotify();
 
     //! Ring boxes open at this moment (they nest while ticks go on).

@@ -30,6 +30,14 @@ const QString& ClockCalibration::NotSetText()
     return text;
 }
 
+QString ClockCalibration::ShiftText(qint64 ms)
+{
+    // Whole seconds are what the server gives; the sign says which way the clock went.
+    const qint64 seconds = (ms >= 0 ? ms + 500 : ms - 500) / 1000;
+    return (seconds >= 0 ? QStringLiteral("拨快 %1 秒") : QStringLiteral("拨慢 %1 秒"))
+        .arg(std::llabs(seconds));
+}
+
 void ClockCalibration::CalibrateClock()
 {
     const LocalMoment now = ctx_.Now();
@@ -68,6 +76,11 @@ void ClockCalibration::TakeNetTime(const NetTimeClient::Result& result)
     if (std::llabs(localMs - result.unixSeconds * 1000) < 1000)
         return;
     platform::SystemClockSetter* setter = ctx_.Os().clockSetter.get();
-    if (!setter || !setter->setUtc(result.unixSeconds))
+    const bool set = setter && setter->setUtc(result.unixSeconds);
+    ctx_.Log(QStringLiteral("校准时间"),
+             QStringLiteral("按时间服务器调整时钟 ") +
+                 ShiftText(result.unixSeconds * 1000 - localMs),
+             set ? QStringLiteral("成功") : QStringLiteral("失败"));
+    if (!set)
         ctx_.ShowTrayBalloon(NotSetText());
 }

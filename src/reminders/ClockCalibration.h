@@ -19,6 +19,8 @@ public:
     static const QString& ConnectErrorText();
     static const QString& NotConnectedText();
     static const QString& NotSetText();
+    //! How far a setting moves the clock: "拨快 3 秒", "拨慢 120 秒".
+    static QString ShiftText(qint64 ms);
 
     void CalibrateClock();
     //! What the exchange brought back: the balloon of its failure, or the clock set.

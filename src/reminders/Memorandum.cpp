@@ -211,7 +211,8 @@ void Memorandum::CheckMemoranda()
                 TomorrowNoticeArmed = true;
                 const LocalMoment at = ctx_.Now();
                 alarms_.RingAlarm(QStringLiteral("您今天有重要的事情：") + DateText(at.date) +
-                                  u' ' + TimeText(at.time) + u'\n' + cells[2]);
+                                      u' ' + TimeText(at.time) + u'\n' + cells[2],
+                                  QStringLiteral("备忘录"), QStringLiteral("提醒 ") + cells[2]);
                 // Rows may have moved while the box was open: go on after this note
                 // wherever it is now, or with the row that took its place.
                 const int found = FindRow(cells, r);

@@ -23,6 +23,7 @@ enum class TickCheck {
     CheckRestReminders,
     RefreshRadioState,
     CheckRadioTimings,
+    CountDownPowerWarning,
     Count
 };
 

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "power/ShutDownComputer.h"
+
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <optional>
+
+class FeatureContext;
+class PowerWarningForm;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+
+//! "执行前提醒": with the box checked, a due power rule opens a countdown on top of all
+//! windows instead of acting at once. Nobody answering runs the action when the count
+//! ends; "立即执行" runs it at once; "取消本次" lets this occasion go and the rule stays
+//! armed. Screen off is never held. One countdown at a time: a rule that comes due
+//! meanwhile waits for its turn.
+class PowerWarning : public QObject, public PowerRuleGate {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultSeconds = 60;
+    static constexpr int kMinSeconds = 5;
+    static constexpr int kMaxSeconds = 3600;
+
+    explicit PowerWarning(FeatureContext& ctx);
+    ~PowerWarning() override;
+
+    QGroupBox* PowerWarningGroupBox = nullptr;
+    QCheckBox* WarnBeforeActionCheckBox = nullptr;
+    QLineEdit* WarnSecondsEdit = nullptr;
+    //! The countdown window, shown while a countdown runs.
+    PowerWarningForm* Form = nullptr;
+
+    //! In effect while the box is checked.
+    int WarnSeconds = kDefaultSeconds;
+
+    void LoadPowerTasks();
+    void WarnBeforeActionCheckBoxClick();
+    //! One second of the countdown; nothing to do while none runs.
+    void CountDownPowerWarning();
+    //! The buttons of the countdown window.
+    void ActNow();
+    void SkipOnce();
+
+    //! "60 秒后将关机".
+    static QString CountdownText(int seconds, int mode);
+
+    bool Hold(PowerRuleCall& call) override;
+    bool Holding(int rule) const override;
+    void Drop(int rule) override;
+
+private:
+    void Open(PowerRuleCall call);
+    //! Ends the running countdown and hides its window; its call.
+    PowerRuleCall Close();
+    //! The countdown of the rule that waited longest, when none runs.
+    void OpenNext();
+
+    FeatureContext& ctx_;
+    std::optional<PowerRuleCall> current_;
+    std::deque<PowerRuleCall> waiting_;
+    int remaining_ = 0;
+    // The tick that opened the countdown does not count: the whole time is given.
+    bool justOpened_ = false;
+};

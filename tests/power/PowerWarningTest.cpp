@@ -1,0 +1,193 @@
+#include "PowerTestSupport.h"
+
+#include "core/Weekdays.h"
+#include "power/ConfineWeekShutdown.h"
+#include "power/DestineWeekShutdown.h"
+#include "power/EconomizePowerShutdown.h"
+#include "power/PowerWarning.h"
+#include "power/PowerWarningForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using namespace power_test;
+
+const QTime kDue(10, 0, 5); // the fake clock starts on Wednesday 10:00:00
+
+// The six rules and the warning; on with `seconds` unless empty.
+PowerWarning& Start(TestEnvironment& env, const QString& seconds)
+{
+    env.Start([](FeatureHost& host) {
+        Recipes::PowerRules(host);
+        host.Add<PowerWarning>();
+    });
+    PowerWarning& w = env.Feature<PowerWarning>();
+    if (!seconds.isEmpty()) {
+        w.WarnSecondsEdit->setText(seconds);
+        w.WarnBeforeActionCheckBox->setChecked(true);
+    }
+    return w;
+}
+
+void ArmWeekday(TestEnvironment& env, int mode)
+{
+    DestineWeekShutdown& rule = *env.View().DestineWeeks;
+    rule.DestineWeekTimeEdit->setText(kDue.toString("HH:mm:ss"));
+    rule.DestineWeeksComboBox->setCurrentIndex(WeekdayOf(kWednesday));
+    rule.DestineWeekShutDownComboBox->setCurrentIndex(mode);
+    rule.DestineWeekCheckBox->setChecked(true);
+}
+
+void ArmIdle(TestEnvironment& env, int mode)
+{
+    EconomizePowerShutdown& idle = *env.View().EconomizePowers;
+    idle.EconomizePowerMaskEdit->setText("01");
+    idle.EconomizePowerShutDownComboBox->setCurrentIndex(mode);
+    idle.EconomizePowerCheckBox->setChecked(true);
+}
+
+bool Showing(const PowerWarning& w)
+{
+    return w.Form->isVisible();
+}
+
+void Ticks(TestEnvironment& env, int n)
+{
+    for (int i = 0; i < n; ++i)
+        env.Tick();
+}
+
+TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIsShown)
+{
+    struct Row {
+        const char* name;
+        const char* button; // clicked as the countdown opens, or none
+        bool refused;
+        int ticksToAction; // after the tick that opened the countdown; -1 never
+    } rows[] = {{"no answer", nullptr, false, 10},
+                {"act now", "ActNowButton", false, 0},
+                {"skip", "SkipOnceButton", false, -1},
+                {"refused at the end", nullptr, true, 10}};
+    for (const Row& row : rows) {
+        TestEnvironment env;
+        PowerWarning& w = Start(env, "10");
+        if (row.refused)
+            env.power->refused = {1};
+        ArmWeekday(env, 1);
+        TickAt(env, kWednesday, kDue);
+        EXPECT_TRUE(env.power->requests.empty()) << row.name;
+        ASSERT_TRUE(Showing(w)) << row.name;
+        EXPECT_EQ(w.Form->CountdownLabel->text(), "10 秒后将重启") << row.name;
+        if (row.button)
+            w.Form->findChild<QPushButton*>(row.button)->click();
+        if (row.ticksToAction > 0) {
+            Ticks(env, row.ticksToAction - 1);
+            EXPECT_TRUE(env.power->requests.empty()) << row.name;
+            EXPECT_EQ(w.Form->CountdownLabel->text(), "1 秒后将重启") << row.name;
+        }
+        Ticks(env, 30);
+        EXPECT_EQ(env.power->requests.size(), row.ticksToAction < 0 ? 0u : 1u) << row.name;
+        EXPECT_FALSE(Showing(w)) << row.name;
+        EXPECT_EQ(env.ui.Texts("message"),
+                  row.refused ? QStringList{SchedulerTick::FailureMessage(1)} : QStringList{})
+            << row.name;
+    }
+}
+
+TEST(PowerWarning, OffByDefaultAndScreenOffIsNeverHeld)
+{
+    TestEnvironment off;
+    PowerWarning& w = Start(off, "");
+    EXPECT_FALSE(w.WarnBeforeActionCheckBox->isChecked());
+    EXPECT_EQ(w.WarnSecondsEdit->text(), "60");
+    ArmWeekday(off, 0);
+    TickAt(off, kWednesday, kDue);
+    EXPECT_EQ(off.power->requests, std::vector<unsigned>{0});
+
+    TestEnvironment screen;
+    PowerWarning& on = Start(screen, "60");
+    ArmIdle(screen, 5);
+    Ticks(screen, 60);
+    EXPECT_EQ(screen.power->requests, std::vector<unsigned>{5});
+    EXPECT_FALSE(Showing(on));
+}
+
+TEST(PowerWarning, InputDuringTheIdleRulesCountdownCancelsItAndTheIdleTimeStartsOver)
+{
+    TestEnvironment env;
+    PowerWarning& w = Start(env, "30");
+    ArmIdle(env, 3);
+    Ticks(env, 80);
+    ASSERT_TRUE(Showing(w));
+    env.idleInput->Activity();
+    EXPECT_FALSE(Showing(w));
+    Ticks(env, 59);
+    EXPECT_FALSE(Showing(w));
+    env.Tick();
+    EXPECT_TRUE(Showing(w)); // a full idle minute again
+    Ticks(env, 30);
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
+}
+
+TEST(PowerWarning, ASkippedRuleStaysArmedAndWarnsAgainOnItsNextOccasion)
+{
+    struct Row {
+        const char* name;
+        std::function<void(TestEnvironment&)> arm, beforeNext, next;
+    } rows[] = {
+        {"weekday: the same second next week", [](TestEnvironment& env) { ArmWeekday(env, 0); },
+         [](TestEnvironment& env) { TickThrough(env, kWednesday, kDue, kDue.addSecs(60)); },
+         [](TestEnvironment& env) { TickAt(env, kWednesday.addDays(7), kDue); }},
+        {"restricted period: the next stay inside it",
+         [](TestEnvironment& env) {
+             ConfineWeekShutdown& r = *env.View().ConfineWeekTimes;
+             r.ConfineWeekComboBox2->setCurrentIndex(6);
+             r.ConfineTimeMaskEdit1->setText("10:00:05");
+             r.ConfineTimeMaskEdit2->setText("10:10:00");
+             r.ConfineWeekCheckBox->setChecked(true);
+         },
+         [](TestEnvironment& env) { TickThrough(env, kWednesday, kDue, QTime(10, 10, 30)); },
+         [](TestEnvironment& env) { TickAt(env, kWednesday.addDays(1), kDue); }},
+    };
+    for (const Row& row : rows) {
+        TestEnvironment env;
+        PowerWarning& w = Start(env, "10");
+        row.arm(env);
+        TickAt(env, kWednesday, kDue);
+        ASSERT_TRUE(Showing(w)) << row.name;
+        w.Form->SkipOnceButton->click();
+        row.beforeNext(env);
+        EXPECT_FALSE(Showing(w)) << row.name;
+        row.next(env);
+        EXPECT_TRUE(Showing(w)) << row.name;
+        EXPECT_TRUE(env.power->requests.empty()) << row.name;
+    }
+}
+
+TEST(PowerWarning, SecondsOutsideTheRangeAreRefusedAndAHandEditedFileIsClamped)
+{
+    for (const char* typed : {"0", "4", "3601"}) {
+        TestEnvironment env;
+        EXPECT_FALSE(Start(env, typed).WarnBeforeActionCheckBox->isChecked()) << typed;
+        EXPECT_EQ(env.ui.Texts("message"), QStringList{"提醒时间请输入 5 到 3600 之间的整数秒"});
+        EXPECT_EQ(Stored(env, "PowerTasks", "WarnBeforeAction"), "0") << typed;
+    }
+    for (const auto& [stored, shown] : {std::pair{"1", "5"}, {"999999", "3600"}, {"abc", "60"}}) {
+        TestEnvironment env;
+        WriteSettings(env,
+                      QString("[PowerTasks]\nWarnBeforeAction=1\nWarnSeconds=%1\n").arg(stored));
+        env.Start([](FeatureHost& host) { host.Add<PowerWarning>(); });
+        PowerWarning& w = env.Feature<PowerWarning>();
+        EXPECT_TRUE(w.WarnBeforeActionCheckBox->isChecked()) << stored;
+        EXPECT_EQ(QString::number(w.WarnSeconds), shown) << stored;
+    }
+}
+
+} // namespace
