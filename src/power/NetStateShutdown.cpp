@@ -68,6 +68,9 @@ NetStateShutdown::NetStateShutdown(FeatureContext& ctx)
     connect(NetStateCheckBox, &QCheckBox::toggled, this, [this] { NetStateCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
     ctx.OnLoad(LoadStep::NetStates, [this] { LoadNetStates(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
     ctx.OnClose([this] { StopWorker(); });
 }
 
@@ -162,4 +165,11 @@ bool NetStateShutdown::CheckNetState()
         return true;
     NetStateFailures.store(0, std::memory_order_relaxed);
     return ctx_.PowerActions().RunPowerMode(Rule.Mode);
+}
+
+void NetStateShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&, UpcomingList& out) const
+{
+    if (NetStateCheckBox->isChecked())
+        out.waiting.push_back(Rule.Condition(QStringLiteral("网络不通"),
+                                             NetStateFailures.load(std::memory_order_relaxed)));
 }

@@ -61,6 +61,9 @@ SystemRunShutdown::SystemRunShutdown(FeatureContext& ctx)
     connect(SystemRunCheckBox, &QCheckBox::toggled, this, [this] { SystemRunCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
     ctx.OnLoad(LoadStep::SystemRunTimes, [this] { LoadSystemRunTimes(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 std::uint32_t SystemRunShutdown::UnitLength(int unit)
@@ -108,4 +111,14 @@ bool SystemRunShutdown::CheckSystemRun()
     if (!info || info->tickCount() / unit < std::uint32_t(Rule.Amount))
         return true;
     return ctx_.PowerActions().RunPowerMode(Rule.Mode);
+}
+
+void SystemRunShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&,
+                                     UpcomingList& out) const
+{
+    if (!SystemRunCheckBox->isChecked())
+        return;
+    platform::SystemInfo* info = ctx_.Os().systemInfo.get();
+    out.waiting.push_back(
+        Rule.Condition(QStringLiteral("系统运行"), info ? info->tickCount() / 1000 : 0));
 }
