@@ -101,18 +101,20 @@ UpcomingForm::UpcomingForm(FeatureContext& ctx, QWidget* parent)
 std::vector<QString> UpcomingForm::ClashMarks(const std::vector<Occurrence>& timed)
 {
     std::vector<QString> marks(timed.size());
-    const Occurrence* firstStop = nullptr; // the day's first action that ends the session
     for (std::size_t i = 0; i < timed.size(); ++i) {
         const Occurrence& item = timed[i];
-        if (firstStop && firstStop->when.date != item.when.date)
-            firstStop = nullptr;
-        if (firstStop && NeedsSession(item.feature) &&
-            SecondOf(firstStop->when) < SecondOf(item.when))
+        if (!NeedsSession(item.feature))
+            continue;
+        // The nearest action before it that day is the one that will end the session.
+        for (std::size_t j = i; j-- > 0 && timed[j].when.date == item.when.date;) {
+            const Occurrence& stop = timed[j];
+            if (!EndsSession(stop.powerMode) || SecondOf(stop.when) >= SecondOf(item.when))
+                continue;
             marks[i] = QStringLiteral("%1将早于 %2 的%3")
-                           .arg(PowerRuleInputs::ModeName(firstStop->powerMode),
+                           .arg(PowerRuleInputs::ModeName(stop.powerMode),
                                 item.when.time.toString(QStringLiteral("hh:mm")), item.feature);
-        if (!firstStop && EndsSession(item.powerMode))
-            firstStop = &item;
+            break;
+        }
     }
     return marks;
 }

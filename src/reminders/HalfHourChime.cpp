@@ -134,5 +134,5 @@ void HalfHourChime::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
         return;
     // It speaks every half hour: the next time stands for all of them.
     if (const auto at = Occurrences::FirstAligned(from, to, 1800))
-        out.timed.push_back({*at, HintTimeCheckBox->text(), QStringLiteral("报时（每半小时）")});
+        out.timed.push_back({*at, QStringLiteral("半点报时"), QStringLiteral("报时（每半小时）")});
 }

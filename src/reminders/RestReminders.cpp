@@ -129,7 +129,7 @@ void RestReminders::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
     std::optional<Occurrence> next;
     const auto offer = [&](const LocalMoment& at, const QString& what) {
         if (Occurrences::Within(at, from, to) && (!next || SecondOf(at) < SecondOf(next->when)))
-            next = Occurrence{at, RestHintCheckBox->text(), what};
+            next = Occurrence{at, QStringLiteral("疲劳提醒"), what};
     };
     const qint64 uptime = ctx_.Os().systemInfo->tickCount() / 1000;
     const qint64 step = uptime / kUptimeStep + 1;

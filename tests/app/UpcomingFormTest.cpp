@@ -118,9 +118,9 @@ TEST(Upcoming, TheWeeksListIsWhatTheTicksDo)
         {"限制时段", false, powerCount(2), 2},
         {"闹钟", false, [&env] { return env.ui.Count("yesonly"); }},
         {"系统清理", false, [&env] { return int(env.launcher->calls.size()); }},
-        {"启用半点报时", true, [chimePlayer] { return int(chimePlayer->log.size()); }},
+        {"半点报时", true, [chimePlayer] { return int(chimePlayer->log.size()); }},
         {"校准时间", true, [&calibration] { return calibration.GetNetTime.Busy() ? 1 : 0; }},
-        {"启用疲劳提醒", true, balloons([](const QString& text) {
+        {"疲劳提醒", true, balloons([](const QString& text) {
              return text.startsWith("你已经使用电脑") || text == RestReminders::NightText();
          })},
     };
@@ -191,15 +191,17 @@ TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingThatDayMarksThem)
     const std::vector<Occurrence> timed = {
         {at(9, 7, 0), "闹钟", "早", -1},           // before any action
         {at(9, 7, 30), "关闭屏幕", "关闭屏幕", 5}, // screen off ends nothing
-        {at(9, 8, 0), "备忘录", "开会", -1},       {at(9, 22, 0), "固定时间", "休眠", 3},
-        {at(9, 22, 0), "闹钟", "同一秒", -1},   // not later
-        {at(9, 22, 15), "指定星期", "关机", 0}, // the earlier action is the one named
-        {at(9, 22, 30), "闹钟", "晚", -1},         {at(9, 23, 0), "定时收音", "新闻", -1},
-        {at(9, 23, 5), "半点报时", "报时", -1}, // a chime is not lost work
-        {at(10, 6, 0), "闹钟", "次日", -1},     // another day
+        {at(9, 8, 0), "备忘录", "开会", -1},       // so nothing before it
+        {at(9, 22, 0), "固定时间", "休眠", 3},     // two actions that day
+        {at(9, 22, 0), "闹钟", "同一秒", -1},      // not later
+        {at(9, 22, 15), "指定星期", "关机", 0},    // the later of them
+        {at(9, 22, 30), "闹钟", "晚", -1},         // the nearest action before is named
+        {at(9, 23, 0), "定时收音", "新闻", -1},    // a timing as well
+        {at(9, 23, 5), "半点报时", "报时", -1},    // a chime is not lost work
+        {at(10, 6, 0), "闹钟", "次日", -1},        // another day
     };
     const std::vector<QString> expected = {
-        "", "", "", "", "", "", "休眠将早于 22:30 的闹钟", "休眠将早于 23:00 的定时收音", "", ""};
+        "", "", "", "", "", "", "关机将早于 22:30 的闹钟", "关机将早于 23:00 的定时收音", "", ""};
     EXPECT_EQ(UpcomingForm::ClashMarks(timed), expected);
 }
 
