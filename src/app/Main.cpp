@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Artwork.h"
+#include "app/UpcomingForm.h"
 #include "appearance/SystemTheme.h"
 #include "core/DataFolder.h"
 #include "maintenance/KeyOptimization.h"
@@ -34,6 +35,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -97,6 +99,7 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     // The lock panel's picture leads to the web site, as the one on the help page does.
     if (auto* image2 = findChild<QWidget*>(QStringLiteral("Image2")))
         image2->installEventFilter(this);
+    BuildUpcoming();
     // Features have added their groups; what is left of each page stays empty below them.
     for (int i = 0; i < Page->count(); ++i)
         PageLayout(Page->widget(i))->addStretch();
@@ -290,6 +293,8 @@ void TMainForm::BuildTray()
     TrayIcon->setToolTip(AppTitle());
     TrayIconPopupMenu = new QMenu(this);
     TrayIconPopupMenu->setObjectName(QStringLiteral("TrayIconPopupMenu"));
+    UpcomingTasks = TrayIconPopupMenu->addAction(QStringLiteral("近期任务"));
+    UpcomingTasks->setObjectName(QStringLiteral("UpcomingTasks"));
     AccessWebsite = TrayIconPopupMenu->addAction(QStringLiteral("访问官网"));
     AccessWebsite->setObjectName(QStringLiteral("AccessWebsite"));
     Help = TrayIconPopupMenu->addAction(QStringLiteral("使用指南"));
@@ -297,6 +302,7 @@ void TMainForm::BuildTray()
     Exit = TrayIconPopupMenu->addAction(QStringLiteral("退出"));
     Exit->setObjectName(QStringLiteral("Exit"));
     TrayIcon->setContextMenu(TrayIconPopupMenu);
+    connect(UpcomingTasks, &QAction::triggered, this, [this] { ShowUpcoming(); });
     connect(AccessWebsite, &QAction::triggered, this, [this] { AccessWebsiteClick(); });
     connect(Help, &QAction::triggered, this, [this] { HelpClick(); });
     connect(Exit, &QAction::triggered, this, [this] { ExitClick(); });
@@ -306,6 +312,29 @@ void TMainForm::BuildTray()
                     TrayIconClick();
             });
     TrayIcon->show();
+}
+
+void TMainForm::BuildUpcoming()
+{
+    Upcoming = new UpcomingForm(*context_, this);
+    UpcomingButton = new QPushButton(QStringLiteral("近期任务"), RegularShutDown);
+    UpcomingButton->setObjectName(QStringLiteral("UpcomingButton"));
+    UpcomingButton->setToolTip(QStringLiteral("查看今后七天内将要执行的任务和操作记录"));
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(UpcomingButton);
+    context_->AddToPage(PageId::RegularShutDown, row);
+    connect(UpcomingButton, &QPushButton::clicked, this, [this] { ShowUpcoming(); });
+}
+
+void TMainForm::ShowUpcoming()
+{
+    if (!Upcoming)
+        return;
+    Upcoming->setWindowState(Upcoming->windowState() & ~Qt::WindowMinimized);
+    Upcoming->show();
+    Upcoming->raise();
+    Upcoming->activateWindow();
 }
 
 void TMainForm::ConnectTick()

@@ -23,6 +23,7 @@ class QTabWidget;
 class QTimer;
 class QVBoxLayout;
 class ShutDownComputer;
+class UpcomingForm;
 
 //! The main window: eight tab pages hosting every feature, the tray icon, and the
 //! one-second tick.
@@ -55,6 +56,7 @@ public:
     QTimer* CountDown = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* TrayIconPopupMenu = nullptr;
+    QAction* UpcomingTasks = nullptr;
     QAction* AccessWebsite = nullptr;
     QAction* Help = nullptr;
     QAction* Exit = nullptr;
@@ -64,6 +66,9 @@ public:
     QLabel* Label11 = nullptr;
     QPushButton* HelpButton = nullptr;
     QPushButton* AccessWebsiteButton = nullptr;
+    //! The button "近期任务" on the page "关机任务", and the window it opens.
+    QPushButton* UpcomingButton = nullptr;
+    UpcomingForm* Upcoming = nullptr;
 
     // Values of the frame.
     bool StartHidden = false;
@@ -102,6 +107,8 @@ public:
     // Handlers of the frame.
     void FormResize();
     void TrayIconClick();
+    //! Opens the window of what comes next, from the tray menu or the button.
+    void ShowUpcoming();
     void ExitClick();
     void AccessWebsiteClick();
     void HelpClick();
@@ -124,6 +131,7 @@ private:
     void BuildPages();
     void BuildFeatures();
     void BuildTray();
+    void BuildUpcoming();
     void BuildInstallPage();
     void BuildIllustratePage();
     void ConnectTick();

@@ -48,6 +48,9 @@ SystemTheme::SystemTheme(FeatureContext& ctx)
     ThemeDate = ctx_.Now().date;
     BuildPage();
     ctx_.OnLoad(LoadStep::SystemTheme, [this] { LoadSystemTheme(); });
+    ctx_.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
     // After the exit password; a change that fails is reported and the program still exits.
     ctx_.OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [this] {
         if (SystemThemeCheckBox->isChecked())
@@ -414,4 +417,14 @@ void SystemTheme::ApplyWallpaper(int position)
                   "不知道如何为当前桌面（%1）更换壁纸，新壁纸已记录，但桌面背景不会改变。")
                   .arg(shown)
             : QStringLiteral("当前桌面（%1）未能换上新壁纸：%2").arg(shown, picture));
+}
+
+void SystemTheme::ListUpcoming(const LocalMoment&, const LocalMoment& to, UpcomingList& out) const
+{
+    // Only a dated change has a day to show; it waits for the first exit from that day on.
+    if (!SystemThemeCheckBox->isChecked() || DateMode <= 0 || ThemeDate > to.date)
+        return;
+    out.waiting.push_back(
+        {QStringLiteral("美化系统"),
+         QStringLiteral("%1 起第一次退出程序时更换主题和壁纸").arg(DateText(ThemeDate))});
 }

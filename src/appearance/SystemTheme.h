@@ -10,6 +10,8 @@
 #include <cstdint>
 
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 namespace platform {
 class Registry;
 }
@@ -65,6 +67,8 @@ public:
     void SaveSystemTheme();
     //! The step at exit, run only while rotation is on.
     void ChangeThemeOnExit();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     void RotateThemes();
     void ApplyTheme(const QString& path);
     void ApplyWallpaper(int position);

@@ -1,6 +1,7 @@
 #include "maintenance/RubbishClear.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,6 +101,9 @@ RubbishClear::RubbishClear(FeatureContext& ctx) : ctx_(ctx)
             [this] { ctx_.Guard([this] { HandClearButtonClick(); }); });
     ctx.OnLoad(LoadStep::SystemClear, [this] { LoadSystemClear(); });
     ctx.OnTick(TickCheck::CheckSystemClear, [this] { CheckSystemClear(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 QString RubbishClear::CleanerPath() const
@@ -284,4 +288,22 @@ void RubbishClear::WatchCleaners(std::uint64_t freeBytes)
         ctx_.ShowTrayBalloon(QStringLiteral("清理完成，释放了 %1 MB 空间")
                                  .arg(static_cast<qulonglong>(freed >> 20)));
     }
+}
+
+void RubbishClear::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                UpcomingList& out) const
+{
+    if (!DestineWeekClearCheckBox->isChecked())
+        return;
+    // The check cleans on the first tick of a day from NextClearDate on, unless this day's
+    // cleaning is still marked done (ClearState, reset on the first tick before that date).
+    LocalMoment at{NextClearDate, QTime(0, 0)};
+    if (NextClearDate <= from.date) {
+        if (ClearState)
+            return;
+        at = from;
+    }
+    for (; Occurrences::Within(at, from, to);
+         at = {at.date.addDays(std::max(ClearPeriodDays, 1)), QTime(0, 0)})
+        out.timed.push_back({at, QStringLiteral("系统清理"), DestineWeekClearCheckBox->text()});
 }

@@ -8,6 +8,8 @@
 #include <vector>
 
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -48,6 +50,8 @@ public:
     void LoadSystemClear();
     void SaveSystemClear();
     void CheckSystemClear();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     void DestineWeekClearCheckBoxClick();
     void DiskSizeCheckBoxClick();
     void HandClearButtonClick();

@@ -1,6 +1,7 @@
 #include "power/AmountRule.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "power/PowerRuleInputs.h"
 
 #include <QCheckBox>
@@ -69,6 +70,17 @@ bool AmountRule::Take(const QString& refusal, const QString& resetText)
     Unit = UnitList->currentIndex();
     Mode = ModeList->currentIndex();
     return true;
+}
+
+Waiting AmountRule::Condition(const QString& event, qint64 countedSeconds) const
+{
+    return {Box->text(),
+            QStringLiteral("%1 %2 %3后%4，已计 %5")
+                .arg(event)
+                .arg(Amount)
+                .arg(UnitList->itemText(Unit), PowerRuleInputs::ModeName(Mode),
+                     Occurrences::Duration(countedSeconds)),
+            Mode};
 }
 
 void AmountRule::Commit()

@@ -6,6 +6,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class FeatureContext;
+struct Waiting;
 
 //! What the duration rules (run time, idle, network state) share: a box, a two-digit
 //! amount, a unit list and a mode list, stored under four keys of one section, and the
@@ -46,6 +47,9 @@ public:
     //! arming is taken back instead: the box is cleared (running its disarming branch),
     //! `refusal` is shown, `resetText` goes into the field, and the result is false.
     bool Take(const QString& refusal, const QString& resetText);
+    //! The armed rule as the view of what comes next shows it: `event` with the amount and
+    //! the action ("无人使用 20 分钟后关机"), then how far it has counted.
+    Waiting Condition(const QString& event, qint64 countedSeconds) const;
     //! Locks the inputs while armed and frees them otherwise, then saves the section when
     //! armed or writes only the state key when not.
     void Commit();

@@ -1,6 +1,7 @@
 #include "power/ConfineWeekShutdown.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
 #include "power/PowerRuleInputs.h"
@@ -70,6 +71,9 @@ ConfineWeekShutdown::ConfineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
     connect(ConfineWeekCheckBox, &QCheckBox::toggled, this, [this] { ConfineWeekCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckConfineWeek, [this] { return CheckConfineWeek(); });
     ctx.OnLoad(LoadStep::ConfineWeekTimes, [this] { LoadConfineWeekTimes(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 void ConfineWeekShutdown::LoadConfineWeekTimes()
@@ -144,4 +148,27 @@ bool ConfineWeekShutdown::CheckConfineWeek()
     if (skippedStay_ || power.Holding(rule))
         return true;
     return power.RunRule({rule, ConfineMode, [this] { skippedStay_ = true; }});
+}
+
+void ConfineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                       UpcomingList& out) const
+{
+    if (!ConfineWeekCheckBox->isChecked() || !from_ || !to_)
+        return;
+    const QTime start = std::min(*from_, *to_);
+    const QTime end = std::max(*from_, *to_);
+    const auto inWeek = [this](const QDate& day) {
+        return Between(WeekdayOf(day), ConfineWeek1, ConfineWeek2);
+    };
+    // Inside the period already: the next tick acts.
+    std::optional<LocalMoment> at;
+    if (inWeek(from.date) && Between(from.time, start, end))
+        at = from;
+    else if (const auto starts = Occurrences::Daily(from, to, start, inWeek); !starts.empty())
+        at = starts.front();
+    if (at)
+        out.timed.push_back({*at, QStringLiteral("限制时段"),
+                             PowerRuleInputs::ModeName(ConfineMode) +
+                                 QStringLiteral("（至 %1）").arg(TimeText(end)),
+                             ConfineMode});
 }

@@ -11,6 +11,8 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 
 //! The restricted period: while today lies in a weekday range and the time of day in a
 //! time range, every tick requests the chosen power action. Neither range wraps: 22:00:00
@@ -40,6 +42,8 @@ public:
     void ConfineWeekCheckBoxClick();
     //! False only when the period holds and its power action failed.
     bool CheckConfineWeek();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
 private:
     FeatureContext& ctx_;

@@ -1,6 +1,7 @@
 #include "power/DestineWeekShutdown.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "core/OncePerSecond.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
@@ -54,6 +55,9 @@ DestineWeekShutdown::DestineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
     connect(DestineWeekCheckBox, &QCheckBox::toggled, this, [this] { DestineWeekCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckDestineWeek, [this] { return CheckDestineWeek(); });
     ctx.OnLoad(LoadStep::DestineWeeks, [this] { LoadDestineWeeks(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 void DestineWeekShutdown::LoadDestineWeeks()
@@ -129,4 +133,16 @@ bool DestineWeekShutdown::CheckDestineWeek()
         return true;
     return ctx_.PowerActions().RunRule(
         {static_cast<int>(TickCheck::CheckDestineWeek), DestineWeekMode, {}});
+}
+
+void DestineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                       UpcomingList& out) const
+{
+    if (!DestineWeekCheckBox->isChecked() || !dueTime_)
+        return;
+    const int weekday = DestineWeeksComboBox->currentIndex();
+    for (const LocalMoment& at : Occurrences::Daily(
+             from, to, *dueTime_, [&](const QDate& day) { return WeekdayOf(day) == weekday; }))
+        out.timed.push_back({at, DestineWeekCheckBox->text(),
+                             PowerRuleInputs::ModeName(DestineWeekMode), DestineWeekMode});
 }

@@ -14,6 +14,8 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 
 //! The weekday rule "指定星期": one power action at a set time on one weekday, every week.
 class DestineWeekShutdown : public QObject {
@@ -38,6 +40,8 @@ public:
     void DestineWeekCheckBoxMouseMove();
     //! False only when the rule was due and its power action failed.
     bool CheckDestineWeek();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -64,6 +64,9 @@ EconomizePowerShutdown::EconomizePowerShutdown(FeatureContext& ctx)
             [this] { EconomizePowerCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckEconomizePower, [this] { return CheckEconomizePower(); });
     ctx.OnLoad(LoadStep::EconomizePowers, [this] { LoadEconomizePowers(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
     ctx.OnClose([this] { ReleaseInputHook(); });
 }
 
@@ -129,4 +132,11 @@ bool EconomizePowerShutdown::CheckEconomizePower()
     ReleaseInputHook();
     IdleCounter = 0;
     return power.RunRule({rule, Rule.Mode, {}});
+}
+
+void EconomizePowerShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&,
+                                          UpcomingList& out) const
+{
+    if (EconomizePowerCheckBox->isChecked())
+        out.waiting.push_back(Rule.Condition(QStringLiteral("无人使用"), IdleCounter));
 }

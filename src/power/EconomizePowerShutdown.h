@@ -10,6 +10,8 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 
 //! Idle power saving "智能省电模式": a power action once nobody has pressed a key or
 //! moved the mouse for a set number of minutes, hours or days. It counts ticks; the
@@ -37,6 +39,8 @@ public:
     //! False when the idle time is reached and the power action failed, or the unit is
     //! unknown.
     bool CheckEconomizePower();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! Stops listening for input, if we listen.
     void ReleaseInputHook();
 

@@ -1,6 +1,7 @@
 #include "power/FixedTimeShutdown.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "core/OncePerSecond.h"
 #include "core/TimeField.h"
 #include "power/PowerRuleInputs.h"
@@ -58,6 +59,9 @@ FixedTimeShutdown::FixedTimeShutdown(FeatureContext& ctx) : ctx_(ctx)
     connect(FixedTimeCheckBox, &QCheckBox::toggled, this, [this] { FixedTimeCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckFixedTime, [this] { return CheckFixedTime(); });
     ctx.OnLoad(LoadStep::FixedTimes, [this] { LoadFixedTimes(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 void FixedTimeShutdown::LoadFixedTimes()
@@ -142,4 +146,15 @@ bool FixedTimeShutdown::CheckFixedTime()
                                     DateText(now.date.addDays(FixedDayComboBox->currentIndex())));
     });
     return done;
+}
+
+void FixedTimeShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                     UpcomingList& out) const
+{
+    if (!FixedTimeCheckBox->isChecked() || spent_ || !dueTime_)
+        return;
+    const LocalMoment at{dueDate_, *dueTime_};
+    if (Occurrences::Within(at, from, to))
+        out.timed.push_back(
+            {at, FixedTimeCheckBox->text(), PowerRuleInputs::ModeName(FixedMode), FixedMode});
 }

@@ -12,6 +12,8 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 
 //! The fixed-time rule "固定时间": one power action at a set time on the day it was armed
 //! plus a chosen number of days. It fires at most once per arming; loading re-arms a rule
@@ -39,6 +41,8 @@ public:
     void FixedTimeCheckBoxMouseMove();
     //! False only when the rule was due and its power action failed.
     bool CheckFixedTime();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

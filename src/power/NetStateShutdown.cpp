@@ -68,6 +68,9 @@ NetStateShutdown::NetStateShutdown(FeatureContext& ctx)
     connect(NetStateCheckBox, &QCheckBox::toggled, this, [this] { NetStateCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
     ctx.OnLoad(LoadStep::NetStates, [this] { LoadNetStates(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
     ctx.OnClose([this] { StopWorker(); });
 }
 
@@ -167,4 +170,11 @@ bool NetStateShutdown::CheckNetState()
     // A warning let go counts the outage again from that moment.
     return power.RunRule(
         {rule, Rule.Mode, [this] { NetStateFailures.store(0, std::memory_order_relaxed); }});
+}
+
+void NetStateShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&, UpcomingList& out) const
+{
+    if (NetStateCheckBox->isChecked())
+        out.waiting.push_back(Rule.Condition(QStringLiteral("网络不通"),
+                                             NetStateFailures.load(std::memory_order_relaxed)));
 }

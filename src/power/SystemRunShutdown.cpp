@@ -61,6 +61,9 @@ SystemRunShutdown::SystemRunShutdown(FeatureContext& ctx)
     connect(SystemRunCheckBox, &QCheckBox::toggled, this, [this] { SystemRunCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
     ctx.OnLoad(LoadStep::SystemRunTimes, [this] { LoadSystemRunTimes(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 std::uint32_t SystemRunShutdown::UnitLength(int unit)
@@ -115,4 +118,14 @@ bool SystemRunShutdown::CheckSystemRun()
         return true;
     // A warning let go counts the running time again from that moment.
     return power.RunRule({rule, Rule.Mode, [this, info] { skippedAt_ = info->tickCount(); }});
+}
+
+void SystemRunShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&,
+                                     UpcomingList& out) const
+{
+    if (!SystemRunCheckBox->isChecked())
+        return;
+    platform::SystemInfo* info = ctx_.Os().systemInfo.get();
+    out.waiting.push_back(
+        Rule.Condition(QStringLiteral("系统运行"), info ? info->tickCount() / 1000 : 0));
 }

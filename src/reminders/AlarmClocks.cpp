@@ -1,6 +1,7 @@
 #include "reminders/AlarmClocks.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
 
@@ -46,6 +47,9 @@ AlarmClocks::AlarmClocks(FeatureContext& ctx)
     BuildSoundGroup();
     ctx_.OnTick(TickCheck::CheckAlarmClocks, [this] { CheckAlarmClocks(); });
     ctx_.OnLoad(LoadStep::AlarmClocks, [this] { LoadAlarmClocks(); });
+    ctx_.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 AlarmClocks::~AlarmClocks() = default;
@@ -294,4 +298,24 @@ void AlarmClocks::AlarmClockMediaPlayerNotify()
         return;
     }
     AlarmClockMediaPlayer->Play();
+}
+
+void AlarmClocks::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                               UpcomingList& out) const
+{
+    const bool first = AlarmClockFirstCheckBox->isChecked() && firstAt_;
+    // Two alarms due in one second ring once, with the first one's hint.
+    const bool second = AlarmClockSecondCheckBox->isChecked() && secondAt_ &&
+                        !(first && SameSecond(*firstAt_, *secondAt_));
+    const auto inWeek = [this](const QDate& day) {
+        return Between(WeekdayOf(day), WeekUp, WeekDown);
+    };
+    const auto add = [&](const QTime& at, const QString& hint) {
+        for (const LocalMoment& when : Occurrences::Daily(from, to, at, inWeek))
+            out.timed.push_back({when, QStringLiteral("闹钟"), hint});
+    };
+    if (first)
+        add(*firstAt_, FirstHint);
+    if (second)
+        add(*secondAt_, SecondHint);
 }

@@ -14,6 +14,8 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 
 //! Two daily alarm clocks over one weekday range, and the ring that the memorandum
 //! shares: the sound loops while a Yes-only box waits for its answer.
@@ -53,6 +55,8 @@ public:
     void AlarmClockSecondCheckBoxClick();
     void SetAlarmClockSoundButtonClick();
     void CheckAlarmClocks();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! Plays the sound in a loop and shows `message` until it is answered. The ring and
     //! its answer go into the record under `feature` as `what` (the message when empty).
     void RingAlarm(const QString& message, const QString& feature = QStringLiteral("闹钟"),

@@ -1,6 +1,7 @@
 #include "reminders/ClockCalibration.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 
 #include <QDateTime>
 
@@ -9,6 +10,9 @@
 ClockCalibration::ClockCalibration(FeatureContext& ctx) : ctx_(ctx)
 {
     ctx.OnTick(TickCheck::CalibrateClock, [this] { CalibrateClock(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 const QString& ClockCalibration::ConnectErrorText()
@@ -83,4 +87,12 @@ void ClockCalibration::TakeNetTime(const NetTimeClient::Result& result)
              set ? QStringLiteral("成功") : QStringLiteral("失败"));
     if (!set)
         ctx_.ShowTrayBalloon(NotSetText());
+}
+
+void ClockCalibration::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                    UpcomingList& out) const
+{
+    if (const auto at = Occurrences::FirstAligned(from, to, 3600))
+        out.timed.push_back({*at, QStringLiteral("校准时间"),
+                             QStringLiteral("从时间服务器校准系统时钟（每小时）")});
 }

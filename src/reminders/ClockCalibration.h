@@ -6,6 +6,8 @@
 #include <QString>
 
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 
 //! Sets the computer's clock from a Time Protocol server at every full hour. The exchange
 //! runs on the event loop, so the tick goes on while the server is slow; failures are
@@ -23,6 +25,8 @@ public:
     static QString ShiftText(qint64 ms);
 
     void CalibrateClock();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! What the exchange brought back: the balloon of its failure, or the clock set.
     void TakeNetTime(const NetTimeClient::Result& result);
 

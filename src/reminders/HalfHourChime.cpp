@@ -1,6 +1,7 @@
 #include "reminders/HalfHourChime.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -38,6 +39,9 @@ HalfHourChime::HalfHourChime(FeatureContext& ctx) : ctx_(ctx)
 
     ctx.OnTick(TickCheck::CheckHalfHourChime, [this] { CheckHalfHourChime(); });
     ctx.OnLoad(LoadStep::HalfHourChime, [this] { LoadHalfHourChime(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 HalfHourChime::~HalfHourChime()
@@ -121,4 +125,14 @@ void HalfHourChime::PlayFile(const QString& name)
 {
     HintTimeMediaPlayer->Open(TimeSoundDir + name + QStringLiteral(".wav"));
     HintTimeMediaPlayer->Play();
+}
+
+void HalfHourChime::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                 UpcomingList& out) const
+{
+    if (!HintTimeCheckBox->isChecked())
+        return;
+    // It speaks every half hour: the next time stands for all of them.
+    if (const auto at = Occurrences::FirstAligned(from, to, 1800))
+        out.timed.push_back({*at, QStringLiteral("半点报时"), QStringLiteral("报时（每半小时）")});
 }

@@ -9,6 +9,8 @@
 #include <memory>
 
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 class QCheckBox;
 
 //! Speaks the time at every full and half hour as a chain of short recordings from
@@ -36,6 +38,8 @@ public:
     void LoadHalfHourChime();
     void HintTimeCheckBoxClick();
     void CheckHalfHourChime();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     void SpeakTime(const QString& word, int hour, int minute);
     void HintTimeMediaPlayerNotify();
 

@@ -1,6 +1,7 @@
 #include "reminders/RestReminders.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,6 +12,16 @@ namespace {
 const QString kSection = QStringLiteral("RestHint");
 const QString kKey = QStringLiteral("RestHintState");
 constexpr qint64 kUptimeStep = 7200;
+
+bool IsNightHour(int hour)
+{
+    return hour >= 22 || hour <= 4;
+}
+
+bool IsSummerNoon(const LocalMoment& m)
+{
+    return m.date.month() >= 6 && m.date.month() <= 9 && m.time.hour() == 12;
+}
 
 } // namespace
 
@@ -32,6 +43,9 @@ RestReminders::RestReminders(FeatureContext& ctx) : ctx_(ctx)
 
     ctx.OnTick(TickCheck::CheckRestReminders, [this] { CheckRestReminders(); });
     ctx.OnLoad(LoadStep::RestReminders, [this] { LoadRestReminders(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        ListUpcoming(from, to, out);
+    });
 }
 
 QString RestReminders::UptimeText(qint64 hours)
@@ -100,10 +114,32 @@ void RestReminders::CheckRestReminders()
         return;
     if (!once_.First(now))
         return;
-    const int hour = t.hour();
-    if (hour >= 22 || hour <= 4)
+    if (IsNightHour(t.hour()))
         ctx_.ShowTrayBalloon(NightText());
-    const int month = now.date.month();
-    if (month >= 6 && month <= 9 && hour == 12)
+    if (IsSummerNoon(now))
         ctx_.ShowTrayBalloon(NoonText());
+}
+
+void RestReminders::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                 UpcomingList& out) const
+{
+    if (!RestHintCheckBox->isChecked())
+        return;
+    // Only the next reminder: the hourly ones at night would fill the list.
+    std::optional<Occurrence> next;
+    const auto offer = [&](const LocalMoment& at, const QString& what) {
+        if (Occurrences::Within(at, from, to) && (!next || SecondOf(at) < SecondOf(next->when)))
+            next = Occurrence{at, QStringLiteral("疲劳提醒"), what};
+    };
+    const qint64 uptime = ctx_.Os().systemInfo->tickCount() / 1000;
+    const qint64 step = uptime / kUptimeStep + 1;
+    offer(Occurrences::After(ctx_.Now(), step * kUptimeStep - uptime),
+          QStringLiteral("已用电脑 %1 小时，提醒休息").arg(step * 2));
+    if (const auto at = Occurrences::FirstAligned(from, to, 3600, [](const LocalMoment& m) {
+            return IsNightHour(m.time.hour()) || IsSummerNoon(m);
+        }))
+        offer(*at, IsNightHour(at->time.hour()) ? QStringLiteral("深夜提醒休息")
+                                                : QStringLiteral("提醒午休"));
+    if (next)
+        out.timed.push_back(*next);
 }

@@ -5,6 +5,8 @@
 #include <QString>
 
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 class QCheckBox;
 
 //! Three health reminders as tray balloons: every two hours of system uptime, every full
@@ -22,6 +24,8 @@ public:
     void LoadRestReminders();
     void RestHintCheckBoxClick();
     void CheckRestReminders();
+    //! What comes next of this rule between `from` and `to`, from the values its check uses.
+    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
 private:
     FeatureContext& ctx_;

@@ -41,7 +41,7 @@ TEST(MainForm, HasTheEightPagesInOrderWithTheRadioPageFirst)
     QStringList items;
     for (QAction* a : form.TrayIconPopupMenu->actions())
         items << a->text();
-    EXPECT_EQ(items, QStringList({"访问官网", "使用指南", "退出"}));
+    EXPECT_EQ(items, QStringList({"近期任务", "访问官网", "使用指南", "退出"}));
 }
 
 TEST(MainForm, EveryPageShowsItsCaptionsWhole)
