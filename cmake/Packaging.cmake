@@ -6,6 +6,8 @@ set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${packaging_out})
 
 install(TARGETS Quorlin RUNTIME DESTINATION lib/quorlin)
+# The web engine part, loaded from beside the executable when the weather strip first shows.
+install(TARGETS quorlin_weather_web LIBRARY DESTINATION lib/quorlin)
 # Source permissions, as the build's copy beside the executable keeps them.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/dist/ DESTINATION lib/quorlin USE_SOURCE_PERMISSIONS)
 

@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 #include "platform/Platform.h"
 #include "ui/QtUiServices.h"
-#include "weather/web/WebEngineWeatherView.h"
+#include "weather/WeatherView.h"
 
 #include <QApplication>
 

@@ -109,6 +109,7 @@ void DisbleProcesses::IndexRows()
             continue;
         rules_[static_cast<size_t>(r)] = Rule{cells.value(0), first, last, *from, *to};
     }
+    inForceDay_ = QDate();
 }
 
 void DisbleProcesses::LoadDisbleProcessList()
@@ -145,21 +146,43 @@ void DisbleProcesses::DeleteDisbleProcessRow(int row)
     IndexRows();
 }
 
+void DisbleProcesses::FindRulesInForce(const QDate& day, int msecs)
+{
+    inForceDay_ = day;
+    inForceFrom_ = 0;
+    inForceUntil_ = 86'400'000;
+    inForce_.clear();
+    const int today = WeekdayOf(day);
+    // The time carries its milliseconds: the later bound is the first instant outside.
+    for (const std::optional<Rule>& rule : rules_) {
+        if (!rule || !Between(today, rule->firstDay, rule->lastDay))
+            continue;
+        const int from = std::min(rule->from, rule->to).msecsSinceStartOfDay();
+        const int to = std::max(rule->from, rule->to).msecsSinceStartOfDay();
+        if (msecs < from) {
+            inForceUntil_ = std::min(inForceUntil_, from);
+        } else if (msecs <= to) {
+            inForce_.push_back(rule->title.toStdU16String());
+            inForceFrom_ = std::max(inForceFrom_, from);
+            inForceUntil_ = std::min(inForceUntil_, to + 1);
+        } else {
+            inForceFrom_ = std::max(inForceFrom_, to + 1);
+        }
+    }
+}
+
 void DisbleProcesses::CheckDisbleProcessList()
 {
     if (rules_.empty())
         return;
     const LocalMoment now = ctx_.Now();
-    const int today = WeekdayOf(now.date);
-    // The time carries its milliseconds: the later bound is the first instant outside.
+    const int msecs = now.time.msecsSinceStartOfDay();
+    // A bound crossed, a new day, the clock set, or a changed list.
+    if (now.date != inForceDay_ || msecs < inForceFrom_ || msecs >= inForceUntil_)
+        FindRulesInForce(now.date, msecs);
     // The rows in force are asked about together: one look over the windows, not one a row.
-    std::vector<std::u16string> titles;
-    for (const std::optional<Rule>& rule : rules_)
-        if (rule && Between(now.time, rule->from, rule->to) &&
-            Between(today, rule->firstDay, rule->lastDay))
-            titles.push_back(rule->title.toStdU16String());
-    if (platform::WindowsByTitle* windows = ctx_.Os().windows.get(); windows && !titles.empty())
-        LogClosed(windows->requestCloseEach(titles));
+    if (platform::WindowsByTitle* windows = ctx_.Os().windows.get(); windows && !inForce_.empty())
+        LogClosed(windows->requestCloseEach(inForce_));
     else if (!lastClosed_.empty())
         lastClosed_.clear();
 }

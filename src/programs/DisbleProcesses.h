@@ -2,10 +2,12 @@
 
 #include "core/ListFile.h"
 
+#include <QDate>
 #include <QString>
 #include <QTime>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 class FeatureContext;
@@ -52,6 +54,8 @@ private:
 
     void BuildGroup();
     void IndexRows();
+    //! The titles in force at `now` and the span of the day over which they stay so.
+    void FindRulesInForce(const QDate& day, int msecs);
 
     //! Records the windows closed now that were not already closed on the last tick.
     void LogClosed(std::vector<std::u16string> closed);
@@ -62,4 +66,10 @@ private:
     std::vector<std::u16string> lastClosed_;
     //! Per grid row; nothing for a row that is never enforced.
     std::vector<std::optional<Rule>> rules_;
+    // The rows in force change only at the bounds of their spans: between two bounds the
+    // tick reuses the titles it found, over [inForceFrom_, inForceUntil_) ms of the day.
+    QDate inForceDay_; // invalid: to be worked out again
+    int inForceFrom_ = 0;
+    int inForceUntil_ = 0;
+    std::vector<std::u16string> inForce_;
 };

@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -165,6 +166,9 @@ Radiotiming::Radiotiming(FeatureContext& ctx, RadioCatalogue& stations, RadioPla
 
     ctx.OnTick(TickCheck::CheckRadioTimings, [this] { CheckRadioTimings(); });
     ctx.OnLoad(LoadStep::RadioTimings, [this] { LoadRadioTimings(); });
+    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        AnswerUpcoming(from, to, out);
+    });
 }
 
 Radiotiming::~Radiotiming() = default;
@@ -258,39 +262,83 @@ void Radiotiming::DeleteRadioTiming(int row)
 void Radiotiming::Rearm()
 {
     armed_.clear();
+    armedDay_ = QDate();
+    // The one emptied row of a cleared list is no timing; neither is any row after it.
+    if (CellText(RadioGrid, 0, 0).isEmpty())
+        return;
     const int rows = RadioGrid->rowCount();
     for (int r = 0; r < rows; ++r) {
         Armed armed;
         armed.day = static_cast<int>(
             ContrestWeekComboBox->findText(CellText(RadioGrid, r, 0), Qt::MatchExactly));
         armed.time = ParseTime(CellText(RadioGrid, r, 1));
+        armed.station = CellText(RadioGrid, r, 2);
         armed_.push_back(armed);
     }
 }
 
+namespace {
+
+bool OnDay(int day, const QDate& date)
+{
+    return day == 0 || day == WeekdayOf(date) + 1;
+}
+
+} // namespace
+
+void Radiotiming::ArmDay(const QDate& day)
+{
+    armedDay_ = day;
+    dueToday_.clear();
+    for (std::size_t r = 0; r < armed_.size(); ++r)
+        if (armed_[r].time && OnDay(armed_[r].day, day))
+            dueToday_.emplace_back(armed_[r].time->msecsSinceStartOfDay() / 1000, int(r));
+    std::sort(dueToday_.begin(), dueToday_.end());
+}
+
 void Radiotiming::CheckRadioTimings()
 {
-    if (armed_.empty() || CellText(RadioGrid, 0, 0).isEmpty())
+    if (armed_.empty())
         return;
     const LocalMoment now = ctx_.Now();
     // Two ticks in one second must not start a stream twice.
     if (!fired_.First(now))
         return;
-    const int today = WeekdayOf(now.date) + 1;
-    // Starting a station shows no box, but the row count is read again on each step all
-    // the same: nothing here may outlive a change of the grid.
-    for (std::size_t r = 0; r < armed_.size(); ++r) {
-        const Armed& armed = armed_[r];
-        if (armed.day != 0 && armed.day != today)
-            continue;
-        if (!armed.time || !SameSecond(*armed.time, now.time))
-            continue;
+    // A new day, the clock set to another one, or a changed list.
+    if (now.date != armedDay_)
+        ArmDay(now.date);
+    const int second = now.time.msecsSinceStartOfDay() / 1000;
+    const auto first = std::lower_bound(dueToday_.begin(), dueToday_.end(), Due{second, -1});
+    if (first == dueToday_.end() || first->first != second)
+        return;
+    std::vector<int> rows;
+    for (auto it = first; it != dueToday_.end() && it->first == second; ++it)
+        rows.push_back(it->second);
+    // Starting a station shows no box, but nothing here may outlive a change of the list.
+    for (const int r : rows) {
+        if (r >= static_cast<int>(armed_.size()))
+            break;
         RadioPlayback& radio = radio_;
-        radio.CurrentRadioName = CellText(RadioGrid, static_cast<int>(r), 2);
+        radio.CurrentRadioName = armed_[std::size_t(r)].station;
         radio.RadioPlaying = false;
         radio.PlayOrStop();
         ctx_.Log(QStringLiteral("定时收音"), QStringLiteral("播放 ") + radio.CurrentRadioName,
                  radio.RadioPlaying ? QStringLiteral("已开始")
                                     : QStringLiteral("失败: 电台列表中没有此电台"));
     }
+}
+
+void Radiotiming::AnswerUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                 UpcomingList& out) const
+{
+    const qint64 first = SecondOf(from);
+    const qint64 last = SecondOf(to);
+    for (QDate date = from.date; date.isValid() && date <= to.date; date = date.addDays(1))
+        for (const Armed& armed : armed_) {
+            if (!armed.time || !OnDay(armed.day, date))
+                continue;
+            const LocalMoment when{date, *armed.time};
+            if (SecondOf(when) >= first && SecondOf(when) <= last)
+                out.timed.push_back({when, QStringLiteral("定时收音"), armed.station});
+        }
 }

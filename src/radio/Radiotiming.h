@@ -3,12 +3,14 @@
 #include "core/ListFile.h"
 #include "core/OncePerSecond.h"
 
+#include <QDate>
 #include <QDialog>
 #include <QString>
 #include <QTime>
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -19,6 +21,8 @@ class QMenu;
 class QPushButton;
 class QTableWidget;
 class FeatureContext;
+struct LocalMoment;
+struct UpcomingList;
 class RadioCatalogue;
 class RadioPlayback;
 
@@ -72,15 +76,23 @@ private:
     struct Armed {
         int day = -1; // 0 every day, 1..7 Sunday..Saturday, -1 no day name
         std::optional<QTime> time;
+        QString station;
     };
+    //! A timing of the day the check works on: its second of the day and its grid row.
+    using Due = std::pair<int, int>;
 
     void OpenDialog();
     void Rearm();
+    //! The timings of `day`, sorted by their second, so that a tick finds its own at once.
+    void ArmDay(const QDate& day);
+    void AnswerUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
     FeatureContext& ctx_;
     RadioCatalogue& stations_;
     RadioPlayback& radio_;
     ListFile file_;
     std::vector<Armed> armed_;
+    QDate armedDay_; // invalid: to be worked out again
+    std::vector<Due> dueToday_;
     OncePerSecond fired_;
 };

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kColumns = 3;
@@ -37,6 +39,9 @@ Memorandum::Memorandum(FeatureContext& ctx, AlarmClocks& alarms)
     IndexRows();
     ctx_.OnTick(TickCheck::CheckMemoranda, [this] { CheckMemoranda(); });
     ctx_.OnLoad(LoadStep::Memoranda, [this] { LoadMemoranda(); });
+    ctx_.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
+        AnswerUpcoming(from, to, out);
+    });
 }
 
 Memorandum::~Memorandum() = default;
@@ -125,8 +130,37 @@ void Memorandum::IndexRows()
     notes_.assign(static_cast<size_t>(rows), Note{});
     for (int r = 0; r < rows; ++r) {
         const QStringList cells = Row(r);
-        notes_[static_cast<size_t>(r)] = {ParseDate(cells[0]), ParseTime(cells[1])};
+        notes_[static_cast<size_t>(r)] = {ParseDate(cells[0]), ParseTime(cells[1]), cells};
     }
+    day_.day = QDate(); // the next tick works the day out again
+}
+
+void Memorandum::IndexDay(const QDate& day)
+{
+    day_.day = day;
+    day_.past = false;
+    day_.tomorrow = false;
+    day_.dueSeconds.clear();
+    const QDate tomorrow = day.addDays(1);
+    for (const Note& note : notes_) {
+        if (!note.date || !note.time)
+            continue;
+        if (*note.date < day)
+            day_.past = true;
+        else if (*note.date == tomorrow)
+            day_.tomorrow = true;
+        else if (*note.date == day)
+            day_.dueSeconds.push_back(note.time->msecsSinceStartOfDay() / 1000);
+    }
+    std::sort(day_.dueSeconds.begin(), day_.dueSeconds.end());
+}
+
+bool Memorandum::WorkDue(const LocalMoment& now) const
+{
+    if ((day_.past && !pastRemovalFailed_) || (day_.tomorrow && TomorrowNoticeArmed))
+        return true;
+    const int second = now.time.msecsSinceStartOfDay() / 1000;
+    return std::binary_search(day_.dueSeconds.begin(), day_.dueSeconds.end(), second);
 }
 
 void Memorandum::LoadMemoranda()
@@ -183,10 +217,19 @@ int Memorandum::FindRow(const QStringList& cells, int near) const
 void Memorandum::CheckMemoranda()
 {
     const LocalMoment now = ctx_.Now();
-    const QDate today = now.date;
-    const QDate tomorrow = today.addDays(1);
     if (rungThisSecond_.First(now))
         rungNotes_.clear();
+    // A new day, the clock set to another one, or a changed list.
+    if (now.date != day_.day)
+        IndexDay(now.date);
+    if (WorkDue(now))
+        WalkRows(now);
+}
+
+void Memorandum::WalkRows(const LocalMoment& now)
+{
+    const QDate today = now.date;
+    const QDate tomorrow = today.addDays(1);
     // Boxes opened here keep the tick running, and those ticks may delete rows: the row
     // count and the row's values are read afresh on every step.
     int r = 0;
@@ -227,6 +270,33 @@ void Memorandum::CheckMemoranda()
             pastRemovalFailed_ = true;
         }
         ++r;
+    }
+}
+
+void Memorandum::AnswerUpcoming(const LocalMoment& from, const LocalMoment& to,
+                                UpcomingList& out) const
+{
+    const qint64 first = SecondOf(from);
+    const qint64 last = SecondOf(to);
+    // A note rings in its own second of its own day; equal rows ring once.
+    std::vector<std::pair<qint64, std::size_t>> due;
+    for (std::size_t r = 0; r < notes_.size(); ++r) {
+        const Note& note = notes_[r];
+        if (!note.date || !note.time)
+            continue;
+        const qint64 second = SecondOf({*note.date, *note.time});
+        if (second >= first && second <= last)
+            due.emplace_back(second, r);
+    }
+    std::sort(due.begin(), due.end());
+    for (std::size_t i = 0; i < due.size(); ++i) {
+        const Note& note = notes_[due[i].second];
+        bool repeated = false;
+        for (std::size_t j = i; j > 0 && due[j - 1].first == due[i].first && !repeated; --j)
+            repeated = notes_[due[j - 1].second].cells == note.cells;
+        if (!repeated)
+            out.timed.push_back(
+                {{*note.date, *note.time}, QStringLiteral("备忘录"), note.cells[2]});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ListFile.h"
 #include "core/OncePerSecond.h"
+#include "scheduler/TimeText.h"
 
 #include <QDate>
 #include <QString>
@@ -17,6 +18,7 @@ class QMenu;
 class QPushButton;
 class QTableWidget;
 class FeatureContext;
+struct UpcomingList;
 class TMemorandumForm;
 
 //! Dated notes kept in "Memorandum.txt" in the user data folder (GBK, CR LF, one note a line:
@@ -67,10 +69,25 @@ private:
     struct Note {
         std::optional<QDate> date;
         std::optional<QTime> time;
+        QStringList cells; //!< as the grid shows them
+    };
+    // What one day's ticks look for, worked out from the notes when the day or the list
+    // changes: a tick with nothing to do then costs a lookup and no pass over the rows.
+    struct DayIndex {
+        QDate day;                   //!< invalid: to be worked out again
+        bool past = false;           //!< a note dated before `day` is waiting to be removed
+        bool tomorrow = false;       //!< a note is dated the day after
+        std::vector<int> dueSeconds; //!< seconds of the day of the notes dated `day`, sorted
     };
 
     void BuildGroup();
     void IndexRows();
+    void IndexDay(const QDate& day);
+    //! Whether the pass over the rows has anything to do in this second.
+    bool WorkDue(const LocalMoment& now) const;
+    //! Rings, announces and removes notes over every row, as they are now.
+    void WalkRows(const LocalMoment& now);
+    void AnswerUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! Removes the row from store and grid; on a refused write, a message ending in
     //! `notDone` and both stay as they were.
     bool RemoveRow(int row, const QString& notDone);
@@ -80,6 +97,7 @@ private:
     AlarmClocks& alarms_;
     ListFile store_;
     std::vector<Note> notes_;
+    DayIndex day_;
     // A past note that cannot be removed is left alone for the rest of the run instead of
     // raising a box every second.
     bool pastRemovalFailed_ = false;

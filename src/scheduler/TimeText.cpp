@@ -3,7 +3,18 @@
 LocalMoment ReadClock(const platform::LocalClock& clock)
 {
     const platform::LocalTime t = clock.now();
-    return {QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second, t.millisecond)};
+    // The calendar arithmetic of a date is done once a day, not at every reading.
+    thread_local struct {
+        int year = 0, month = 0, day = 0;
+        QDate date;
+    } last;
+    if (t.day != last.day || t.month != last.month || t.year != last.year) {
+        last.date = QDate(t.year, t.month, t.day);
+        last.year = t.year;
+        last.month = t.month;
+        last.day = t.day;
+    }
+    return {last.date, QTime(t.hour, t.minute, t.second, t.millisecond)};
 }
 
 QString TimeText(const QTime& time)

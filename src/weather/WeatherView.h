@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 #include <functional>
@@ -23,3 +24,10 @@ using WeatherViewFactory = std::function<std::unique_ptr<WeatherView>(QWidget* p
 //! their own. Without one the strip stays empty.
 void SetWeatherViewFactory(WeatherViewFactory factory);
 const WeatherViewFactory& DefaultWeatherViewFactory();
+
+//! Settles how the web engine will run (before QApplication exists): without its sandbox
+//! only for root, which Chromium's sandbox refuses; software drawing without a GPU. Then
+//! makes the weather strip use it. The engine itself, a large library, is loaded only when
+//! the strip is first shown, from `library` (by default beside the executable); without it
+//! the strip stays empty.
+void UseWebEngineForWeather(const QString& library = {});

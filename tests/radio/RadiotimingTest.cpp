@@ -1,5 +1,7 @@
 #include "RadioTestSupport.h"
 
+#include "core/FeatureContext.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -215,6 +217,74 @@ TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
     timing.AddToTimingButton->click();
     EXPECT_EQ(dialog.DateComboBox->currentText(), "星期一");
     EXPECT_EQ(dialog.TimeText(), "21:15:00");
+}
+
+// "date time station" for every stream a tick started, second by second from the clock on.
+QStringList StartsOver(TestEnvironment& env, FeatureView& form, int seconds)
+{
+    QStringList started;
+    for (int s = 0; s < seconds; ++s) {
+        env.Tick(s == 0 ? 0 : 1);
+        const LocalMoment now = env.Host().Context().Now();
+        for (const QString& command : env.radio.commands)
+            if (command.startsWith("0:"))
+                started << DateText(now.date) + u' ' + TimeText(now.time) + u' ' +
+                               form.Radio->CurrentRadioName;
+        env.radio.Clear();
+    }
+    return started;
+}
+
+TEST(Radiotiming, WhatComesNextIsWhatTheTicksStart)
+{
+    TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", kStations);
+    env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n"
+                                        "星期五 23:59:59 Alpha\nsomeday 9:00:00 Beta\n");
+    FeatureView& form = env.Start(Recipes::Radio);
+    const LocalMoment from = env.Host().Context().Now(); // Wednesday 10:00:00
+    const LocalMoment to{from.date.addDays(3), QTime(9, 59, 59)};
+    QStringList listed;
+    for (const Occurrence& o : env.Host().Context().Upcoming(from, to).timed) {
+        EXPECT_EQ(o.feature, "定时收音");
+        listed << DateText(o.when.date) + u' ' + TimeText(o.when.time) + u' ' + o.what;
+    }
+    EXPECT_EQ(listed, StartsOver(env, form, 3 * 86400));
+    EXPECT_EQ(listed.size(), 5);
+}
+
+// After the day's timings were worked out, a new timing, the next day and a timing among
+// a thousand are each found in their second, once.
+TEST(Radiotiming, ChangesAndTheNextDayTakeEffectInTheirSecond)
+{
+    QString thousand;
+    for (int i = 0; i < 1000; ++i)
+        thousand += QString("星期一 %1:%2:00 Beta\n").arg(i % 24).arg(i % 60, 2, 10, QChar(u'0'));
+    const struct {
+        const char* name;
+        QString later; //!< the list from the second tick on
+        QTime from;
+        QStringList started;
+    } cases[] = {
+        {"added", "每天 10:00:02 Gamma\n", QTime(10, 0, 0), {"2026/12/09 10:00:02 Gamma"}},
+        {"next day", "星期四 0:00:00 Beta\n", QTime(23, 59, 59), {"2026/12/10 0:00:00 Beta"}},
+        {"among a thousand",
+         thousand + "星期三 10:00:01 Alpha\n",
+         QTime(10, 0, 0),
+         {"2026/12/09 10:00:01 Alpha"}},
+    };
+    for (const auto& c : cases) {
+        TestEnvironment env;
+        env.WriteProgramFile("NetRadio.dat", kStations);
+        env.WriteProgramFile("RadioTiming", "星期二 10:00:02 Beta\n");
+        FeatureView& form = env.Start(Recipes::Radio);
+        env.clock->Set(QDate(2026, 12, 9), c.from);
+        env.Tick(0);
+        env.WriteProgramFile("RadioTiming", c.later);
+        form.RadioTimings->LoadRadioTimings();
+        env.radio.Clear();
+        EXPECT_EQ(StartsOver(env, form, 4), c.started) << c.name;
+    }
 }
 
 } // namespace

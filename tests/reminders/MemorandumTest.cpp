@@ -1,11 +1,14 @@
 #include "support/OrdinaryUser.h"
 #include "support/TestEnvironment.h"
 
+#include "core/FeatureContext.h"
 #include "reminders/AlarmClocks.h"
 #include "reminders/Memorandum.h"
 #include "reminders/MemorandumForm.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -292,6 +295,89 @@ TEST(Memorandum, AnAddedNoteStartsOnItsOwnLineAfterAHandEditedLastLine)
     Type(env, QDate(2026, 12, 21), "09:00:00", "b");
     EXPECT_EQ(StoreBytes(env), "2026/12/20 08:00:00 a\r\n2026/12/21 09:00:00 b\r\n");
     EXPECT_EQ(env.View().Memoranda->MemorandumStringGrid->rowCount(), 2);
+}
+
+// The times the ring boxes name, second by second from the clock's reading on.
+QStringList RingsOver(TestEnvironment& env, int seconds)
+{
+    QStringList rung;
+    for (int s = 0; s < seconds; ++s) {
+        env.Tick(s == 0 ? 0 : 1);
+        for (const QString& text : env.ui.Texts("yesonly"))
+            rung << text.mid(text.indexOf(u'：') + 1);
+        env.ui.Clear();
+    }
+    return rung;
+}
+
+TEST(Memorandum, WhatComesNextIsWhatTheTicksRing)
+{
+    TestEnvironment env;
+    Start(env, kToday + " 10:00:05 一\n" + kToday + " 10:00:05 一\n" + kToday + " 9:00:00 已过\n" +
+                   kTomorrow + " 8:00:00 二\n2026/12/11 23:59:59 三\n" +
+                   "2026/12/12 10:00:00 太晚\n2026/13/01 8:00:00 坏\n");
+    const LocalMoment from = env.Host().Context().Now();
+    const LocalMoment to{from.date.addDays(3), QTime(9, 59, 59)};
+    QStringList listed;
+    for (const Occurrence& o : env.Host().Context().Upcoming(from, to).timed) {
+        EXPECT_EQ(o.feature, "备忘录");
+        listed << DateText(o.when.date) + u' ' + TimeText(o.when.time) + u'\n' + o.what;
+    }
+    EXPECT_EQ(listed, RingsOver(env, 3 * 86400));
+    EXPECT_EQ(listed.size(), 3);
+}
+
+// Each case changes the list or the clock after the day was worked out: the next second
+// must act on what is there now.
+TEST(Memorandum, ChangesTakeEffectInTheNextSecond)
+{
+    const struct {
+        const char* name;
+        std::function<void(TestEnvironment&, Memorandum&)> change;
+        QStringList rung;
+    } cases[] = {
+        {"added",
+         [](TestEnvironment&, Memorandum& m) { m.AppendMemorandum(kToday, "10:00:02", "新"); },
+         {"2026/12/09 10:00:02\n旧", "2026/12/09 10:00:02\n新"}},
+        {"deleted", [](TestEnvironment&, Memorandum& m) { m.DeleteMemorandum(0); }, {}},
+        {"midnight",
+         [](TestEnvironment& env, Memorandum& m) {
+             m.AppendMemorandum(kTomorrow, "0:00:00", "午夜");
+             env.clock->Set(QDate(2026, 12, 9), QTime(23, 59, 59));
+         },
+         {"2026/12/10 0:00:00\n午夜"}},
+        {"clock set back",
+         [](TestEnvironment& env, Memorandum&) {
+             env.clock->Set(QDate(2026, 12, 8), QTime(10, 0, 1));
+         },
+         {}},
+        {"clock set forward",
+         [](TestEnvironment& env, Memorandum&) {
+             env.clock->Set(QDate(2026, 12, 20), QTime(9, 59, 59));
+         },
+         {"2026/12/20 10:00:00\n远"}},
+    };
+    for (const auto& c : cases) {
+        TestEnvironment env;
+        Memorandum& m = Start(env, kToday + " 10:00:02 旧\n2026/12/20 10:00:00 远\n");
+        env.Tick(0);
+        c.change(env, m);
+        env.ui.Clear();
+        EXPECT_EQ(RingsOver(env, 3), c.rung) << c.name;
+    }
+}
+
+TEST(Memorandum, ANoteDueAmongAThousandRingsOnce)
+{
+    TestEnvironment env;
+    QString store;
+    for (int i = 0; i < 1000; ++i)
+        store += QString("2026/12/%1 10:00:%2 第%3条\n")
+                     .arg(12 + i % 15)
+                     .arg(i % 60, 2, 10, QChar(u'0'))
+                     .arg(i);
+    Start(env, store + kToday + " 10:00:03 现在\n");
+    EXPECT_EQ(RingsOver(env, 10), QStringList({"2026/12/09 10:00:03\n现在"}));
 }
 
 } // namespace

@@ -1,10 +1,6 @@
 #include "WebEngineWeatherView.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QWebEngineView>
-
-#include <unistd.h>
 
 WebEngineWeatherView::WebEngineWeatherView(QWidget* parent)
     : QObject(parent), view_(new QWebEngineView(parent))
@@ -60,18 +56,8 @@ void WebEngineWeatherView::Finished(bool ok)
                        .arg(NoticeText()));
 }
 
-void UseWebEngineForWeather()
+// The entry the program looks up when it loads this library on the strip's first showing.
+extern "C" Q_DECL_EXPORT WeatherView* QuorlinMakeWeatherView(QWidget* parent)
 {
-#ifndef Q_OS_WIN
-    if (geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (QDir("/dev/dri").entryList({"renderD*"}, QDir::System).isEmpty()) {
-        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-        if (!flags.contains("--disable-gpu"))
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
-    }
-#endif
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    SetWeatherViewFactory(
-        [](QWidget* parent) { return std::make_unique<WebEngineWeatherView>(parent); });
+    return new WebEngineWeatherView(parent);
 }

@@ -33,8 +33,3 @@ private:
     bool loadingNotice_ = false;
     bool showsNotice_ = false;
 };
-
-//! Settles how the web engine runs (before QApplication exists): without its sandbox only for
-//! root, which Chromium's sandbox refuses; software drawing without a GPU. Then makes the
-//! weather strip use it.
-void UseWebEngineForWeather();
