@@ -138,7 +138,11 @@ QString AutoRunPrograms::FailureText(const QString& path, unsigned code)
     default:
         return QStringLiteral("未知错误代码：%1").arg(code);
     }
-    return path + QStringLiteral("运行失败:") + reason;
+    // A line of a damaged list may be a megabyte long: no box or log line shows all of it.
+    constexpr qsizetype kLongestPath = 260;
+    const QString shown =
+        path.size() > kLongestPath ? path.left(kLongestPath) + QStringLiteral("…") : path;
+    return shown + QStringLiteral("运行失败:") + reason;
 }
 
 QString AutoRunPrograms::LogPath() const
@@ -161,6 +165,7 @@ void AutoRunPrograms::RunAutoRunList()
         return;
     // A failure's box keeps ticks coming and the user may delete rows meanwhile: the row
     // count and the cell are read afresh at every step.
+    bool shownFailure = false;
     for (int r = 0; r < AutoRunStringGrid->rowCount(); ++r) {
         const QString path = GridRow(AutoRunStringGrid, r).value(0).trimmed();
         if (path.isEmpty())
@@ -177,7 +182,12 @@ void AutoRunPrograms::RunAutoRunList()
         }
         LastFailure = FailureText(path, result.code);
         const QString message = LastFailure;
-        ctx_.Ui().ShowMessage(message);
+        // One box a start: a list of many entries that are gone, or a damaged list, would
+        // otherwise hold the user at a box per line. The later failures go to the log.
+        if (!shownFailure) {
+            shownFailure = true;
+            ctx_.Ui().ShowMessage(message);
+        }
         AppendToLog(message);
     }
     if (!running_.empty())

@@ -18,7 +18,8 @@ class QTimer;
 
 //! The programs started at every start of the assistant: kept one path a line in
 //! "AutoRunApplication" (GBK, CR LF), listed in a one-column grid, started by their exact
-//! path. A start that fails shows its reason and adds a line to "AutoRunErrorLog.txt".
+//! path. Every start that fails adds a line to "AutoRunErrorLog.txt"; the first failure of a
+//! start also shows its reason.
 class AutoRunPrograms {
 public:
     explicit AutoRunPrograms(FeatureContext& ctx);
@@ -35,7 +36,8 @@ public:
     QString LastFailure;
 
     static QString DialogFilter();
-    //! The message for a failed start of `path` with the launch code `code`.
+    //! The message for a failed start of `path` with the launch code `code`; a path longer
+    //! than 260 characters shows its start and "…".
     static QString FailureText(const QString& path, unsigned code);
 
     QString ListPath() const { return list_.Path(); }

@@ -4,10 +4,15 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
 namespace {
+
+// Every box's text also goes to the log (standard error), one line a box: what the user was
+// told stays readable after the box is answered, also by a script watching the program.
+Q_LOGGING_CATEGORY(lcBoxes, "quorlin.boxes")
 
 // A hidden main window would make a parented box invisible; boxes then stand alone.
 QWidget* VisibleOrNull(QWidget* w)
@@ -18,6 +23,8 @@ QWidget* VisibleOrNull(QWidget* w)
 int Exec(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
          QWidget* parent)
 {
+    QString line = text;
+    qCInfo(lcBoxes).noquote() << line.replace(u'\n', u'\u23CE');
     QMessageBox box(icon, AppTitle(), text, buttons, VisibleOrNull(parent));
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     return box.exec();

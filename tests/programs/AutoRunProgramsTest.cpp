@@ -85,6 +85,22 @@ TEST(AutoRunPrograms, AFailedStartShowsItsReasonThenLogsOneLine)
     }
 }
 
+// A damaged or long-stale list: every entry is still tried and logged, but one box a start.
+TEST(AutoRunPrograms, ManyFailedStartsShowOneBoxAndLogEveryOne)
+{
+    TestEnvironment env;
+    const QString longPath = "/opt/" + QString(2000, u'长');
+    for (const QString& path : {QString("/opt/没有/a"), longPath, QString("/opt/没有/b")})
+        env.launcher->codes[path] = 2;
+    AutoRunPrograms& a = Start(env, "/opt/没有/a\r\n" + longPath + "\r\n/opt/没有/b\r\n");
+    EXPECT_EQ(env.launcher->paths(), QStringList({"/opt/没有/a", longPath, "/opt/没有/b"}));
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{"/opt/没有/a运行失败:原因:指定的文件不存在"});
+    const QString longText = "/opt/" + QString(255, u'长') + "…运行失败:原因:指定的文件不存在";
+    EXPECT_EQ(Log(env).split("\r\n", Qt::SkipEmptyParts).size(), 3);
+    EXPECT_TRUE(Log(env).contains(longText + "\r\n"));
+    EXPECT_EQ(a.LastFailure, "/opt/没有/b运行失败:原因:指定的文件不存在");
+}
+
 TEST(AutoRunPrograms, AddingAppendsThePathAndACancelledDialogStillReloads)
 {
     TestEnvironment env;
