@@ -2,7 +2,7 @@
 
 #include "app/Artwork.h"
 #include "core/Occurrences.h"
-#include "power/PowerRuleInputs.h"
+#include "power/ShutDownComputer.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -111,7 +111,7 @@ std::vector<QString> UpcomingForm::ClashMarks(const std::vector<Occurrence>& tim
             if (!EndsSession(stop.powerMode) || SecondOf(stop.when) >= SecondOf(item.when))
                 continue;
             marks[i] = QStringLiteral("%1将早于 %2 的%3")
-                           .arg(PowerRuleInputs::ModeName(stop.powerMode),
+                           .arg(ShutDownComputer::ModeName(stop.powerMode),
                                 item.when.time.toString(QStringLiteral("hh:mm")), item.feature);
             break;
         }

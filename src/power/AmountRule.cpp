@@ -3,6 +3,7 @@
 #include "core/FeatureContext.h"
 #include "core/Occurrences.h"
 #include "power/PowerRuleInputs.h"
+#include "power/ShutDownComputer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,7 +79,7 @@ Waiting AmountRule::Condition(const QString& event, qint64 countedSeconds) const
             QStringLiteral("%1 %2 %3后%4，已计 %5")
                 .arg(event)
                 .arg(Amount)
-                .arg(UnitList->itemText(Unit), PowerRuleInputs::ModeName(Mode),
+                .arg(UnitList->itemText(Unit), ShutDownComputer::ModeName(Mode),
                      Occurrences::Duration(countedSeconds)),
             Mode};
 }

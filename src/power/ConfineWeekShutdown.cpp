@@ -168,7 +168,7 @@ void ConfineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMomen
         at = starts.front();
     if (at)
         out.timed.push_back({*at, QStringLiteral("限制时段"),
-                             PowerRuleInputs::ModeName(ConfineMode) +
+                             ShutDownComputer::ModeName(ConfineMode) +
                                  QStringLiteral("（至 %1）").arg(TimeText(end)),
                              ConfineMode});
 }

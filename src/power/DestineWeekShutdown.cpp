@@ -144,5 +144,5 @@ void DestineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMomen
     for (const LocalMoment& at : Occurrences::Daily(
              from, to, *dueTime_, [&](const QDate& day) { return WeekdayOf(day) == weekday; }))
         out.timed.push_back({at, DestineWeekCheckBox->text(),
-                             PowerRuleInputs::ModeName(DestineWeekMode), DestineWeekMode});
+                             ShutDownComputer::ModeName(DestineWeekMode), DestineWeekMode});
 }

@@ -156,5 +156,5 @@ void FixedTimeShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment&
     const LocalMoment at{dueDate_, *dueTime_};
     if (Occurrences::Within(at, from, to))
         out.timed.push_back(
-            {at, FixedTimeCheckBox->text(), PowerRuleInputs::ModeName(FixedMode), FixedMode});
+            {at, FixedTimeCheckBox->text(), ShutDownComputer::ModeName(FixedMode), FixedMode});
 }

@@ -1,5 +1,7 @@
 #include "power/PowerRuleInputs.h"
 
+#include "power/ShutDownComputer.h"
+
 #include <QComboBox>
 #include <QFontMetrics>
 
@@ -17,27 +19,13 @@ QComboBox* NewComboBox(QWidget* parent, const QString& name, const QStringList& 
     return box;
 }
 
-namespace {
-
-const QStringList& ModeNames()
-{
-    static const QStringList names = {QStringLiteral("关机"), QStringLiteral("重启"),
-                                      QStringLiteral("待机"), QStringLiteral("休眠"),
-                                      QStringLiteral("注销"), QStringLiteral("关闭屏幕")};
-    return names;
-}
-
-} // namespace
-
-QString ModeName(int mode)
-{
-    return mode >= 0 && mode < ModeNames().size() ? ModeNames()[mode] : QString();
-}
-
 QComboBox* NewModeComboBox(QWidget* parent, const QString& name, const QString& toolTip)
 {
     // Screen off is offered only where a rule adds it.
-    return NewComboBox(parent, name, ModeNames().mid(0, 5), toolTip);
+    QStringList modes;
+    for (int mode = 0; mode < 5; ++mode)
+        modes << ShutDownComputer::ModeName(mode);
+    return NewComboBox(parent, name, modes, toolTip);
 }
 
 void SelectIndex(QComboBox* box, int index)

@@ -12,9 +12,6 @@ class QWidget;
 //! Inputs shared by the power rules on the "关机任务" page.
 namespace PowerRuleInputs {
 
-//! The name of power mode 0 to 5 (关机, 重启, 待机, 休眠, 注销, 关闭屏幕); empty for any other.
-QString ModeName(int mode);
-
 //! The mode list 关机, 重启, 待机, 休眠, 注销 (PowerMode 0 to 4), first entry selected.
 QComboBox* NewModeComboBox(QWidget* parent, const QString& name, const QString& toolTip);
 

@@ -1,6 +1,7 @@
 #include "radio/Radiotiming.h"
 
 #include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "core/OncePerSecond.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
@@ -331,14 +332,12 @@ void Radiotiming::CheckRadioTimings()
 void Radiotiming::AnswerUpcoming(const LocalMoment& from, const LocalMoment& to,
                                  UpcomingList& out) const
 {
-    const qint64 first = SecondOf(from);
-    const qint64 last = SecondOf(to);
     for (QDate date = from.date; date.isValid() && date <= to.date; date = date.addDays(1))
         for (const Armed& armed : armed_) {
             if (!armed.time || !OnDay(armed.day, date))
                 continue;
             const LocalMoment when{date, *armed.time};
-            if (SecondOf(when) >= first && SecondOf(when) <= last)
+            if (Occurrences::Within(when, from, to))
                 out.timed.push_back({when, QStringLiteral("定时收音"), armed.station});
         }
 }
