@@ -4,6 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# Every test talks to servers on loopback or in namespaces of its own: a proxy from the
+# environment (apt-get above may have needed it) would take those connections instead.
+unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY all_proxy ALL_PROXY
 
 jobs=$(nproc)
 failed=0

@@ -30,7 +30,10 @@ QString ErrorReason(int error)
 
 } // namespace
 
-QtNetRadioLibrary::QtNetRadioLibrary() : context_(std::make_unique<QObject>()) {}
+QtNetRadioLibrary::QtNetRadioLibrary(int connectMs)
+    : context_(std::make_unique<QObject>()), connectMs_(connectMs)
+{
+}
 
 QtNetRadioLibrary::~QtNetRadioLibrary()
 {
@@ -194,13 +197,19 @@ void QtNetRadioLibrary::Play(const QUrl& url)
     QObject::connect(player, &QMediaPlayer::errorOccurred, player,
                      [this](QMediaPlayer::Error error, const QString&) {
                          if (error != QMediaPlayer::NoError)
-                             PlayerFailed(error);
+                             PlayerFailed(ErrorReason(error));
                      });
+    // A proxy or server that takes the connection and never answers would leave the
+    // station "connecting" for ever; the timer goes with this player.
+    QTimer::singleShot(connectMs_, player, [this] {
+        if (phase_ == Phase::Connecting && buffered_ <= 0 && lastPosition_ < 0)
+            PlayerFailed(QStringLiteral("连接电台超时"));
+    });
     player_->setSource(url);
     player_->play();
 }
 
-void QtNetRadioLibrary::PlayerFailed(int error)
+void QtNetRadioLibrary::PlayerFailed(const QString& reason)
 {
     if (phase_ == Phase::Failed)
         return;
@@ -218,7 +227,7 @@ void QtNetRadioLibrary::PlayerFailed(int error)
         alternates_.clear();
         return;
     }
-    Fail(ErrorReason(error));
+    Fail(reason);
 }
 
 void QtNetRadioLibrary::Halt()

@@ -19,13 +19,15 @@ class QNetworkReply;
 //! status is kept from the player's signals so that asking for it costs nothing.
 class QtNetRadioLibrary : public NetRadioLibrary {
 public:
-    QtNetRadioLibrary();
+    //! `connectMs`: how long a station may take to send its first sound.
+    explicit QtNetRadioLibrary(int connectMs = kConnectMs);
     ~QtNetRadioLibrary() override;
 
     QString ExecuteWMP(int command, const QString& argument) override;
 
     //! How long a playing stream may go without progress before it counts as buffering.
     static constexpr int kStallMs = 3000;
+    static constexpr int kConnectMs = 30000;
     //! Playlists nest (a .pls pointing at an .m3u); deeper chains are refused.
     static constexpr int kMaxPlaylistDepth = 3;
     static constexpr qint64 kMaxPlaylistBytes = 256 * 1024;
@@ -37,7 +39,7 @@ private:
     void Resolve(const QUrl& url, int depth);
     void PlaylistArrived(QNetworkReply* reply, const QUrl& url, int depth);
     void Play(const QUrl& url);
-    void PlayerFailed(int error);
+    void PlayerFailed(const QString& reason);
     //! Drops the player and any playlist request; their late signals are ignored.
     void Halt();
     void Fail(const QString& reason);
@@ -57,4 +59,5 @@ private:
     QList<QUrl> alternates_;
     int volume_ = 100;
     quint64 generation_ = 0;
+    int connectMs_;
 };

@@ -186,7 +186,7 @@ done
 [ ${#only[@]} -eq 0 ] || cases=("${only[@]}")
 
 # The ring of the alarm armed above is the alarm doing its job, not a complaint.
-expected_message='^闹铃时间到'
+expected_message='闹铃时间到'
 
 # One case, start to verdict; writes $w/verdict ("ok ..." or "FAIL ...").
 run_case() { # run_case INDEX CASE
@@ -248,7 +248,7 @@ run_case() { # run_case INDEX CASE
   # The boxes' texts as the program logged them, one line each.
   local complaints=0 text
   while IFS= read -r text; do
-    echo "$text" | grep -Eq "$expected_message" && continue
+    echo "$text" | grep -Eq "^($expected_message)" && continue
     complaints=$((complaints + 1))
     if [ ${#text} -gt 600 ]; then verdict=FAIL; why+=" a message of ${#text} characters;"
     elif ! echo "$text" | grep -qP '\p{Han}'; then verdict=FAIL; why+=" a message without Chinese: ${text:0:120};"

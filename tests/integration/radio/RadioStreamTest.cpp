@@ -246,6 +246,11 @@ protected:
     {
         // As at the first play after an install; the program brings the backend up at start.
         UseColdMediaRegistry();
+        // Every server here is on loopback; a proxy from the environment would take the
+        // player's and the stream sources' connections instead.
+        for (const char* name :
+             {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+            qunsetenv(name);
         backend_ = std::make_unique<MediaBackend>();
         server_ = std::make_unique<StreamServer>();
         QString why;
@@ -382,6 +387,14 @@ TEST_F(RadioStreams, RefusedAndDroppedStreamsReportAnErrorWithoutFreezing)
         },
         15000))
         << Send(2).toStdString();
+    Send(4);
+
+    // A server, or a proxy, that takes the connection and never answers.
+    QTcpServer silent;
+    silent.listen(QHostAddress::LocalHost, 0);
+    library_ = std::make_unique<QtNetRadioLibrary>(2000);
+    Start(QStringLiteral("http://127.0.0.1:%1/silent.mp3").arg(silent.serverPort()));
+    EXPECT_TRUE(AwaitStatus("播放失败：连接电台超时", 10000)) << Send(2).toStdString();
     Send(4);
 
     // The source of a live station goes away while it plays.
