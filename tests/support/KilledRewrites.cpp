@@ -32,11 +32,26 @@ QStringList Neighbours(const QString& path)
     return names;
 }
 
-// Shared with the child: whether it is inside a rewrite, and how many it finished.
+// Shared with the child: whether it runs, whether it is inside a rewrite, and how many it
+// finished.
 struct Progress {
+    std::atomic<int> started{0};
     std::atomic<int> inside{0};
     std::atomic<int> done{0};
 };
+
+// Waits (briefly yielding) until `ready` holds; false after five seconds.
+bool AwaitChild(const std::function<bool()>& ready)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!ready()) {
+        if (waited.elapsed() > 5000)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
 
 } // namespace
 
@@ -75,15 +90,20 @@ KilledRewrites KillDuringRewrites(const QString& path, const std::function<void(
         return result;
     auto* progress = new (shared) Progress;
     std::mt19937 random(20261209);
-    // Up to two back-and-forth cycles, plus the child's start.
-    std::uniform_int_distribution<qint64> delayUs(0, 2 * cycleUs + 200);
+    // The kill falls in the first rewrite (old to new) or the second (back to old), at a
+    // random point of it. Counting from the child's own progress keeps both halves hit
+    // however slowly a loaded machine starts and runs the child.
+    std::uniform_int_distribution<int> rewritesBefore(0, 1);
+    std::uniform_int_distribution<qint64> delayUs(0, cycleUs);
 
     for (int i = 0; i < rounds; ++i) {
+        progress->started = 0;
         progress->inside = 0;
         progress->done = 0;
         const pid_t child = ::fork();
         if (child == 0) {
             // Only file work here: the parent's threads do not exist in the child.
+            progress->started = 1;
             try {
                 for (bool toNew = true;; toNew = !toNew) {
                     progress->inside = 1;
@@ -97,6 +117,8 @@ KilledRewrites KillDuringRewrites(const QString& path, const std::function<void(
         }
         if (child < 0)
             break;
+        const int finished = rewritesBefore(random);
+        AwaitChild([&] { return progress->started && progress->done >= finished; });
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         ::kill(child, SIGKILL);
         int status = 0;
