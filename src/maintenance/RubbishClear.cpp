@@ -136,7 +136,10 @@ void RubbishClear::LoadSystemClear()
     ClearPeriodDays = 7 * DestineWeekClearComboBox->currentIndex();
     DiskSizeLimitMB = diskSize;
     NextClearDate = settings.ReadDate(kSection, kNextDate, ctx_.Now().date);
-    ClearState = settings.ReadBool(kSection, kClearState, false);
+    // The flag marks a cleaning whose next date the check has not yet seen lie ahead. Stored
+    // beside a date already reached (the program ended in that second, or the file was
+    // edited), it would hold every later cleaning back for good: that cleaning is over.
+    ClearState = settings.ReadBool(kSection, kClearState, false) && NextClearDate > ctx_.Now().date;
     DestineWeekClearCheckBox->setChecked(
         settings.ReadBool(kSection, kDestineWeekClearState, false));
     DiskSizeCheckBox->setChecked(settings.ReadBool(kSection, kDiskSizeState, false));

@@ -181,6 +181,22 @@ TEST_F(RubbishClearTest, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSave
     EXPECT_FALSE(StoredClearState());
 }
 
+TEST_F(RubbishClearTest, ACleaningMarkedUnderWayForADayReachedDoesNotHoldTheNextBack)
+{
+    for (const int daysAgo : {0, 3}) {
+        SCOPED_TRACE(daysAgo);
+        TestEnvironment fresh;
+        SettingsFile stored(*fresh.platform.profile, fresh.SettingsPath());
+        stored.WriteString(kSection, "DestineWeekClearState", "1");
+        stored.WriteString(kSection, "NextDate",
+                           DateText(fresh.clock->Current().date().addDays(-daysAgo)));
+        stored.WriteString(kSection, "ClearState", "1");
+        fresh.Start<RubbishClear>();
+        fresh.Tick();
+        EXPECT_EQ(fresh.launcher->calls.size(), 1u);
+    }
+}
+
 TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
 {
     Settings().WriteInteger(kSection, "DiskSize", 60'000);
