@@ -16,7 +16,7 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
@@ -70,7 +70,7 @@ kill "$first" 2>/dev/null; wait "$first" 2>/dev/null
 # At logon the panel's tray may come up after the program: a hidden start then falls back
 # to the taskbar and must move into the tray once the tray appears.
 exec 4>"$work/display2"
-Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display2" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display2")

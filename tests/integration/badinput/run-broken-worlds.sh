@@ -205,7 +205,7 @@ run_case() { # run_case INDEX CASE
   # The unreadable file stays so for its owner as well.
 
   exec {fd}>"$w/display"
-  Xvfb -displayfd $fd -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb -displayfd $fd -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   local xvfb=$!
   exec {fd}>&-
   for _ in $(seq 100); do [ -s "$w/display" ] && break; sleep 0.1; done

@@ -7,7 +7,7 @@ command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb/xdot
 
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -f "$fifo"' EXIT
 read -r -t 20 number <"$fifo" || { echo "Xvfb did not start"; exit 1; }

@@ -81,7 +81,7 @@ echo "contents: $(wc -l <"$work/contents") entries, icons ${sizes//$'\n'/ }, dep
 snapshot() { (cd "$root" && find . -printf '%p %s %m %T@\n' | sort); }
 snapshot >"$work/before"
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 exec 3>&-
