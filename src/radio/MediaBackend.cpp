@@ -35,21 +35,29 @@ void LoadPlayerPlugins()
 MediaBackend::MediaBackend()
 {
     instance_ = this;
+#ifndef QUORLIN_HAVE_GSTREAMER
+    up_ = true;
+#endif
+}
+
+void MediaBackend::Warm()
+{
 #ifdef QUORLIN_HAVE_GSTREAMER
-    thread_ = std::thread([this] {
+    MediaBackend* self = instance_;
+    if (!self || self->thread_.joinable())
+        return;
+    self->thread_ = std::thread([self] {
         // Loads or rebuilds the plugin registry; Qt's own call later finds it done.
         if (gst_init_check(nullptr, nullptr, nullptr))
             LoadPlayerPlugins();
         QMetaObject::invokeMethod(
-            this,
-            [this] {
-                up_ = true;
-                emit Up();
+            self,
+            [self] {
+                self->up_ = true;
+                emit self->Up();
             },
             Qt::QueuedConnection);
     });
-#else
-    up_ = true;
 #endif
 }
 
@@ -71,5 +79,6 @@ void MediaBackend::WhenReady(QObject* context, std::function<void()> then)
         then();
         return;
     }
+    Warm();
     connect(instance_, &MediaBackend::Up, context, std::move(then), Qt::SingleShotConnection);
 }

@@ -1,5 +1,7 @@
 #include "reminders/AlarmSoundPlayer.h"
 
+#include "radio/MediaBackend.h"
+
 #include <QAudioOutput>
 #include <QMediaPlayer>
 #include <QUrl>
@@ -67,6 +69,27 @@ void AlarmSoundPlayer::MakePlayer()
 
 void AlarmSoundPlayer::Open(const QString& path)
 {
+    if (!player_ && !MediaBackend::Ready()) {
+        // A first player now would bring the backend up on the UI thread: the box shows at
+        // once and the sound follows when the backend is up.
+        open_ = true;
+        ++source_;
+        path_ = path;
+        if (!waiting_) {
+            waiting_ = true;
+            MediaBackend::WhenReady(this, [this] {
+                waiting_ = false;
+                if (!open_ || player_)
+                    return;
+                const bool play = playWanted_;
+                playWanted_ = false;
+                Open(path_);
+                if (play)
+                    Play();
+            });
+        }
+        return;
+    }
     MakePlayer();
     player_->stop();
     // Before setSource: a file found unplayable at once is reported from inside it.
@@ -79,6 +102,10 @@ void AlarmSoundPlayer::Play()
 {
     if (!open_)
         return;
+    if (!player_) {
+        playWanted_ = true;
+        return;
+    }
     if (player_->mediaStatus() == QMediaPlayer::EndOfMedia)
         player_->setPosition(0);
     player_->play();
@@ -87,6 +114,7 @@ void AlarmSoundPlayer::Play()
 void AlarmSoundPlayer::Close()
 {
     open_ = false;
+    playWanted_ = false;
     ++source_;
     if (!player_)
         return;

@@ -3,12 +3,14 @@
 #include "reminders/SoundPlayer.h"
 
 #include <QObject>
+#include <QString>
 
 class QAudioOutput;
 class QMediaPlayer;
 
 //! The alarm's sound on Qt Multimedia. The media player is made at the first Open, so a
-//! program that never rings never starts the media backend.
+//! program that never rings never starts the media backend; while the backend comes up
+//! the file and a play wait for it.
 class AlarmSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
 public:
@@ -29,6 +31,9 @@ private:
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* output_ = nullptr;
     bool open_ = false;
+    bool waiting_ = false;
+    bool playWanted_ = false;
+    QString path_;
     //! Counts the files opened, so a late notice about an earlier one is recognised.
     unsigned source_ = 0;
 };

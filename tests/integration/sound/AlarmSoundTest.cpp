@@ -1,6 +1,7 @@
 #include "support/ColdMediaRegistry.h"
 #include "support/TestEnvironment.h"
 
+#include "radio/MediaBackend.h"
 #include "reminders/AlarmClocks.h"
 #include "reminders/AlarmSoundPlayer.h"
 
@@ -133,6 +134,37 @@ TEST_F(AlarmSound, AMissingSoundFileStillShowsTheRingSilently)
     EXPECT_EQ(env.ui.Count("error"), 0);
     EXPECT_TRUE(player->ends.empty());
     EXPECT_EQ(alarms.OpenRings(), 0);
+}
+
+// As in the program: the backend comes up only for the first ring, which shows its box at
+// once and sounds as soon as the backend is up.
+TEST_F(AlarmSound, TheFirstRingBringsTheBackendUpWithoutHoldingItsBoxBack)
+{
+    const QString dir = env.ProgramDir() + "AlarmClockSound/";
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::copy(QUORLIN_SHIPPED_SOUND, dir + "AlarmClock.mp3"));
+    MediaBackend backend;
+    AlarmClocks& alarms = env.Start<AlarmClocks>();
+    alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6);
+    alarms.AlarmClockFirstMaskEdit->setText("10:00:02");
+    alarms.AlarmClockFirstCheckBox->setChecked(true);
+    env.Tick();
+    EXPECT_FALSE(MediaBackend::Ready()) << "an armed alarm alone starts nothing";
+    bool sounding = false;
+    env.ui.WhileOpen = [&](const FakeUi::Call&) {
+        EXPECT_EQ(player->real.Media(), nullptr);
+        sounding = WaitFor(
+            [&] {
+                QMediaPlayer* media = player->real.Media();
+                return media && media->playbackState() == QMediaPlayer::PlayingState &&
+                       media->position() > 0;
+            },
+            15000);
+    };
+    env.Tick();
+    ASSERT_EQ(env.ui.Count("yesonly"), 1);
+    EXPECT_TRUE(sounding);
+    EXPECT_TRUE(MediaBackend::Ready());
 }
 
 } // namespace
