@@ -32,26 +32,12 @@ QStringList Neighbours(const QString& path)
     return names;
 }
 
-// Shared with the child: whether it runs, whether it is inside a rewrite, and how many it
-// finished.
+// Shared with the child: whether it runs, is inside a rewrite, and how many it finished.
 struct Progress {
     std::atomic<int> started{0};
     std::atomic<int> inside{0};
     std::atomic<int> done{0};
 };
-
-// Waits (briefly yielding) until `ready` holds; false after five seconds.
-bool AwaitChild(const std::function<bool()>& ready)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!ready()) {
-        if (waited.elapsed() > 5000)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
 
 } // namespace
 
@@ -118,7 +104,10 @@ KilledRewrites KillDuringRewrites(const QString& path, const std::function<void(
         if (child < 0)
             break;
         const int finished = rewritesBefore(random);
-        AwaitChild([&] { return progress->started && progress->done >= finished; });
+        QElapsedTimer waited;
+        waited.start();
+        while (!(progress->started && progress->done >= finished) && waited.elapsed() < 5000)
+            std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         ::kill(child, SIGKILL);
         int status = 0;

@@ -3,6 +3,7 @@
 #include "reminders/NetTimeClient.h"
 #include "reminders/ReminderHost.h"
 #include "support/PrivateBus.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -32,19 +33,6 @@ namespace {
 using Outcome = NetTimeClient::Outcome;
 
 constexpr std::int64_t kEpochOffset = 2208988800LL;
-
-// Runs the event loop until `done` holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
 
 QByteArray Count(std::uint32_t v)
 {

@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "platform/linux/SpawnLauncher.h"
 #include "platform/linux/X11WindowsByTitle.h"
@@ -20,18 +21,6 @@
 #include <csignal>
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int ms = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        if (condition())
-            return true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
 
 // An xmessage window titled `title` (Chinese needs a locale that can encode it).
 class Window {

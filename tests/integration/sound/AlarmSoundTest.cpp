@@ -1,5 +1,6 @@
 #include "support/ColdMediaRegistry.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "radio/MediaBackend.h"
 #include "reminders/AlarmClocks.h"
@@ -47,19 +48,6 @@ public:
     std::vector<End> ends;
 };
 
-// Runs the event loop until `done` holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
-
 class AlarmSound : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { UseColdMediaRegistry(); }
@@ -74,15 +62,19 @@ protected:
         });
     }
 
+    bool ShipSound()
+    {
+        const QString dir = env.ProgramDir() + "AlarmClockSound/";
+        return QDir().mkpath(dir) && QFile::copy(QUORLIN_SHIPPED_SOUND, dir + "AlarmClock.mp3");
+    }
+
     TestEnvironment env;
     WatchedPlayer* player = nullptr;
 };
 
 TEST_F(AlarmSound, TheShippedSoundPlaysToItsEndAndStartsAgainUntilTheBoxIsAnswered)
 {
-    const QString dir = env.ProgramDir() + "AlarmClockSound/";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    ASSERT_TRUE(QFile::copy(QUORLIN_SHIPPED_SOUND, dir + "AlarmClock.mp3"));
+    ASSERT_TRUE(ShipSound());
     AlarmClocks& alarms = env.Start<AlarmClocks>();
     EXPECT_EQ(player->real.Media(), nullptr) << "no media backend before the first ring";
 
@@ -140,9 +132,7 @@ TEST_F(AlarmSound, AMissingSoundFileStillShowsTheRingSilently)
 // once and sounds as soon as the backend is up.
 TEST_F(AlarmSound, TheFirstRingBringsTheBackendUpWithoutHoldingItsBoxBack)
 {
-    const QString dir = env.ProgramDir() + "AlarmClockSound/";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    ASSERT_TRUE(QFile::copy(QUORLIN_SHIPPED_SOUND, dir + "AlarmClock.mp3"));
+    ASSERT_TRUE(ShipSound());
     MediaBackend backend;
     AlarmClocks& alarms = env.Start<AlarmClocks>();
     alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6);

@@ -1,6 +1,7 @@
 #include "reminders/AlarmSoundPlayer.h"
 #include "reminders/HalfHourChime.h"
 #include "reminders/ReminderHost.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -50,18 +51,6 @@ private:
     QString file_;
     QElapsedTimer clock_;
 };
-
-bool WaitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
 
 class TimeSound : public ::testing::Test {
 protected:
