@@ -162,3 +162,5 @@ awk -v last="$(rss)" -v lo="$rss_min" -v hi="$rss_max" -v sum="$rss_sum" -v k="$
     -v anon="$anon" -v file="$file" -v th="$threads" 'BEGIN {
   printf "resident: %.1f MB at the end (min %.1f, mean %.1f, max %.1f; anonymous %.1f, files %.1f; %d threads)\n",
          last / 1024, lo / 1024, sum / k / 1024, hi / 1024, anon / 1024, file / 1024, th }'
+# SMAPS=FILE keeps the program's memory map at the end, to see where the resident memory lies.
+[ -z "${SMAPS:-}" ] || cp "/proc/$pid/smaps" "$SMAPS"

@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <QBackingStore>
+
 #include "app/Artwork.h"
 #include "app/UpcomingForm.h"
 #include "appearance/SystemTheme.h"
@@ -376,7 +378,7 @@ void TMainForm::HideToTray()
     // Without a tray (a bare X server) a hidden window could never come back: keep it
     // reachable from the taskbar instead.
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        hide();
+        HideWindow();
         return;
     }
     showMinimized();
@@ -415,8 +417,17 @@ void TMainForm::FormResize()
 {
     if (isMinimized() && QSystemTrayIcon::isSystemTrayAvailable()) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
-        hide();
+        HideWindow();
     }
+}
+
+void TMainForm::HideWindow()
+{
+    hide();
+    // A hidden window keeps its window-sized image for the next paint (about 2 MB); in the
+    // tray it may stay hidden for days. Showing it again paints it anew in any case.
+    if (QBackingStore* store = backingStore())
+        store->resize(QSize(1, 1));
 }
 
 void TMainForm::changeEvent(QEvent* event)

@@ -137,6 +137,7 @@ private:
     void ConnectTick();
     void ScheduleTick();
     void HideToTray();
+    void HideWindow();
     void WatchForTray();
 
     platform::Platform& platform_;

@@ -6,7 +6,7 @@
 set -u
 exe=$1
 shots=${2:-}
-for tool in Xvfb xdotool icewm xprop; do
+for tool in Xvfb xdotool icewm xprop import identify; do
   command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
 done
 work=$(mktemp -d)
@@ -65,6 +65,19 @@ wait "$second"; rc=$?
 [ $rc -eq 0 ] || fail "second copy exited with $rc"
 kill -0 "$first" 2>/dev/null || fail "first copy died"
 echo "second copy refused with exit code 0; first copy untouched"
+
+# Back from the tray: the window hid its image while hidden and must paint itself anew.
+# The tray icon is the small one of our class (the weather strip is ours too).
+icon=$(for w in $(xdotool search --onlyvisible --class Quorlin 2>/dev/null); do
+  xdotool getwindowgeometry "$w" | grep -qE 'Geometry: [0-9]{1,2}x[0-9]{1,2}$' && echo "$w"; done | head -1)
+[ -n "$icon" ] || fail "no tray icon to click"
+xdotool mousemove --window "$icon" 4 4 click 1
+shown_first() { xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -1 | grep .; }
+wait_for 10 shown_first || fail "a click on the tray icon did not bring the window back"
+sleep 1
+colours=$(import -window "$(shown_first)" png:- 2>/dev/null | identify -format %k - 2>/dev/null)
+[ "${colours:-0}" -gt 50 ] || fail "the window came back unpainted (${colours:-no} colours)"
+echo "back from the tray: window shown and painted ($colours colours)"
 kill "$first" 2>/dev/null; wait "$first" 2>/dev/null
 
 # At logon the panel's tray may come up after the program: a hidden start then falls back
