@@ -1,9 +1,8 @@
 #include "app/CSkinPPDynamicCallDll.h"
 
-#include "platform/AnsiCodePage.h"
+#include "app/BuiltInSkin.h"
 
-#include <QApplication>
-#include <QFile>
+#include "platform/AnsiCodePage.h"
 
 CSkinPPDynamicCallDll::CSkinPPDynamicCallDll() : library_(QStringLiteral("SkinPPBCB"))
 {
@@ -30,7 +29,5 @@ void CSkinPPDynamicCallDll::LoadSkin(const QString& skinFile, const platform::An
         sppLoadSkin_(narrow.data(), 0);
         return;
     }
-    QFile sheet(skinFile);
-    if (sheet.open(QIODevice::ReadOnly | QIODevice::Text))
-        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    BuiltInSkin::Apply(skinFile);
 }

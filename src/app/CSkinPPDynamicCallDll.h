@@ -7,8 +7,8 @@ namespace platform {
 class AnsiCodePage;
 }
 
-//! The optional window-skinning library. When it is not installed the skin file is
-//! applied as a Qt style sheet of our own, so the plain build still looks finished.
+//! The optional window-skinning library. When it is not installed the skin file gives the
+//! colours of our own look (BuiltInSkin), so the plain build still looks finished.
 class CSkinPPDynamicCallDll {
 public:
     CSkinPPDynamicCallDll();
