@@ -1,6 +1,7 @@
 #include "radio/RadioCatalogue.h"
 
 #include "core/FeatureContext.h"
+#include "platform/AnsiCodePage.h"
 #include "radio/RadioPlayback.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -29,10 +31,59 @@ QString Unquoted(const QString& value)
     return value;
 }
 
-// Captions sort as on a Chinese desktop: by pinyin, digits and Latin letters first.
-void SortByCaption(QList<QTreeWidgetItem*>& items)
+// The common Chinese characters (the first level of GB2312) stand in that table in pinyin
+// order, so a caption made of them and ASCII sorts by its GBK codes, ASCII letters folded.
+// Returns an empty key for any other caption, or when the code page is not GBK.
+QByteArray PinyinKey(const QString& caption, const platform::AnsiCodePage& ansi)
 {
-    static const QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    static const bool gbk = ansi.fromUtf16(u"啊座") == "\xb0\xa1\xd7\xf9";
+    if (!gbk || caption.isEmpty())
+        return {};
+    const std::string bytes = ansi.fromUtf16(caption.toStdU16String());
+    QByteArray key;
+    key.reserve(qsizetype(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            key += char(lead >= 'A' && lead <= 'Z' ? lead + ('a' - 'A') : lead);
+            continue;
+        }
+        const auto trail = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+        if (lead < 0xb0 || lead > 0xd7 || trail < 0xa1 || trail > 0xfe ||
+            (lead == 0xd7 && trail > 0xf9))
+            return {};
+        key += char(lead);
+        key += char(trail);
+        ++i;
+    }
+    return key;
+}
+
+// Captions sort as on a Chinese desktop: by pinyin, digits and Latin letters first. The
+// locale's collator costs a few MB of tables, so it is opened only for captions the GBK
+// order cannot place.
+void SortByCaption(QList<QTreeWidgetItem*>& items, const platform::AnsiCodePage& ansi)
+{
+    QList<QByteArray> keys;
+    keys.reserve(items.size());
+    bool allKeyed = true;
+    for (const QTreeWidgetItem* item : items) {
+        keys << PinyinKey(item->text(0), ansi);
+        allKeyed = allKeyed && !keys.back().isEmpty();
+    }
+    if (allKeyed) {
+        QList<qsizetype> order(items.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+        QList<QTreeWidgetItem*> sorted;
+        sorted.reserve(items.size());
+        for (const qsizetype i : order)
+            sorted << items[i];
+        items = sorted;
+        return;
+    }
+    const QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
     const auto startsHan = [](const QString& s) {
         return !s.isEmpty() && s.front().script() == QChar::Script_Han;
     };
@@ -159,14 +210,14 @@ void RadioCatalogue::LoadRadioCatalogue()
             if (!RadioUrls.contains(name))
                 RadioUrls.insert(name, url);
         }
-        SortByCaption(stations);
+        SortByCaption(stations, *ctx_.Os().ansi);
         auto* root = new QTreeWidgetItem(
             QStringList(QStringLiteral("%1(%2)").arg(section).arg(stations.size())));
         root->setIcon(0, categoryIcon);
         root->addChildren(stations);
         roots << root;
     }
-    SortByCaption(roots);
+    SortByCaption(roots, *ctx_.Os().ansi);
     RadioTreeView->addTopLevelItems(roots);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -25,6 +26,44 @@ TEST(RadioCatalogue, TreeListsEveryCategoryWithItsCountAndSortedStations)
     EXPECT_EQ(ChildCaptions(tree->topLevelItem(0)), QStringList({"安徽", "北京"}));
     EXPECT_EQ(ChildCaptions(tree->topLevelItem(2)), QStringList({"Alpha", "Zulu"}));
     EXPECT_FALSE(catalogue.StationUrl("NoAddress"));
+}
+
+TEST(RadioCatalogue, PinyinOrderHoldsForCommonAndRareCharactersAlike)
+{
+    TestEnvironment env;
+    // Only common characters and ASCII: case folded, digits first.
+    env.WriteProgramFile("NetRadio.dat", "[A]\n中国之声=http://1\nZulu=http://2\n"
+                                         "alpha=http://3\n9频道=http://4\n北京=http://5\n");
+    QTreeWidget* tree = env.Start(Recipes::Radio).RadioStations->RadioTreeView;
+    EXPECT_EQ(ChildCaptions(tree->topLevelItem(0)),
+              QStringList({"9频道", "alpha", "Zulu", "北京", "中国之声"}));
+
+    // A character outside the common table (臺, traditional) still sorts by its pinyin.
+    env.WriteProgramFile("NetRadio.dat", "[A]\n臺灣之音=http://1\n北京=http://2\n"
+                                         "Zulu=http://3\n中国之声=http://4\n");
+    env.Restart();
+    tree = env.View().RadioStations->RadioTreeView;
+    EXPECT_EQ(ChildCaptions(tree->topLevelItem(0)),
+              QStringList({"Zulu", "北京", "臺灣之音", "中国之声"}));
+
+    // The shipped catalogue comes out as the locale's collator orders it.
+    QFile::remove(env.ProgramDir() + "NetRadio.dat");
+    ASSERT_TRUE(
+        QFile::copy(QUORLIN_SHIPPED_DIR "/NetRadio.dat", env.ProgramDir() + "NetRadio.dat"));
+    env.Restart();
+    tree = env.View().RadioStations->RadioTreeView;
+    ASSERT_GT(tree->topLevelItemCount(), 3);
+    const QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QStringList captions = ChildCaptions(tree->topLevelItem(i));
+        const QStringList shown = captions;
+        std::stable_sort(captions.begin(), captions.end(), [&](const QString& a, const QString& b) {
+            const bool hanA = a.front().script() == QChar::Script_Han;
+            const bool hanB = b.front().script() == QChar::Script_Han;
+            return hanA != hanB ? !hanA : collator.compare(a, b) < 0;
+        });
+        EXPECT_EQ(shown, captions);
+    }
 }
 
 TEST(RadioCatalogue, FirstAddressOfANameWinsAndOnlyTheFirstEqualsSignSeparates)
