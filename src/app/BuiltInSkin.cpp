@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFont>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -87,7 +86,7 @@ void BuiltInSkin::Apply(const QString& skinFile)
     palette.setColor(QPalette::Highlight, c.accent);
     palette.setColor(QPalette::HighlightedText, c.accentText);
     // A selection in a window without focus is a pale tint of the accent.
-    const auto tint = [&](int accent, int base) { return (accent * 2 + base * 8) / 10; };
+    const auto tint = [](int accent, int base) { return (accent * 2 + base * 8) / 10; };
     palette.setColor(QPalette::Inactive, QPalette::Highlight,
                      QColor(tint(c.accent.red(), c.base.red()),
                             tint(c.accent.green(), c.base.green()),

@@ -1,7 +1,5 @@
 #include "app/Main.h"
 
-#include <QBackingStore>
-
 #include "app/Artwork.h"
 #include "app/UpcomingForm.h"
 #include "appearance/SystemTheme.h"
@@ -32,6 +30,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>

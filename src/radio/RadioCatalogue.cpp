@@ -18,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -33,13 +32,10 @@ QString Unquoted(const QString& value)
 
 // The common Chinese characters (the first level of GB2312) stand in that table in pinyin
 // order, so a caption made of them and ASCII sorts by its GBK codes, ASCII letters folded.
-// Returns an empty key for any other caption, or when the code page is not GBK.
-QByteArray PinyinKey(const QString& caption, const platform::AnsiCodePage& ansi)
+// Returns an empty key for any other caption.
+QByteArray PinyinKey(const QString& caption, const platform::AnsiCodePage& gbk)
 {
-    static const bool gbk = ansi.fromUtf16(u"啊座") == "\xb0\xa1\xd7\xf9";
-    if (!gbk || caption.isEmpty())
-        return {};
-    const std::string bytes = ansi.fromUtf16(caption.toStdU16String());
+    const std::string bytes = gbk.fromUtf16(caption.toStdU16String());
     QByteArray key;
     key.reserve(qsizetype(bytes.size()));
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -61,27 +57,25 @@ QByteArray PinyinKey(const QString& caption, const platform::AnsiCodePage& ansi)
 
 // Captions sort as on a Chinese desktop: by pinyin, digits and Latin letters first. The
 // locale's collator costs a few MB of tables, so it is opened only for captions the GBK
-// order cannot place.
+// order cannot place, or when the code page is not GBK.
 void SortByCaption(QList<QTreeWidgetItem*>& items, const platform::AnsiCodePage& ansi)
 {
-    QList<QByteArray> keys;
-    keys.reserve(items.size());
-    bool allKeyed = true;
-    for (const QTreeWidgetItem* item : items) {
-        keys << PinyinKey(item->text(0), ansi);
-        allKeyed = allKeyed && !keys.back().isEmpty();
-    }
-    if (allKeyed) {
-        QList<qsizetype> order(items.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
-        QList<QTreeWidgetItem*> sorted;
-        sorted.reserve(items.size());
-        for (const qsizetype i : order)
-            sorted << items[i];
-        items = sorted;
-        return;
+    if (ansi.fromUtf16(u"啊座") == "\xb0\xa1\xd7\xf9") {
+        QList<std::pair<QByteArray, QTreeWidgetItem*>> keyed;
+        keyed.reserve(items.size());
+        for (QTreeWidgetItem* item : items) {
+            QByteArray key = PinyinKey(item->text(0), ansi);
+            if (key.isEmpty())
+                break;
+            keyed.append({std::move(key), item});
+        }
+        if (keyed.size() == items.size()) {
+            std::stable_sort(keyed.begin(), keyed.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (qsizetype i = 0; i < items.size(); ++i)
+                items[i] = keyed[i].second;
+            return;
+        }
     }
     const QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
     const auto startsHan = [](const QString& s) {
