@@ -5,7 +5,9 @@
 set -u
 script=${1:?usage: run-linux-cleaner.sh RubbishClear.sh}
 command -v setpriv >/dev/null || { echo "setpriv missing: skipped"; exit 77; }
-w=$(mktemp -d)
+# Where possible below a path that names no temporary folder (/dev/shm/tmp.X, not /tmp/...),
+# so that a folder's name alone can be seen to fail or pass as a temporary one.
+w=$(mktemp -d -p /dev/shm 2>/dev/null) || w=$(mktemp -d)
 chmod 755 "$w" # the ordinary user below must reach its part
 holder=
 cleanup() { [ -n "$holder" ] && kill "$holder" 2>/dev/null; chmod -R u+w "$w"; rm -rf "$w"; }
@@ -128,6 +130,110 @@ expect_gone "$U/tmp/old.txt" "$U/home/.cache/old.bin"
 expect_kept "$U/tmp/locked/old.txt"
 grep -qF "locked" <<<"$out" && fail "reported a file it could not delete"
 grep -qF "共删除 2 项" <<<"$out" || fail "as a user: $out"
+
+# Sizes beyond 2 GiB are summed and printed whole (a sparse file costs no space here).
+G=$w/big
+mkdir -p "$G/tmp"
+truncate -s 3G "$G/tmp/huge.iso"
+touch -d '10 days ago' "$G/tmp/huge.iso"
+out=$(env -i PATH="$PATH" HOME="$G" TMPDIR="$G/tmp" /bin/sh "$script" 2>&1)
+grep -qF "共删除 1 项, 释放 3072.0 MB 空间 (3221225472 字节)" <<<"$out" || fail "3 GiB: $out"
+
+# Variables that point at the wrong place. Each run starts from a fresh trap tree and may
+# change nothing in it but the folder given as its second argument.
+X=$w/traps XH=$w/traps/home
+traps() {
+    rm -rf "$X"
+    file "$XH/Documents/thesis.odt" 100 '40 days ago'
+    file "$XH/.bashrc" 100 '40 days ago'
+    file "$XH/tmp/old.txt" 100 '40 days ago'
+    file "$XH/.cache/app/old.bin" 100 '40 days ago'
+    file "$XH/thumbnails/mine.png" 100 '1 day ago'
+    file "$XH/.local/share/Trash/files/kept.txt" 100 '40 days ago'
+    file "$XH/.local/share/Trash/info/kept.txt.trashinfo" 10 '1 day ago'
+    file "$XH/.local/share/Trash/info/.trashinfo" 10 '40 days ago'
+    file "$X/Documents/report.txt" 100 '40 days ago'
+    file "$X/notes/old.bin" 100 '40 days ago'
+    file "$X/othercache/old.bin" 100 '40 days ago'
+    chown 65534:65534 "$X/othercache"
+    file "$X/tmp/roots.txt" 100 '40 days ago'
+    file "$X/tmp/users.txt" 100 '40 days ago'
+    chown 65534:65534 "$X/tmp/users.txt"
+    chmod 1777 "$X/tmp"
+    ln -s "$XH" "$X/homelink"
+    chmod 755 "$X" "$XH"
+}
+snapshot() { find "$X" -path "$1" -prune -o -printf '%p|%s|%T@|%u|%m\n' | sort; }
+# trap_run LABEL MAY_CHANGE VAR=VALUE...: runs the cleaner as root in the trap home.
+trap_run() {
+    label=$1 allowed=$2
+    shift 2
+    traps
+    before=$(snapshot "$allowed")
+    out=$(env -i PATH="$PATH" HOME="$XH" "$@" /bin/sh "$script" 2>&1)
+    [ "$(snapshot "$allowed")" = "$before" ] || fail "$label: changed outside $allowed:
+$(diff <(echo "$before") <(snapshot "$allowed"))"
+    grep -q '^清理完成' <<<"$out" || fail "$label: no summary: $out"
+}
+expect_skipped() { # expect_skipped LABEL FOLDER REASON
+    grep -qxF "已跳过: $2 ($3)" <<<"$out" || fail "$1: $2 not named as skipped: $out"
+}
+for spelling in "$XH" "$XH/" "$XH/." "$XH/Documents/.." "$X/homelink"; do
+    trap_run "home as TMPDIR ($spelling)" "$XH/.cache" TMPDIR="$spelling"
+    expect_skipped "home as TMPDIR" "$spelling" "是用户主目录"
+done
+trap_run "a folder above home as TMPDIR" "$XH/.cache" TMPDIR="$X"
+expect_skipped "above home" "$X" "包含用户主目录"
+trap_run "home as XDG_CACHE_HOME" "$XH/tmp" XDG_CACHE_HOME="$XH" TMPDIR="$XH/tmp"
+expect_skipped "home as cache" "$XH" "是用户主目录"
+[ ! -e "$XH/tmp/old.txt" ] || fail "the proven temporary folder was not cleaned"
+trap_run "another user's cache" "$XH/.cache" XDG_CACHE_HOME="$X/othercache"
+expect_skipped "another user's cache" "$X/othercache" "不属于当前用户"
+trap_run "a cache not named so" "$XH/.cache" XDG_CACHE_HOME="$X/notes"
+expect_skipped "a cache not named so" "$X/notes" "名称不像缓存目录"
+trap_run "stray .trashinfo" "$XH/.cache" TMPDIR="$XH/tmp/none"
+[ -e "$XH/.local/share/Trash/info/.trashinfo" ] || fail "the stray info file went"
+trap_run "root in a shared temporary folder" "$XH/.cache" TMPDIR="$X/tmp"
+expect_skipped "root in a shared folder" "$X/tmp" "是所有用户共用的临时目录, 管理员只清理自己的临时目录"
+case $w in
+*/tmp/* | */tmp) echo "note: $w lies below /tmp, the check of a temporary folder's name is left out" ;;
+*)
+    trap_run "a folder not named as temporary" "$XH/.cache" TMPDIR="$X/Documents"
+    expect_skipped "not temporary" "$X/Documents" "名称不像临时目录"
+    ;;
+esac
+
+# An ordinary user cleans its own files in the shared temporary folder, not others'.
+traps
+out=$(env -i PATH="$PATH" HOME="$XH" TMPDIR="$X/tmp" \
+    setpriv --reuid=65534 --regid=65534 --clear-groups /bin/sh "$script" 2>&1)
+expect_gone "$X/tmp/users.txt"
+expect_kept "$X/tmp/roots.txt"
+
+# "/" as TMPDIR, run as a user id that owns nothing on this system but one old file on the
+# root file system: whatever goes wrong, nothing else can be removed.
+nobody_uid=61234
+if getent passwd $nobody_uid >/dev/null; then
+    echo "note: user id $nobody_uid exists, the check of / as TMPDIR is left out"
+else
+    R=$(mktemp -d -p /var/tmp)
+    chmod 755 "$R"
+    file "$R/old.txt" 10 '40 days ago'
+    chown $nobody_uid "$R" "$R/old.txt"
+    for root in / /. //; do
+        out=$(env -i PATH="$PATH" HOME="$R/home" TMPDIR="$root" \
+            setpriv --reuid=$nobody_uid --regid=$nobody_uid --clear-groups /bin/sh "$script" 2>&1)
+        expect_kept "$R/old.txt"
+        expect_skipped "/ as TMPDIR" "$root" "是根目录"
+    done
+    rm -rf "$R"
+fi
+
+# The program reads the figures from a report; it holds what was printed.
+traps
+report=$w/report.txt
+out=$(env -i PATH="$PATH" HOME="$XH" TMPDIR="$XH/tmp" QUORLIN_CLEAN_REPORT="$report" /bin/sh "$script")
+[ "$(cat "$report")" = "$out" ] || fail "the report differs from what was printed"
 
 [ $failures -eq 0 ] && echo "cleaner: all checks passed"
 exit $((failures > 0))
