@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The script part of the Windows cleaner in a fake C:\ full of traps, run by node with a
 # stand-in for the script host (wine's cannot run it): links out of the temporary folder,
-# odd names, read-only files, a file in use, a temporary folder outside the profile.
+# odd names, read-only files, a file in use, and a %TEMP% that is no temporary folder of
+# this user (the profile, a drive root, a folder above the profile or outside it).
 set -u
 bat=${1:?usage: run-bat-logic.sh RubbishClear.bat}
 command -v node >/dev/null || { echo "node missing: skipped"; exit 77; }
@@ -44,10 +45,39 @@ grep -qxF '已删除: C:\Users\user\AppData\Local\Temp\old with spaces.txt' <<<"
 grep -q 'inuse' <<<"$out" && fail "reported a file it could not delete"
 grep -qxF '清理完成: 共删除 5 项, 释放 0.0 MB 空间 (10600 字节)' <<<"$out" || fail "summary: $out"
 
-# A temporary folder outside the profile is shared by every user: not touched at all.
 file "$w/Windows/Temp/old.txt" 10 '90 days ago'
-QUORLIN_TEMP='C:\Windows\Temp' node "$host" "$bat" "$w" >/dev/null 2>&1
-[ -e "$w/Windows/Temp/old.txt" ] || fail "cleaned a temporary folder outside the profile"
+
+# What was printed is also the report, as UTF-16 with its byte order mark.
+file "$T/old.txt" 1000 '10 days ago'
+out=$(QUORLIN_CLEAN_REPORT='C:\Users\user\AppData\Local\Quorlin report.txt' node "$host" "$bat" "$w" 2>&1)
+report=$w/Users/user/AppData/Local/Quorlin\ report.txt
+[ "$(head -c 2 "$report" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "report without its mark"
+[ "$(iconv -f UTF-16 -t UTF-8 "$report" | tr -d '\r')" = "$out" ] || fail "report: $(cat "$report")"
+
+# A %TEMP% that is not this user's temporary folder: nothing in the drive may change, and
+# the summary names the folder it left alone.
+P=$w/Users/user
+file "$P/Documents/thesis.doc" 10 '90 days ago'
+file "$P/ntuser.dat" 10 '90 days ago'
+file "$w/Windows/old.log" 10 '90 days ago'
+file "$O/Temp/old.txt" 10 '90 days ago'
+ln -s "$O" "$P/Linked"
+snapshot() { find "$w" -printf '%p|%s|%T@\n' | sort; }
+while IFS='|' read -r temp why; do
+    before=$(snapshot)
+    out=$(QUORLIN_TEMP=$temp node "$host" "$bat" "$w" 2>&1)
+    [ "$(snapshot)" = "$before" ] || fail "TEMP=$temp changed: $(diff <(echo "$before") <(snapshot))"
+    grep -qxF "已跳过: $temp ($why)" <<<"$out" || fail "TEMP=$temp not named as skipped: $out"
+done <<'TRAPS'
+C:\Users\user|是用户目录本身
+C:\Users\user\|是用户目录本身
+C:\|是驱动器根目录
+C:\Users\user\AppData\Local\Temp\..\..\..\..\..|是驱动器根目录
+C:\Users|包含用户目录
+C:\Users\user\Documents|名称不像临时目录
+C:\Users\user\Linked\Temp|是链接或联接点
+C:\Windows\Temp|不在用户目录内, 是各用户共用的
+TRAPS
 
 [ $failures -eq 0 ] && echo "windows cleaner logic: all checks passed"
 exit $((failures > 0))

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The shipped Windows cleaner under wine's cmd in a prefix of its own: it must end, touch
-# nothing outside the user's temporary folder and keep new files. Whether it removes the
+# nothing outside the user's temporary folder (also when %TEMP% is the profile folder or a
+# drive root) and keep new files. Whether it removes the
 # old ones is checked only where wine's script host can run its script part (wine 8 cannot:
 # its cscript ignores //e:jscript, and its FileSystemObject lacks folder attributes and
 # enumeration); then the test says it skipped that part.
@@ -34,6 +35,18 @@ out=$(timeout 120 "$wine" cmd /c 'C:\RubbishClear.bat' 2>/dev/null | iconv -f GB
 timeout 60 "$(dirname "$(readlink -f "$wine")")/wineserver" -w 2>/dev/null || true
 [ -e "$outside/precious.txt" ] || fail "removed a file outside the temporary folder"
 [ -e "$temp/quorlin-test/new.txt" ] || fail "removed a new temporary file"
+
+# A %TEMP% that is the profile folder or a drive root: old files there stay.
+profile=$(dirname "$temp")
+head -c 10 /dev/zero >"$profile/quorlin-precious.txt"
+touch -d '10 days ago' "$profile/quorlin-precious.txt"
+for t in '%USERPROFILE%' 'C:\'; do
+    timeout 120 "$wine" cmd /c "set TEMP=$t&& C:\RubbishClear.bat" >/dev/null 2>&1
+    timeout 60 "$(dirname "$(readlink -f "$wine")")/wineserver" -w 2>/dev/null || true
+    [ -e "$outside/precious.txt" ] || fail "TEMP=$t: removed a file in the drive root's folders"
+    [ -e "$profile/quorlin-precious.txt" ] || fail "TEMP=$t: removed a file in the profile"
+done
+rm -f "$profile/quorlin-precious.txt"
 [ $failures -eq 0 ] || exit 1
 if ! grep -q '清理完成' <<<"$out"; then
     echo "no harm done; the cleaning itself skipped: wine's script host cannot run it"

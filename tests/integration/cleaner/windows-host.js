@@ -2,7 +2,8 @@
 // script host whose FileSystemObject works on a real folder tree: the folder given plays
 // C:\, symbolic links play reparse points (links and junctions), a read-only file has the
 // read-only attribute, and the names listed in QUORLIN_IN_USE cannot be deleted, as files
-// held open by another program cannot. Usage: node windows-host.js RubbishClear.bat DRIVE
+// held open by another program cannot. QUORLIN_TEMP and QUORLIN_CLEAN_REPORT, when set, are
+// the script's TEMP and QUORLIN_CLEAN_REPORT. Usage: node windows-host.js RubbishClear.bat DRIVE
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -33,12 +34,19 @@ function folder(p) {
     // A link to a folder is listed as a folder, with the reparse attribute.
     const isDir = (e) => { try { return fs.statSync(e).isDirectory(); } catch { return false; } };
     return {
-        Attributes: attributes(p), Path: windows(p),
+        Attributes: attributes(p), Path: windows(p), ShortPath: windows(p),
         Files: entries.filter((e) => !isDir(e)).map(file),
         SubFolders: entries.filter(isDir).map((e) => ({ Attributes: attributes(e), Path: windows(e) })),
     };
 }
+// As the script host: "." and ".." resolved, no trailing backslash but on a drive root.
+const absolute = (p) => path.win32.normalize(p).replace(/(.)\\+$/, (m, c) => (c === ':' ? m : c));
 const fso = {
+    GetAbsolutePathName: absolute,
+    GetParentFolderName: (p) => {
+        const a = absolute(p);
+        return /^[A-Za-z]:\\?$/.test(a) ? '' : path.win32.dirname(a);
+    },
     GetFolder: (p) => folder(real(p)),
     FolderExists: (p) => fs.existsSync(real(p)),
     FileExists: (p) => { try { fs.lstatSync(real(p)); return true; } catch { return false; } },
@@ -48,11 +56,21 @@ const fso = {
             throw new Error('Permission denied');
         fs.unlinkSync(r);
     },
+    // Only what the cleaner uses: a new file, written at once, as UTF-16 with its mark.
+    CreateTextFile: (p, overwrite, unicode) => {
+        let text = '';
+        return {
+            Write: (s) => { text += s; },
+            Close: () => fs.writeFileSync(real(p), unicode ? '\ufeff' + text : text,
+                                          unicode ? 'utf16le' : 'latin1'),
+        };
+    },
 };
 const profile = 'C:\\Users\\user';
 const environment = {
     USERPROFILE: profile, LOCALAPPDATA: profile + '\\AppData\\Local',
     TEMP: process.env.QUORLIN_TEMP || profile + '\\AppData\\Local\\Temp',
+    QUORLIN_CLEAN_REPORT: process.env.QUORLIN_CLEAN_REPORT,
 };
 function ActiveXObject(name) {
     if (name === 'Scripting.FileSystemObject') return fso;
