@@ -5,16 +5,20 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -40,6 +44,18 @@ const std::u16string kSystemDrive = u"/";
 #endif
 
 const QString kCleaningNotice = QStringLiteral("正在为您清理系统垃圾");
+// Tells the cleaner where to write its report.
+constexpr char kReportVariable[] = "QUORLIN_CLEAN_REPORT";
+
+// The cleaner's report as text: UTF-16 with its mark from the Windows script, UTF-8 from
+// the Linux one.
+QString ReportText(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xff\xfe"))
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                  (bytes.size() - 2) / 2);
+    return QString::fromUtf8(bytes);
+}
 
 } // namespace
 
@@ -113,6 +129,11 @@ QString RubbishClear::CleanerPath() const
 #else
     return ctx_.ProgramDir() + QStringLiteral("RubbishClear.sh");
 #endif
+}
+
+QString RubbishClear::ReportPath() const
+{
+    return ctx_.DataDir() + QStringLiteral("RubbishClear.log");
 }
 
 QString RubbishClear::DiskSizeText(long long totalMB, long long usedMB)
@@ -212,8 +233,8 @@ void RubbishClear::CheckSystemClear()
         shownUsedMB_ = totalMB - freeMB;
         ShowDiskSize->setText(DiskSizeText(totalMB, totalMB - freeMB));
     }
-    if (!cleaners_.empty())
-        WatchCleaners(space ? space->freeToCaller : 0);
+    if (cleaner_)
+        WatchCleaner();
 
     if (JunkWarningPending && SystemDiskUsedMB >= kJunkWarningMB &&
         ++JunkWarningTicks >= kJunkWarningChecks) {
@@ -229,12 +250,14 @@ void RubbishClear::CheckSystemClear()
             // Every day, or every k weeks on the same weekday.
             NextClearDate = today.addDays(std::max(ClearPeriodDays, 1));
             ClearState = true;
-            SaveSystemClear();
+            // Started before the save: on a full disk the save fails, and that is when
+            // cleaning is needed most.
             ctx_.ShowTrayBalloon(kCleaningNotice);
             StartCleaner(platform::CommandLauncher::Minimized);
+            SaveFromCheck();
         } else if (NextClearDate > today && ClearState) {
             ClearState = false;
-            SaveSystemClear();
+            SaveFromCheck();
         }
     }
 
@@ -250,6 +273,22 @@ void RubbishClear::CheckSystemClear()
     }
 }
 
+void RubbishClear::SaveFromCheck()
+{
+    try {
+        SaveSystemClear();
+        saveRefusalShown_ = false;
+    } catch (const std::exception& e) {
+        const QString why = QString::fromUtf8(e.what());
+        ctx_.Log(kFeature, QStringLiteral("保存清理日期"), QStringLiteral("失败: ") + why);
+        if (saveRefusalShown_)
+            return;
+        saveRefusalShown_ = true;
+        ctx_.Ui().ShowError(
+            QStringLiteral("无法保存下次清理的日期 (磁盘可能已满), 本次清理照常进行: ") + why);
+    }
+}
+
 void RubbishClear::StartCleaner(int showMode)
 {
     const QString path = CleanerPath();
@@ -259,8 +298,22 @@ void RubbishClear::StartCleaner(int showMode)
         ctx_.ShowTrayBalloon(QStringLiteral("此系统不能启动清理程序 %1").arg(path));
         return;
     }
-    const auto space =
-        ctx_.Os().systemInfo ? ctx_.Os().systemInfo->diskSpace(kSystemDrive) : std::nullopt;
+    // Two cleaners would delete the same files at once and both report them.
+    if (cleaner_) {
+        ctx_.Log(kFeature, QStringLiteral("启动清理程序 ") + path,
+                 QStringLiteral("未启动: 上一次清理还在进行"));
+        if (showMode == platform::CommandLauncher::Normal)
+            ctx_.ShowTrayBalloon(QStringLiteral("上一次清理还在进行, 请等它结束后再清理"));
+        return;
+    }
+    // A report left from an earlier run must not be taken for this one's.
+    const QString report = ReportPath();
+    QFile::remove(report);
+    QDir().mkpath(ctx_.DataDir());
+    // The launcher passes no arguments: the cleaner inherits the path with our environment.
+    const QByteArray reportVariable = QDir::toNativeSeparators(report).toLocal8Bit();
+    if (qgetenv(kReportVariable) != reportVariable)
+        qputenv(kReportVariable, reportVariable);
     const auto result = launcher->launch(path.toStdU16String(), showMode);
     ctx_.Log(kFeature, QStringLiteral("启动清理程序 ") + path,
              result.started() ? QStringLiteral("已启动")
@@ -272,25 +325,51 @@ void RubbishClear::StartCleaner(int showMode)
                 : QStringLiteral("无法启动清理程序 %1 (错误代码 %2)").arg(path).arg(result.code));
         return;
     }
-    if (result.process)
-        cleaners_.push_back({result.process, space ? space->freeToCaller : 0});
+    cleaner_ = result.process;
 }
 
-void RubbishClear::WatchCleaners(std::uint64_t freeBytes)
+void RubbishClear::WatchCleaner()
 {
-    platform::CommandLauncher& launcher = *ctx_.Os().launcher;
-    for (auto it = cleaners_.begin(); it != cleaners_.end();) {
-        if (!launcher.hasExited(it->process)) {
-            ++it;
-            continue;
-        }
-        const std::uint64_t freed = freeBytes > it->freeBefore ? freeBytes - it->freeBefore : 0;
-        it = cleaners_.erase(it);
-        ctx_.Log(kFeature, QStringLiteral("清理完成"),
-                 QStringLiteral("释放了 %1 MB 空间").arg(static_cast<qulonglong>(freed >> 20)));
-        ctx_.ShowTrayBalloon(QStringLiteral("清理完成，释放了 %1 MB 空间")
-                                 .arg(static_cast<qulonglong>(freed >> 20)));
+    if (!ctx_.Os().launcher->hasExited(cleaner_))
+        return;
+    cleaner_ = 0;
+    TellCleanerEnded();
+}
+
+void RubbishClear::TellCleanerEnded()
+{
+    // The free space of one drive says nothing of what went from a /home or /tmp of their
+    // own: the figure is the one the cleaner counted.
+    const QString report = ReportPath();
+    QFile file(report);
+    const QString text = file.open(QIODevice::ReadOnly) ? ReportText(file.readAll()) : QString();
+    static const QRegularExpression summary(
+        QStringLiteral("清理完成: 共删除 (\\d+) 项, 释放 [0-9.]+ MB 空间 \\((\\d+) 字节\\)"));
+    static const QRegularExpression skippedLine(QStringLiteral("^已跳过: "),
+                                                QRegularExpression::MultilineOption);
+    QRegularExpressionMatch found;
+    for (auto it = summary.globalMatch(text); it.hasNext();)
+        found = it.next();
+    bool ok = false;
+    const qulonglong bytes = found.hasMatch() ? found.captured(2).toULongLong(&ok) : 0;
+    if (!ok) {
+        ctx_.Log(kFeature, QStringLiteral("清理结束"), QStringLiteral("没有报告结果"));
+        ctx_.ShowTrayBalloon(
+            QStringLiteral("清理程序已结束, 但没有报告释放了多少空间 (%1)").arg(report));
+        return;
     }
+    QString notice = QStringLiteral("清理完成，释放了 %1 MB 空间").arg(bytes >> 20);
+    int skipped = 0;
+    for (auto it = skippedLine.globalMatch(text); it.hasNext(); it.next())
+        ++skipped;
+    if (skipped > 0)
+        notice += QStringLiteral("；%1 个目录不能确认是临时或缓存目录，没有清理，详见 %2")
+                      .arg(skipped)
+                      .arg(report);
+    ctx_.Log(
+        kFeature, QStringLiteral("清理完成"),
+        QStringLiteral("删除 %1 项, 释放了 %2 MB 空间").arg(found.captured(1)).arg(bytes >> 20));
+    ctx_.ShowTrayBalloon(notice);
 }
 
 void RubbishClear::ListUpcoming(const LocalMoment& from, const LocalMoment& to,

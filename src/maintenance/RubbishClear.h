@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <vector>
 
 class FeatureContext;
 struct LocalMoment;
@@ -19,8 +18,8 @@ class QPushButton;
 
 //! Junk cleaning on the page "系统清理和优化": the system drive's figures every second, a
 //! warning when much of it is used, and the shipped cleaner run on a schedule, at a
-//! used-space limit or by hand. The cleaner runs on its own; when it ends, a notice tells
-//! how much space it freed.
+//! used-space limit or by hand. The cleaner runs on its own, one at a time; when it ends, a
+//! notice tells how much space it freed, as the cleaner's own report says.
 class RubbishClear : public QObject {
     Q_OBJECT
 public:
@@ -58,21 +57,23 @@ public:
 
     //! The cleaner beside the program: RubbishClear.bat on Windows, RubbishClear.sh elsewhere.
     QString CleanerPath() const;
+    //! Where the cleaner writes what it printed (it finds the path in QUORLIN_CLEAN_REPORT).
+    QString ReportPath() const;
     //! The label's text for a drive of `totalMB` of which `usedMB` are in use.
     static QString DiskSizeText(long long totalMB, long long usedMB);
 
 private:
     void StartCleaner(int showMode);
-    void WatchCleaners(std::uint64_t freeBytes);
-
-    struct Cleaner {
-        std::int64_t process;
-        std::uint64_t freeBefore;
-    };
+    void WatchCleaner();
+    void TellCleanerEnded();
+    //! SaveSystemClear from the check: a refusal (a full disk) is reported once while it
+    //! lasts, and never keeps the cleaning from starting.
+    void SaveFromCheck();
 
     FeatureContext& ctx_;
-    // The cleaners still running, each with the free space when it started.
-    std::vector<Cleaner> cleaners_;
+    // The cleaner running now; 0 when none is (or it cannot be watched).
+    std::int64_t cleaner_ = 0;
+    bool saveRefusalShown_ = false;
     long long shownTotalMB_ = -1;
     long long shownUsedMB_ = -1;
 };

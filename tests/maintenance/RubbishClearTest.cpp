@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -136,6 +138,7 @@ TEST_F(RubbishClearTest, EveryKWeeksIsDueOnTheSameWeekday)
             fresh.Tick();
         }
         EXPECT_EQ(starts.calls.size(), 1u);
+        starts.running.clear();
         fresh.clock->Set(QDate(2026, 12, 7).addDays(7 * weeks), QTime(0, 0, 1));
         fresh.Tick();
         EXPECT_EQ(starts.calls.size(), 2u);
@@ -211,6 +214,7 @@ TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
         ASSERT_EQ(launcher->calls.size(), round);
         EXPECT_EQ(launcher->calls.back().showMode, platform::CommandLauncher::Minimized);
         EXPECT_EQ(Cleanings(), int(round));
+        launcher->running.clear();
         // Each cleaning rests for a whole hour of its own.
         for (int check = 1; check <= 3600; ++check)
             env.Tick();
@@ -251,26 +255,75 @@ TEST_F(RubbishClearTest, ManualButtonStartsTheCleanerInAWindowAndChangesNothingE
     EXPECT_EQ(Cleanings(), 0);
 }
 
-TEST_F(RubbishClearTest, EndOfTheCleanerTellsTheSpaceItFreed)
+TEST_F(RubbishClearTest, EndOfTheCleanerTellsTheSpaceItReportsAndNeverTwoRunAtOnce)
+{
+    // The cleaner ends with this line; the system drive's free space does not move at all
+    // (the junk was on a /home or /tmp of its own).
+    const auto finish = [&](const QByteArray& report) {
+        const QString path = QString::fromLocal8Bit(qgetenv("QUORLIN_CLEAN_REPORT"));
+        EXPECT_EQ(path, env.ProgramDir() + "RubbishClear.log"); // the data folder
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(report);
+        file.close();
+        launcher->running.clear();
+        env.Tick();
+    };
+    Start();
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    env.Tick();
+    EXPECT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"上一次清理还在进行, 请等它结束后再清理"});
+    env.ui.Clear();
+    finish("已删除: /tmp/a\n"
+           "清理完成: 共删除 1 项, 释放 3072.0 MB 空间 (3221225472 字节)\n");
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"清理完成，释放了 3072 MB 空间"});
+
+    // The Windows cleaner writes UTF-16 and names the folders it left alone.
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    ASSERT_EQ(launcher->calls.size(), 2u);
+    EXPECT_FALSE(QFile::exists(env.ProgramDir() + "RubbishClear.log")) << "the last report stayed";
+    const QString windows = QStringLiteral("已跳过: C:\\Users\\me (是用户目录本身)\r\n"
+                                           "清理完成: 共删除 0 项, 释放 0.0 MB 空间 (0 字节)\r\n");
+    QByteArray utf16("\xff\xfe");
+    utf16.append(reinterpret_cast<const char*>(windows.utf16()), windows.size() * 2);
+    env.ui.Clear();
+    finish(utf16);
+    ASSERT_EQ(env.ui.Count("balloon"), 1);
+    EXPECT_TRUE(env.ui.Texts("balloon")[0].startsWith(
+        "清理完成，释放了 0 MB 空间；1 个目录不能确认是临时或缓存目录，没有清理"))
+        << env.ui.Texts("balloon")[0].toStdString();
+
+    // No report: the notice does not make a figure up.
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    env.ui.Clear();
+    launcher->running.clear();
+    env.Tick();
+    ASSERT_EQ(env.ui.Count("balloon"), 1);
+    EXPECT_TRUE(env.ui.Texts("balloon")[0].startsWith("清理程序已结束, 但没有报告释放了多少空间"));
+}
+
+TEST_F(RubbishClearTest, ScheduledCleaningStartsOnAFullDiskAndTheRefusedSaveIsReportedOnce)
 {
     Start();
-    Disk(100'000, 40'000);
-    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
-    Disk(100'000, 40'100);
-    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton); // a second one meanwhile
+    Schedule(0);
+    // The settings can no longer be written, as on a full disk.
+    ASSERT_TRUE(QFile::remove(env.SettingsPath()));
+    ASSERT_TRUE(QDir().mkpath(env.SettingsPath()));
     env.Tick();
-    env.Tick();
-    EXPECT_EQ(env.ui.Count("balloon"), 0);
-    Disk(100'000, 40'300);
-    launcher->running.remove(1001);
-    env.Tick();
-    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"清理完成，释放了 200 MB 空间"});
-    Disk(100'000, 39'000); // others filled the drive meanwhile
-    launcher->running.clear();
-    for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(Cleanings(), 1);
+    for (int i = 0; i < 5; ++i)
         env.Tick();
-    EXPECT_EQ(env.ui.Texts("balloon"),
-              (QStringList{"清理完成，释放了 200 MB 空间", "清理完成，释放了 0 MB 空间"}));
+    ASSERT_EQ(env.ui.Count("error"), 1);
+    EXPECT_TRUE(env.ui.Texts("error")[0].contains("Unable to write to"));
+    EXPECT_EQ(Feature().NextClearDate, Today().addDays(1));
+    EXPECT_FALSE(Feature().ClearState);
+    launcher->running.clear();
+    NextDay();
+    env.Tick();
+    EXPECT_EQ(launcher->calls.size(), 2u);
 }
 
 TEST_F(RubbishClearTest, CleanerThatCannotStartIsReportedAndTheScheduleStillMovesOn)
