@@ -47,13 +47,24 @@ const QString kCleaningNotice = QStringLiteral("正在为您清理系统垃圾")
 // Tells the cleaner where to write its report.
 constexpr char kReportVariable[] = "QUORLIN_CLEAN_REPORT";
 
-// The cleaner's report as text: UTF-16 with its mark from the Windows script, UTF-8 from
+// The end of the cleaner's report, where the folders it skipped and its summary stand: a
+// report of many thousand removals is not read whole on the window's thread.
+constexpr qint64 kReportTail = 64 * 1024;
+
+// The end of the report as text: UTF-16 with its mark from the Windows script, UTF-8 from
 // the Linux one.
-QString ReportText(const QByteArray& bytes)
+QString ReportTail(const QString& path)
 {
-    if (bytes.startsWith("\xff\xfe"))
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                                  (bytes.size() - 2) / 2);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const bool utf16 = file.peek(2) == QByteArray("\xff\xfe");
+    // The file's size is even in UTF-16, and so the offset: no character is cut in half.
+    file.seek(std::max<qint64>(utf16 ? 2 : 0, file.size() - kReportTail));
+    const QByteArray bytes = file.readAll();
+    if (utf16)
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                                  bytes.size() / 2);
     return QString::fromUtf8(bytes);
 }
 
@@ -341,8 +352,7 @@ void RubbishClear::TellCleanerEnded()
     // The free space of one drive says nothing of what went from a /home or /tmp of their
     // own: the figure is the one the cleaner counted.
     const QString report = ReportPath();
-    QFile file(report);
-    const QString text = file.open(QIODevice::ReadOnly) ? ReportText(file.readAll()) : QString();
+    const QString text = ReportTail(report);
     static const QRegularExpression summary(
         QStringLiteral("清理完成: 共删除 (\\d+) 项, 释放 [0-9.]+ MB 空间 \\((\\d+) 字节\\)"));
     static const QRegularExpression skippedLine(QStringLiteral("^已跳过: "),
