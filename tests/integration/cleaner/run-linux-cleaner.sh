@@ -215,8 +215,9 @@ expect_kept "$X/tmp/roots.txt"
 nobody_uid=61234
 if getent passwd $nobody_uid >/dev/null; then
     echo "note: user id $nobody_uid exists, the check of / as TMPDIR is left out"
+elif ! R=$(mktemp -d -p /var/tmp 2>/dev/null) || [ -z "$R" ]; then
+    fail "no folder in /var/tmp for the check of / as TMPDIR"
 else
-    R=$(mktemp -d -p /var/tmp)
     chmod 755 "$R"
     file "$R/old.txt" 10 '40 days ago'
     chown $nobody_uid "$R" "$R/old.txt"
