@@ -233,7 +233,9 @@ void RadioMpris::Raise() const
             tabs->setCurrentWidget(page);
             break;
         }
+    // As a click on the tray icon does; a lock panel over the window stays where it is.
     if (QWidget* window = ctx_.Window()) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         window->show();
         window->raise();
         window->activateWindow();

@@ -506,5 +506,6 @@ void RadioPlayback::LoadRadioSettings()
         RadioVolumeTrackBar->setValue(settings.ReadInteger(kNetRadio, kRadioVolume, 100));
         loading_ = false;
         AutoRadioPlayCheckBox->setChecked(storedAutoPlay_);
+        Notify();
     });
 }
