@@ -28,6 +28,7 @@ RadioSleepTimer::RadioSleepTimer(QWidget* parent, QBoxLayout* layout)
     layout->addLayout(row);
     SleepTimerLabel = new QLabel(parent);
     SleepTimerLabel->setObjectName(QStringLiteral("SleepTimerLabel"));
+    SleepTimerLabel->hide(); // no empty line under the choice while no timer runs
     layout->addWidget(SleepTimerLabel);
 
     QObject::connect(SleepTimerComboBox, &QComboBox::currentIndexChanged, parent,
@@ -87,6 +88,7 @@ void RadioSleepTimer::Cancel()
     }
     SleepTimeEdit->setEnabled(false);
     SleepTimerLabel->clear();
+    SleepTimerLabel->hide();
     if (wasFading && Fade)
         Fade(100);
 }
@@ -130,4 +132,6 @@ void RadioSleepTimer::ShowRemaining(qint64 left)
     const QString text = QStringLiteral("将于 %1 停止播放，还剩 %2").arg(deadlineText_, rest);
     if (SleepTimerLabel->text() != text)
         SleepTimerLabel->setText(text);
+    if (SleepTimerLabel->isHidden())
+        SleepTimerLabel->show();
 }
