@@ -16,7 +16,7 @@ PACKAGES=(
   # tests: X11 peers, D-Bus mock of logind, wine for the Windows binding, stream server
   x11-utils xdotool imagemagick icewm dbus python3-dbusmock
   g++-mingw-w64-x86-64-posix wine wine64 locales
-  icecast2 ffmpeg sox iproute2
+  icecast2 ffmpeg sox iproute2 playerctl
   # tests: a stand-in script host for the Windows cleaner, an ordinary user for the Linux one
   nodejs util-linux
   # the Debian package: its dependency list and its check

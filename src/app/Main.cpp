@@ -18,6 +18,7 @@
 #include "programs/DisbleProcesses.h"
 #include "programs/SafeModes.h"
 #include "radio/RadioCatalogue.h"
+#include "radio/RadioMpris.h"
 #include "radio/RadioPlayback.h"
 #include "radio/Radiotiming.h"
 #include "reminders/AlarmClocks.h"
@@ -138,6 +139,10 @@ void TMainForm::BuildFeatures()
     RadioPlayback& radio =
         own(std::make_unique<RadioPlayback>(c, stations, CreateNetRadioLibrary()));
     own(std::make_unique<Radiotiming>(c, stations, radio));
+    // The radio makes way for a ring; the desktop's media controls reach it on the bus.
+    alarms.Ringing = [&radio](bool ringing) { radio.RingStateChanged(ringing); };
+    if (std::optional<QDBusConnection> bus = RadioMpris::SessionBus())
+        own(std::make_unique<RadioMpris>(c, stations, radio, *bus));
     own(std::make_unique<::SystemTheme>(c)); // the class, not the page of that name
     own(std::make_unique<WeatherStrip>(c));
 }

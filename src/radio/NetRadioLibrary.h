@@ -18,8 +18,28 @@ public:
         Volume = 5, //!< argument: "0" to "100"
     };
 
+    //! What the player knows of the stream beyond the status text: enough to tell a
+    //! stream that dropped from one that never worked, and the title the station sends.
+    struct StreamState {
+        enum Phase {
+            Idle,    //!< nothing asked of it, or a player that does not tell
+            Opening, //!< reading a playlist, connecting or buffering
+            Playing,
+            Dropped, //!< played, then the stream ended, broke off or stalled for good
+            Failed,  //!< never played
+            Stopped,
+        };
+        Phase phase = Idle;
+        //! The address itself is wrong (not found, forbidden, not sound): trying it again
+        //! later will not help.
+        bool hopeless = false;
+        QString title;
+    };
+
     virtual ~NetRadioLibrary() = default;
     virtual QString ExecuteWMP(int command, const QString& argument) = 0;
+    //! Answers at once, like the status command; the radio asks it once a second.
+    virtual StreamState State() const { return {}; }
 };
 
 using NetRadioLibraryFactory = std::function<std::unique_ptr<NetRadioLibrary>()>;

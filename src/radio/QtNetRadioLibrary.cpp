@@ -14,6 +14,23 @@
 
 namespace {
 
+// An address the server says is not there, or that holds no sound, will not work later.
+bool HopelessError(QMediaPlayer::Error error, const QString& text)
+{
+    if (error == QMediaPlayer::FormatError || error == QMediaPlayer::AccessDeniedError)
+        return true;
+    for (const char* mark : {"404", "403", "410", "Not Found", "Forbidden"})
+        if (text.contains(QLatin1String(mark), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+bool HopelessReply(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::ContentNotFoundError ||
+           error == QNetworkReply::ContentAccessDenied || error == QNetworkReply::ContentGoneError;
+}
+
 QString ErrorReason(int error)
 {
     switch (error) {
@@ -70,12 +87,42 @@ QString QtNetRadioLibrary::ExecuteWMP(int command, const QString& argument)
     }
 }
 
+QtNetRadioLibrary::StreamState QtNetRadioLibrary::State() const
+{
+    StreamState state;
+    state.title = title_;
+    state.hopeless = hopeless_;
+    switch (phase_) {
+    case Phase::Idle:
+        state.phase = StreamState::Idle;
+        break;
+    case Phase::Resolving:
+    case Phase::Connecting:
+        state.phase = StreamState::Opening;
+        break;
+    case Phase::Playing:
+        state.phase =
+            sinceProgress_.elapsed() > kDropMs ? StreamState::Dropped : StreamState::Playing;
+        break;
+    case Phase::Ended:
+    case Phase::Failed:
+        state.phase = played_ ? StreamState::Dropped : StreamState::Failed;
+        break;
+    case Phase::Stopped:
+        state.phase = StreamState::Stopped;
+        break;
+    }
+    return state;
+}
+
 void QtNetRadioLibrary::OpenAddress(const QString& address)
 {
     Halt();
+    played_ = false;
+    hopeless_ = false;
     const QUrl url = QUrl::fromUserInput(address.trimmed());
     if (address.trimmed().isEmpty() || !url.isValid()) {
-        Fail(QStringLiteral("电台地址无效"));
+        Fail(QStringLiteral("电台地址无效"), true);
         return;
     }
     if (RadioPlaylist::IsPlaylistAddress(url))
@@ -113,7 +160,7 @@ void QtNetRadioLibrary::PlaylistArrived(QNetworkReply* reply, const QUrl& url, i
 {
     reply_.clear();
     if (reply->error() != QNetworkReply::NoError) {
-        Fail(QStringLiteral("无法读取电台的播放列表"));
+        Fail(QStringLiteral("无法读取电台的播放列表"), HopelessReply(reply->error()));
         return;
     }
     const QByteArray body = reply->readAll();
@@ -124,13 +171,13 @@ void QtNetRadioLibrary::PlaylistArrived(QNetworkReply* reply, const QUrl& url, i
     }
     QList<QUrl> entries = RadioPlaylist::Entries(body, base);
     if (entries.isEmpty()) {
-        Fail(QStringLiteral("播放列表中没有可播放的电台地址"));
+        Fail(QStringLiteral("播放列表中没有可播放的电台地址"), true);
         return;
     }
     const QUrl first = entries.takeFirst();
     if (RadioPlaylist::IsPlaylistAddress(first)) {
         if (depth + 1 >= kMaxPlaylistDepth) {
-            Fail(QStringLiteral("播放列表嵌套过深"));
+            Fail(QStringLiteral("播放列表嵌套过深"), true);
             return;
         }
         Resolve(first, depth + 1);
@@ -183,6 +230,7 @@ void QtNetRadioLibrary::Play(const QUrl& url)
             sinceProgress_.restart();
             if (phase_ == Phase::Connecting)
                 phase_ = Phase::Playing;
+            played_ = true;
         }
     });
     QObject::connect(player, &QMediaPlayer::mediaStatusChanged, player,
@@ -195,9 +243,9 @@ void QtNetRadioLibrary::Play(const QUrl& url)
         title_ = player->metaData().stringValue(QMediaMetaData::Title).trimmed();
     });
     QObject::connect(player, &QMediaPlayer::errorOccurred, player,
-                     [this](QMediaPlayer::Error error, const QString&) {
+                     [this](QMediaPlayer::Error error, const QString& text) {
                          if (error != QMediaPlayer::NoError)
-                             PlayerFailed(ErrorReason(error));
+                             PlayerFailed(ErrorReason(error), HopelessError(error, text));
                      });
     // A proxy or server that takes the connection and never answers would leave the
     // station "connecting" for ever; the timer goes with this player.
@@ -209,7 +257,7 @@ void QtNetRadioLibrary::Play(const QUrl& url)
     player_->play();
 }
 
-void QtNetRadioLibrary::PlayerFailed(const QString& reason)
+void QtNetRadioLibrary::PlayerFailed(const QString& reason, bool hopeless)
 {
     if (phase_ == Phase::Failed)
         return;
@@ -227,7 +275,7 @@ void QtNetRadioLibrary::PlayerFailed(const QString& reason)
         alternates_.clear();
         return;
     }
-    Fail(reason);
+    Fail(reason, hopeless);
 }
 
 void QtNetRadioLibrary::Halt()
@@ -248,10 +296,11 @@ void QtNetRadioLibrary::Halt()
     }
 }
 
-void QtNetRadioLibrary::Fail(const QString& reason)
+void QtNetRadioLibrary::Fail(const QString& reason, bool hopeless)
 {
     phase_ = Phase::Failed;
     reason_ = reason;
+    hopeless_ = hopeless;
 }
 
 void QtNetRadioLibrary::ApplyVolume()

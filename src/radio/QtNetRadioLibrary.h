@@ -24,10 +24,14 @@ public:
     ~QtNetRadioLibrary() override;
 
     QString ExecuteWMP(int command, const QString& argument) override;
+    StreamState State() const override;
 
     //! How long a playing stream may go without progress before it counts as buffering.
     static constexpr int kStallMs = 3000;
     static constexpr int kConnectMs = 30000;
+    //! A stream without progress this long has dropped (a dead connection after the
+    //! laptop resumed sends nothing and reports no error).
+    static constexpr int kDropMs = 20000;
     //! Playlists nest (a .pls pointing at an .m3u); deeper chains are refused.
     static constexpr int kMaxPlaylistDepth = 3;
     static constexpr qint64 kMaxPlaylistBytes = 256 * 1024;
@@ -39,10 +43,10 @@ private:
     void Resolve(const QUrl& url, int depth);
     void PlaylistArrived(QNetworkReply* reply, const QUrl& url, int depth);
     void Play(const QUrl& url);
-    void PlayerFailed(const QString& reason);
+    void PlayerFailed(const QString& reason, bool hopeless = false);
     //! Drops the player and any playlist request; their late signals are ignored.
     void Halt();
-    void Fail(const QString& reason);
+    void Fail(const QString& reason, bool hopeless = false);
     void ApplyVolume();
     QString StatusText() const;
 
@@ -52,6 +56,9 @@ private:
     QMediaPlayer* player_ = nullptr;
     Phase phase_ = Phase::Idle;
     QString reason_;
+    bool hopeless_ = false;
+    //! The address asked for has sounded since it was opened.
+    bool played_ = false;
     QString title_;
     float buffered_ = 0;
     qint64 lastPosition_ = -1;

@@ -164,6 +164,29 @@ std::optional<QString> RadioCatalogue::StationUrl(const QString& name) const
     return it.value();
 }
 
+QStringList RadioCatalogue::StationAddresses(const QString& name) const
+{
+    const std::optional<QString> url = StationUrl(name);
+    if (!url)
+        return {};
+    return QStringList{*url} + Mirrors.value(name);
+}
+
+QStringList RadioCatalogue::Favourites() const
+{
+    const QString prefix = FavouritesSection() + u'(';
+    for (int i = 0; i < RadioTreeView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* root = RadioTreeView->topLevelItem(i);
+        if (!root->text(0).startsWith(prefix))
+            continue;
+        QStringList names;
+        for (int c = 0; c < root->childCount(); ++c)
+            names << root->child(c)->text(0);
+        return names;
+    }
+    return {};
+}
+
 void RadioCatalogue::ShowPopup(const QPoint& pos)
 {
     // A right click selects the node under the mouse; the commands still act on the
@@ -203,6 +226,8 @@ void RadioCatalogue::LoadRadioCatalogue()
             stations << item;
             if (!RadioUrls.contains(name))
                 RadioUrls.insert(name, url);
+            else if (RadioUrls.value(name) != url && !Mirrors.value(name).contains(url))
+                Mirrors[name] << url;
         }
         SortByCaption(stations, *ctx_.Os().ansi);
         auto* root = new QTreeWidgetItem(
@@ -213,6 +238,8 @@ void RadioCatalogue::LoadRadioCatalogue()
     }
     SortByCaption(roots, *ctx_.Os().ansi);
     RadioTreeView->addTopLevelItems(roots);
+    if (Reloaded)
+        Reloaded();
 }
 
 void RadioCatalogue::AddLikeRadioClick()

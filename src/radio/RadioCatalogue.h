@@ -39,11 +39,21 @@ public:
     //! address seen for a name is kept, so a station dropped from the file stays playable.
     QMap<QString, QString> RadioUrls;
 
+    //! The other addresses a station is listed under (the same name in other categories),
+    //! in file order: tried in turn when the first does not answer.
+    QMap<QString, QStringList> Mirrors;
+
     //! The station the favourites commands act on; the player sets it.
     std::function<QString()> CurrentStation;
+    //! Runs after every load of the catalogue (the favourites may have changed).
+    std::function<void()> Reloaded;
 
     //! The address of a station, or nothing when the name is no station.
     std::optional<QString> StationUrl(const QString& name) const;
+    //! The station's address followed by its mirrors; empty when the name is no station.
+    QStringList StationAddresses(const QString& name) const;
+    //! The favourite stations in the order the tree shows them.
+    QStringList Favourites() const;
 
     void LoadRadioCatalogue();
     void AddLikeRadioClick();

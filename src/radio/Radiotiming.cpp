@@ -320,12 +320,11 @@ void Radiotiming::CheckRadioTimings()
         if (r >= static_cast<int>(armed_.size()))
             break;
         RadioPlayback& radio = radio_;
-        radio.CurrentRadioName = armed_[std::size_t(r)].station;
-        radio.RadioPlaying = false;
-        radio.PlayOrStop();
+        const bool known = radio.StartTimed(armed_[std::size_t(r)].station);
         ctx_.Log(QStringLiteral("定时收音"), QStringLiteral("播放 ") + radio.CurrentRadioName,
-                 radio.RadioPlaying ? QStringLiteral("已开始")
-                                    : QStringLiteral("失败: 电台列表中没有此电台"));
+                 !known               ? QStringLiteral("失败: 电台列表中没有此电台")
+                 : radio.RadioPlaying ? QStringLiteral("已开始")
+                                      : QStringLiteral("闹铃答复后开始"));
     }
 }
 

@@ -269,7 +269,8 @@ void AlarmClocks::RingAlarm(const QString& message, const QString& feature, cons
 {
     const QString event = what.isEmpty() ? message : what;
     ctx_.Log(feature, event, QStringLiteral("已响铃"));
-    ++openRings_;
+    if (++openRings_ == 1 && Ringing)
+        Ringing(true);
     AlarmDismissed = false;
     AlarmClockMediaPlayer->Open(playerFile_);
     AlarmClockMediaPlayer->Play();
@@ -283,6 +284,8 @@ void AlarmClocks::RingAlarm(const QString& message, const QString& feature, cons
                 return;
             alarms.AlarmDismissed = true;
             alarms.AlarmClockMediaPlayer->Close();
+            if (alarms.Ringing)
+                alarms.Ringing(false);
         }
     } answered{*this};
     ctx_.Ui().ShowYesOnly(message);

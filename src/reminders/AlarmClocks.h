@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTime>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -62,6 +63,10 @@ public:
     void RingAlarm(const QString& message, const QString& feature = QStringLiteral("闹钟"),
                    const QString& what = {});
     void AlarmClockMediaPlayerNotify();
+
+    //! Told when the first ring box opens (true) and when the last one is answered
+    //! (false): other sounds make way for the ring.
+    std::function<void(bool ringing)> Ringing;
 
     //! Ring boxes open at this moment (they nest while ticks go on).
     int OpenRings() const { return openRings_; }

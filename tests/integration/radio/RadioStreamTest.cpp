@@ -6,9 +6,11 @@
 #include "radio/QtNetRadioLibrary.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
+#include "radio/RadioSleepTimer.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -81,9 +83,34 @@ public:
             return false;
         }
         ffmpeg_ = ffmpeg;
+        icecastPath_ = icecast;
         // icecast2 drops to its own user when started as root; that user writes the logs.
         QFile::setPermissions(dir_.path(), QFileDevice::Permissions(0x7777));
         port = FreePort();
+        return Launch(why);
+    }
+
+    //! The server and its sources end, as when the machine serving the station goes away.
+    void Kill()
+    {
+        icecast_.kill();
+        icecast_.waitForFinished(3000);
+        for (auto& [mount, source] : sources_)
+            StopProcess(*source);
+    }
+    //! The server comes back on the same port with the same mounts fed.
+    bool Restart(QString* why)
+    {
+        if (!Launch(why))
+            return false;
+        std::map<QString, int> mounts = fed_;
+        for (const auto& [mount, frequency] : mounts)
+            Feed(mount, frequency);
+        return true;
+    }
+
+    bool Launch(QString* why)
+    {
         const QString config =
             QStringLiteral(
                 "<icecast><limits><clients>50</clients><sources>8</sources>"
@@ -108,7 +135,7 @@ public:
         file.close();
         QFile::setPermissions(file.fileName(), QFileDevice::Permissions(0x6666));
         icecast_.setProcessChannelMode(QProcess::MergedChannels);
-        icecast_.start(icecast, {"-c", file.fileName()});
+        icecast_.start(icecastPath_, {"-c", file.fileName()});
         if (!icecast_.waitForStarted(5000)) {
             *why = "icecast2 did not start";
             return false;
@@ -130,6 +157,7 @@ public:
 
     void Feed(const QString& mount, int frequency)
     {
+        fed_[mount] = frequency;
         auto source = std::make_unique<QProcess>();
         source->setProcessChannelMode(QProcess::MergedChannels);
         source->start(ffmpeg_,
@@ -144,6 +172,7 @@ public:
     }
     void Unfeed(const QString& mount)
     {
+        fed_.erase(mount);
         if (sources_.count(mount))
             StopProcess(*sources_[mount]);
     }
@@ -208,6 +237,8 @@ private:
 
     QTemporaryDir dir_;
     QString ffmpeg_;
+    QString icecastPath_;
+    std::map<QString, int> fed_;
     QProcess icecast_;
     std::map<QString, std::unique_ptr<QProcess>> sources_;
 };
@@ -436,6 +467,141 @@ TEST_F(RadioStreams, TheRadioPageShowsThePlayingStation)
         << form.Feature<RadioPlayback>()->RadioPlayState->text().toStdString();
     form.Feature<RadioPlayback>()->PlayStopButtonClick();
     EXPECT_TRUE(AwaitListeners("/a.mp3", 0));
+}
+
+//! The radio page over the real player. Its clock goes on with the real one, a tick per
+//! second gone by, so the pauses between attempts take the time they say.
+struct LivePage {
+    TestEnvironment env;
+    RadioPlayback* radio = nullptr;
+    QElapsedTimer since;
+    qint64 ticked = 0;
+    qint64 slowestTickMs = 0;
+
+    explicit LivePage(const QString& catalogue)
+    {
+        SetNetRadioLibraryFactory({}); // the real player
+        env.WriteProgramFile("NetRadio.dat", catalogue);
+        radio = env.Start(Recipes::Radio).Radio;
+        since.start();
+    }
+    void Keep()
+    {
+        while (ticked < since.elapsed() / 1000) {
+            ++ticked;
+            QElapsedTimer t;
+            t.start();
+            env.Tick();
+            slowestTickMs = std::max(slowestTickMs, t.elapsed());
+        }
+    }
+    void Play(const QString& station)
+    {
+        radio->CurrentRadioName = station;
+        radio->PlayStopButtonClick();
+    }
+    QString Label() const { return radio->RadioPlayState->text(); }
+};
+
+TEST_F(RadioStreams, AServerRestartedWhilePlayingIsReconnectedAndAStopStaysAStop)
+{
+    StreamServer station;
+    QString why;
+    ASSERT_TRUE(station.Start(&why)) << why.toStdString();
+    station.Feed("/r.mp3", 500);
+    ASSERT_TRUE(loop_.RunUntil([&] { return station.MountLive("/r.mp3"); }, 15000));
+    LivePage page("[测试]\n重连电台=" + station.Url("/r.mp3") + "\n");
+    const auto until = [&](const std::function<bool()>& done, int ms) {
+        return loop_.RunUntil(
+            [&] {
+                page.Keep();
+                return done();
+            },
+            ms);
+    };
+    const auto playing = [&] { return page.Label() == "重连电台\n正在播放"; };
+    page.Play("重连电台");
+    ASSERT_TRUE(until(playing, 15000)) << page.Label().toStdString();
+
+    station.Kill();
+    ASSERT_TRUE(until([&] { return page.Label().contains("正在重新连接"); }, 30000))
+        << page.Label().toStdString();
+    until([] { return false; }, 3000); // attempts meet a closed port
+    EXPECT_TRUE(page.Label().contains("正在重新连接")) << page.Label().toStdString();
+    ASSERT_TRUE(station.Restart(&why)) << why.toStdString();
+    QElapsedTimer back;
+    back.start();
+    ASSERT_TRUE(until(playing, 45000)) << page.Label().toStdString();
+    // The pauses are 8 and 15 s by now: back well before the 30 s ones begin.
+    EXPECT_LT(back.elapsed(), 35000);
+    EXPECT_TRUE(until([&] { return station.Listeners()["/r.mp3"] == 1; }, 8000));
+
+    page.radio->PlayStopButtonClick();
+    station.Kill();
+    ASSERT_TRUE(station.Restart(&why)) << why.toStdString();
+    until([] { return false; }, 6000);
+    EXPECT_EQ(page.Label(), "目前暂无播放的电台");
+    EXPECT_EQ(station.Listeners()["/r.mp3"], 0);
+    EXPECT_LT(page.slowestTickMs, 200);
+}
+
+TEST_F(RadioStreams, AMissingMountIsGivenUpAndAMirrorTakesOver)
+{
+    // icecast answers 404 for a mount nobody feeds: the player says it is hopeless.
+    Start(server_->Url("/missing.mp3"));
+    ASSERT_TRUE(AwaitStatus("播放失败")) << Send(2).toStdString();
+    EXPECT_TRUE(library_->State().hopeless) << Send(2).toStdString();
+    EXPECT_EQ(library_->State().phase, NetRadioLibrary::StreamState::Failed);
+    Send(4);
+
+    LivePage page("[甲]\n镜像电台=" + server_->Url("/missing.mp3") + "\n[乙]\n镜像电台=" +
+                  server_->Url("/b.mp3") + "\n[丙]\n坏电台=" + server_->Url("/gone.mp3") + "\n");
+    const auto until = [&](const std::function<bool()>& done, int ms) {
+        return loop_.RunUntil(
+            [&] {
+                page.Keep();
+                return done();
+            },
+            ms);
+    };
+    page.Play("镜像电台");
+    ASSERT_TRUE(until([&] { return page.Label() == "镜像电台\n正在播放"; }, 20000))
+        << page.Label().toStdString();
+    EXPECT_TRUE(AwaitListeners("/b.mp3", 1));
+    page.radio->PlayStopButtonClick();
+
+    page.Play("坏电台");
+    ASSERT_TRUE(until([&] { return !page.radio->RadioPlaying; }, 20000))
+        << page.Label().toStdString();
+    const QString gaveUp = page.Label();
+    EXPECT_TRUE(gaveUp.startsWith("坏电台\n播放失败")) << gaveUp.toStdString();
+    until([] { return false; }, 4000);
+    EXPECT_EQ(page.Label(), gaveUp);
+    EXPECT_FALSE(page.radio->RadioPlaying);
+    EXPECT_LT(page.slowestTickMs, 200);
+}
+
+TEST_F(RadioStreams, TheSleepTimerEndsALiveStream)
+{
+    LivePage page("[测试]\n本机电台=" + server_->Url("/a.mp3") + "\n");
+    page.Play("本机电台");
+    ASSERT_TRUE(loop_.RunUntil(
+        [&] {
+            page.Keep();
+            return page.Label() == "本机电台\n正在播放";
+        },
+        15000))
+        << page.Label().toStdString();
+    page.radio->SleepTimer->SleepTimerComboBox->setCurrentIndex(1);
+    page.env.Tick(15 * 60 - 4); // the clock is moved on to just before the fade ends
+    EXPECT_TRUE(loop_.RunUntil(
+        [&] {
+            page.Keep();
+            return !page.radio->RadioPlaying;
+        },
+        10000));
+    EXPECT_TRUE(AwaitListeners("/a.mp3", 0));
+    EXPECT_EQ(page.radio->SleepTimer->SleepTimerComboBox->currentIndex(), 0);
 }
 
 } // namespace

@@ -1,0 +1,121 @@
+#include "RadioTestSupport.h"
+
+#include "radio/RadioSleepTimer.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimeEdit>
+
+namespace {
+
+using namespace radio_test;
+using Phase = NetRadioLibrary::StreamState::Phase;
+
+//! Gamma playing at volume 50 from 10:00:00, the sleep timer set to 15 minutes.
+struct Sleeping {
+    TestEnvironment env;
+    FeatureView* form = nullptr;
+    RadioPlayback* radio = nullptr;
+    RadioSleepTimer* sleep = nullptr;
+
+    Sleeping()
+    {
+        env.WriteProgramFile("NetRadio.dat", kCatalogue);
+        form = &env.Start(Recipes::Radio);
+        radio = form->Radio;
+        sleep = radio->SleepTimer.get();
+        radio->RadioVolumeTrackBar->setValue(50);
+        DoubleClick(*form, "Gamma");
+        env.radio.state.phase = Phase::Playing;
+        sleep->SleepTimerComboBox->setCurrentIndex(1);
+        env.radio.Clear();
+    }
+    QString Left() const { return sleep->SleepTimerLabel->text(); }
+};
+
+TEST(RadioSleepTimer, FadesOutOverTheLastTenSecondsAndStops)
+{
+    Sleeping s;
+    EXPECT_EQ(s.Left(), "将于 10:15:00 停止播放，还剩 15:00");
+    s.env.Tick(15 * 60 - 11);
+    EXPECT_EQ(s.Left(), "将于 10:15:00 停止播放，还剩 0:11");
+    for (int i = 0; i < 11; ++i)
+        s.env.Tick();
+    EXPECT_EQ(s.env.radio.Sent(), QStringList({"5:50", "5:45", "5:40", "5:35", "5:30", "5:25",
+                                               "5:20", "5:15", "5:10", "5:5", "4:"}));
+    EXPECT_FALSE(s.radio->RadioPlaying);
+    EXPECT_EQ(s.radio->RadioPlayState->text(), "目前暂无播放的电台");
+    EXPECT_EQ(s.sleep->SleepTimerComboBox->currentIndex(), 0);
+    EXPECT_EQ(s.Left(), "");
+    // The fade is no change of the user's volume: the next start plays as loud as before.
+    EXPECT_EQ(s.radio->RadioVolumeTrackBar->value(), 50);
+    EXPECT_TRUE(s.env.SettingsText().contains("RadioVolume=50"));
+    s.radio->PlayStopButton->click();
+    EXPECT_TRUE(s.env.radio.Sent().contains("5:50"));
+}
+
+TEST(RadioSleepTimer, KeepsItsEndOverAStationChangeAndAReconnectAndStopsTheReconnect)
+{
+    Sleeping s;
+    s.env.Tick(300);
+    DoubleClick(*s.form, "Beta");
+    s.env.radio.state.phase = Phase::Playing;
+    s.env.Tick();
+    EXPECT_EQ(s.Left(), "将于 10:15:00 停止播放，还剩 9:59");
+
+    // Beta drops just before the end and keeps failing; the end still comes, and nothing
+    // is opened after it.
+    s.env.Tick(590);
+    s.env.radio.state.phase = Phase::Dropped;
+    for (int i = 0; i < 8; ++i) {
+        s.env.Tick();
+        if (s.env.radio.state.phase == Phase::Opening)
+            s.env.radio.state.phase = Phase::Failed;
+    }
+    EXPECT_TRUE(s.radio->RadioPlaying);
+    s.env.radio.Clear();
+    for (int i = 0; i < 60; ++i)
+        s.env.Tick();
+    EXPECT_FALSE(s.radio->RadioPlaying);
+    EXPECT_EQ(s.env.radio.Sent(), QStringList({"4:"}));
+    EXPECT_EQ(s.Left(), "");
+}
+
+TEST(RadioSleepTimer, AStopCancelsItAndChoosingNoTimerDuringTheFadeRestoresTheVolume)
+{
+    Sleeping s;
+    s.radio->PlayStopButton->click();
+    EXPECT_EQ(s.sleep->SleepTimerComboBox->currentIndex(), 0);
+    EXPECT_EQ(s.Left(), "");
+    s.radio->PlayStopButton->click();
+    s.env.radio.Clear();
+    s.env.Tick(16 * 60);
+    EXPECT_TRUE(s.radio->RadioPlaying);
+    EXPECT_TRUE(s.env.radio.Sent().isEmpty());
+
+    s.sleep->SleepTimerComboBox->setCurrentIndex(1);
+    s.env.Tick(15 * 60 - 5);
+    EXPECT_EQ(s.env.radio.Sent(), QStringList({"5:25"}));
+    s.sleep->SleepTimerComboBox->setCurrentIndex(0);
+    EXPECT_EQ(s.env.radio.Sent(), QStringList({"5:25", "5:50"}));
+    s.env.Tick(60);
+    EXPECT_TRUE(s.radio->RadioPlaying);
+}
+
+TEST(RadioSleepTimer, ATimeOfDayAlreadyPastMeansTomorrow)
+{
+    Sleeping s;
+    s.sleep->SleepTimeEdit->setTime(QTime(9, 30));
+    s.sleep->SleepTimerComboBox->setCurrentIndex(RadioSleepTimer::TimeOfDayIndex());
+    EXPECT_EQ(s.Left(), "将于 明天 9:30:00 停止播放，还剩 23:30:00");
+    s.sleep->SleepTimeEdit->setTime(QTime(10, 20));
+    EXPECT_EQ(s.Left(), "将于 10:20:00 停止播放，还剩 20:00");
+    s.env.Tick(20 * 60);
+    EXPECT_FALSE(s.radio->RadioPlaying);
+}
+
+} // namespace
