@@ -46,8 +46,6 @@ LightWeatherView::LightWeatherView(QWidget* parent, const WeatherFetch::Limits& 
     : QObject(parent), limits_(limits), net_(new QNetworkAccessManager(this)),
       browser_(new QTextBrowser(parent))
 {
-    // No disk cache, no cookies kept between loads: the page is fetched fresh each time.
-    net_->setCookieJar(nullptr);
     browser_->setDocument(new StripDocument(*this, browser_));
     browser_->setFrameShape(QFrame::NoFrame);
     browser_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -55,18 +55,19 @@ TEST_F(LightWeatherViewTest, ShowsThePageTextAndItsPicturesFetchedOverHttpOnly)
     const QString local = dir.filePath("local.png");
     ASSERT_TRUE(QImage(8, 8, QImage::Format_RGB32).save(local));
     server.Page("/m/360/weather.htm",
-                QStringLiteral("<html><body>北京 晴 25°C <img src=\"/img/sun.png\"> "
-                               "<img src=\"file://%1\"> <img src=\"/img/sun.png\"></body></html>")
+                QStringLiteral("<html><body>北京 晴 25°C <img src=\"file://%1\"><table><tr><td>"
+                               "<img src=\"img/sun.png\"></td></tr></table>"
+                               "<img src=\"/m/360/img/sun.png\"></body></html>")
                     .arg(local)
                     .toUtf8());
-    server.Page("/img/sun.png", Png(24, 16), "image/png");
+    server.Page("/m/360/img/sun.png", Png(24, 16), "image/png");
     QSignalSpy images(&view, &LightWeatherView::ImageArrived);
 
     ASSERT_TRUE(LoadAndWait("/m/360/weather.htm"));
     EXPECT_TRUE(Shown().contains(QStringLiteral("北京 晴 25°C")));
     ASSERT_TRUE(WaitFor([&] { return !images.isEmpty(); }, 5000));
     const QVariant sun = view.Browser()->document()->resource(QTextDocument::ImageResource,
-                                                              QUrl(server.Url("/img/sun.png")));
+                                                              QUrl(server.Url("/m/360/img/sun.png")));
     EXPECT_EQ(sun.value<QImage>().size(), QSize(24, 16));
     // The page may not make us read the user's files; one fetch for a picture used twice.
     EXPECT_TRUE(view.Browser()
@@ -74,7 +75,7 @@ TEST_F(LightWeatherViewTest, ShowsThePageTextAndItsPicturesFetchedOverHttpOnly)
                     ->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(local))
                     .isNull());
     EXPECT_EQ(view.ImagesShown(), 1);
-    EXPECT_EQ(server.requests.count("/img/sun.png"), 1);
+    EXPECT_EQ(server.requests.count("/m/360/img/sun.png"), 1);
 }
 
 TEST_F(LightWeatherViewTest, APageWithScriptsShowsItsTextAndRunsOrFetchesNothing)
