@@ -46,6 +46,15 @@ LightWeatherView::LightWeatherView(QWidget* parent, const WeatherFetch::Limits& 
     : QObject(parent), limits_(limits), net_(new QNetworkAccessManager(this)),
       browser_(new QTextBrowser(parent))
 {
+    // Pictures that come together are drawn in one pass: a large page takes a while to lay out.
+    renderSoon_.setSingleShot(true);
+    renderSoon_.setInterval(100);
+    connect(&renderSoon_, &QTimer::timeout, this, [this] {
+        // Laid out again, the document asks for its pictures anew; the markup is not parsed.
+        QTextDocument* document = browser_->document();
+        document->markContentsDirty(0, document->characterCount());
+        browser_->viewport()->update();
+    });
     browser_->setDocument(new StripDocument(*this, browser_));
     browser_->setFrameShape(QFrame::NoFrame);
     browser_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -83,6 +92,7 @@ void LightWeatherView::Load(const QUrl& address)
 
 void LightWeatherView::DropFetches()
 {
+    renderSoon_.stop();
     if (page_) {
         page_->Abort();
         page_->deleteLater();
@@ -173,7 +183,7 @@ void LightWeatherView::ImageDone(WeatherFetch* fetch, const QUrl& name, bool ok)
     if (image.isNull())
         return;
     images_.insert(name, image);
-    Render();
+    renderSoon_.start();
     emit ImageArrived(name);
 }
 
@@ -188,6 +198,7 @@ QVariant LightWeatherView::Resource(int type, const QUrl& name) const
 void LightWeatherView::ShowNotice()
 {
     showsNotice_ = true;
+    renderSoon_.stop();
     html_.clear();
     images_.clear();
     browser_->setHtml(

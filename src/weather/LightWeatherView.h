@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QTextBrowser>
+#include <QTimer>
 
 class QNetworkAccessManager;
 
@@ -67,6 +68,7 @@ private:
     QUrl address_;
     QUrl base_;
     QString html_;
+    QTimer renderSoon_;
     QHash<QUrl, QImage> images_;
     QSet<QUrl> asked_;
     bool showsNotice_ = false;

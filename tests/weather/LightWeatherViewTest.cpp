@@ -60,15 +60,22 @@ TEST_F(LightWeatherViewTest, ShowsThePageTextAndItsPicturesFetchedOverHttpOnly)
                                "<img src=\"/m/360/img/sun.png\"></body></html>")
                     .arg(local)
                     .toUtf8());
-    server.Page("/m/360/img/sun.png", Png(24, 16), "image/png");
+    server.Page("/m/360/img/sun.png", Png(24, 200), "image/png");
     QSignalSpy images(&view, &LightWeatherView::ImageArrived);
+    qreal heightBefore = 0; // laid out at once, as a shown strip is, before any picture came
+    QObject::connect(&view, &LightWeatherView::PageLoaded, &view,
+                     [&] { heightBefore = view.Browser()->document()->size().height(); });
 
     ASSERT_TRUE(LoadAndWait("/m/360/weather.htm"));
     EXPECT_TRUE(Shown().contains(QStringLiteral("北京 晴 25°C")));
     ASSERT_TRUE(WaitFor([&] { return !images.isEmpty(); }, 5000));
-    const QVariant sun = view.Browser()->document()->resource(QTextDocument::ImageResource,
-                                                              QUrl(server.Url("/m/360/img/sun.png")));
-    EXPECT_EQ(sun.value<QImage>().size(), QSize(24, 16));
+    const QVariant sun = view.Browser()->document()->resource(
+        QTextDocument::ImageResource, QUrl(server.Url("/m/360/img/sun.png")));
+    EXPECT_EQ(sun.value<QImage>().size(), QSize(24, 200));
+    // And laid out in the strip at its own size, not only held.
+    EXPECT_LT(heightBefore, 200);
+    EXPECT_TRUE(WaitFor([&] { return view.Browser()->document()->size().height() > 200; }))
+        << view.Browser()->document()->size().height();
     // The page may not make us read the user's files; one fetch for a picture used twice.
     EXPECT_TRUE(view.Browser()
                     ->document()
