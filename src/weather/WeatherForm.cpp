@@ -41,10 +41,12 @@ TWeatherForm::TWeatherForm(platform::Profile& profile, const QString& weatherFil
             connect(screen, &QScreen::availableGeometryChanged, this, [this] { PlaceTopRight(); });
     };
     follow(QGuiApplication::primaryScreen());
-    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this, follow](QScreen* screen) {
-        follow(screen);
-        PlaceTopRight();
-    });
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+                [this, follow](QScreen* screen) {
+                    follow(screen);
+                    PlaceTopRight();
+                });
 
     // Runs whether the strip is shown or not; the first load again comes after 30 s.
     refreshTimer_->setObjectName("RefreshTimer");
