@@ -244,7 +244,19 @@ stop_tree() {
 }
 
 echo "measure: $exe -Min on Xvfb; ${settle} s settle, ${sample} s sample; page $page"
+# The chime speaks at every full and half hour (on in a new world) and starts the sound
+# stack then: a run across one measures the chime, not the world. Wait past it.
+clear_of_chime() {
+  local now next
+  now=$(date +%s); next=$(( (now / 1800 + 1) * 1800 ))
+  if [ $((next - now)) -lt $((settle + sample + 15)) ]; then
+    echo "         (waiting $((next - now + 2)) s past the half-hour chime)"
+    sleep $((next - now + 2))
+  fi
+}
+
 for w in "${worlds[@]}"; do
+  clear_of_chime
   fresh_home
   case "$w" in
     off) mkdir -p "$lists"; printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather" ;;
@@ -264,6 +276,7 @@ for w in "${worlds[@]}"; do
 done
 
 if [ -n "$beside" ]; then
+  clear_of_chime
   fresh_home
   bash -c "exec $beside" >"$work/beside.log" 2>&1 &
   pid=$!
