@@ -1,23 +1,45 @@
 #!/usr/bin/env bash
 # Starts the built program hidden (-Min) on a private X server with a window manager and tray,
 # in a private home (HOME, XDG folders, settings, program folder, registry, session bus), lets
-# it settle, then samples /proc for a while and prints its CPU use and resident memory.
+# it settle, then samples /proc and prints CPU use, resident memory (RSS) and proportional
+# memory (PSS), each summed over the program and every process it started.
 #
-# Usage: scripts/measure.sh [--full] [PROGRAM]   (the weather strip is off in both worlds)
-#   --full   a used world: every landed rule and both alarms armed (none due for hours),
-#            1,000 memorandum notes and 1,000 radio timings.
-#   SETTLE=15 SAMPLE=60 (seconds) override the two phases.
+# Usage: scripts/measure.sh [--world first|off|full|web]... [--beside 'COMMAND'] [PROGRAM]
+#   Worlds (all three when none is named), each in a fresh private home:
+#   first  a first start: no files of the user's, so the weather strip is on and loads its
+#          page, served here from loopback (and reloads it 30 s later).
+#   off    the same with the weather strip switched off.
+#   full   a used world: every landed rule and both alarms armed (none due for hours),
+#          1,000 memorandum notes and 1,000 radio timings; the strip on.
+#   web    (only when named) a first start whose strip asks for the web engine.
+#   --beside COMMAND  also measures another program started with COMMAND the same way (the
+#          same X server, window manager, settle and sample), for figures side by side.
+#   SETTLE=20 SAMPLE=60 (seconds) override the two phases.
 # No power action can reach this machine: the system bus points at nothing, and the network
-# rule probes 127.0.0.1.
+# rule probes 127.0.0.1. Nothing is fetched from outside: the weather page is on loopback.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-full=0
-[ "${1:-}" = "--full" ] && { full=1; shift; }
+worlds=()
+beside=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --world) worlds+=("$2"); shift 2 ;;
+    --full) worlds+=(full); shift ;; # the old spelling
+    --beside) beside=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ ${#worlds[@]} -gt 0 ] || worlds=(first off full)
+for w in "${worlds[@]}"; do
+  case "$w" in first|off|full|web) ;; *) echo "unknown world: $w (first, off, full, web)" >&2; exit 2 ;; esac
+done
 exe=$(realpath "${1:-build/default/src/Quorlin}")
-settle=${SETTLE:-15}
+settle=${SETTLE:-20}
 sample=${SAMPLE:-60}
 [ -x "$exe" ] || { echo "not built: $exe (cmake --build --preset default --target Quorlin)" >&2; exit 2; }
 command -v Xvfb >/dev/null || { echo "Xvfb missing (scripts/install-deps.sh)" >&2; exit 2; }
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
 
 work=$(mktemp -d)
 pids=()
@@ -34,18 +56,46 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 exec 3>&-
 export DISPLAY=:$(cat "$work/display")
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export QUORLIN_SETTINGS=$XDG_CONFIG_HOME/Quorlin QUORLIN_REGISTRY_DIR=$work/registry
-export QUORLIN_PROGRAM_DIR=$work/program/ QUORLIN_PROBE_HOST=127.0.0.1
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
 export QT_QPA_PLATFORM=xcb LANG=zh_CN.UTF-8
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
 unset SESSION_MANAGER DESKTOP_SESSION
-# The program folder as shipped: beside the executable.
-cp -r data/dist "$work/program"
+
+# The weather page, a small one with a picture, served from loopback for every world.
+mkdir -p "$work/site/m/360"
+cat >"$work/site/m/360/weather.htm" <<'HTML'
+<!DOCTYPE html><html><head><meta charset="utf-8"><title>天气</title></head>
+<body style="margin:0;font-size:13px"><table><tr><td><img src="sun.gif" width="16" height="16"></td>
+<td>北京 晴 25°C / 14°C 北风 3-4级</td></tr><tr><td></td><td>明天 多云 23°C / 13°C</td></tr></table>
+</body></html>
+HTML
+printf 'GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xcc\x00\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;' \
+  >"$work/site/m/360/sun.gif"
+"$python" -c '
+import functools, http.server, sys
+handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=sys.argv[1])
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+open(sys.argv[2], "w").write(str(server.server_address[1]))
+server.serve_forever()' "$work/site" "$work/site-port" 2>"$work/site.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/site-port" ] && break; sleep 0.1; done
+[ -s "$work/site-port" ] || { echo "the loopback page server did not start" >&2; exit 1; }
+page="http://127.0.0.1:$(cat "$work/site-port")/m/360/weather.htm"
+
+# A private home for one world; the previous one goes.
+fresh_home() {
+  rm -rf "$work/home" "$work/runtime" "$work/registry" "$work/program"
+  export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+  export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/runtime
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  export QUORLIN_SETTINGS=$XDG_CONFIG_HOME/Quorlin QUORLIN_REGISTRY_DIR=$work/registry
+  export QUORLIN_PROGRAM_DIR=$work/program/ QUORLIN_PROBE_HOST=127.0.0.1
+  export QUORLIN_WEATHER_PAGE=$page
+  # The program folder as shipped: beside the executable.
+  cp -r data/dist "$work/program"
+  lists=$XDG_DATA_HOME/Quorlin
+}
+
 if command -v dbus-daemon >/dev/null; then
   bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
   read -r address bus_pid <<<"$(echo $bus)"
@@ -60,12 +110,8 @@ if command -v icewm >/dev/null; then
   sleep 1
 fi
 
-# The weather strip off (it is on in a new world, and would load its page from the network).
-lists=$XDG_DATA_HOME/Quorlin
-mkdir -p "$lists"
-printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather"
-
-if [ $full -eq 1 ]; then
+full_world() {
+  mkdir -p "$lists"
   today=$(date +%Y/%m/%d)
   cat >"$QUORLIN_SETTINGS" <<INI
 [FixedTimes]
@@ -121,46 +167,120 @@ INI
       $((i % 60)) $(( (i / 60) % 60 ))
   done | iconv -f UTF-8 -t GBK >"$lists/RadioTiming"
   sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$lists/Memorandum.txt" "$lists/RadioTiming"
-fi
+}
 
-"$exe" -Min >"$work/program.log" 2>&1 &
-pid=$!
-pids+=($pid)
-sleep "$settle"
-# KEEP_WORLD=DIR keeps a copy of the private world after the settle, to see what it held.
-[ -z "${KEEP_WORLD:-}" ] || cp -r "$work" "$KEEP_WORLD"
-kill -0 $pid 2>/dev/null || { echo "the program ended during the settle time:"; cat "$work/program.log"; exit 1; }
+# The process and every process below it, one id a line.
+tree() {
+  ps -e -o pid=,ppid= | awk -v root="$1" '
+    { parent[$1] = $2; ids[++n] = $1 }
+    END {
+      keep[root] = 1; print root
+      do { more = 0
+        for (i = 1; i <= n; i++) { p = ids[i]
+          if (!(p in keep) && (parent[p] in keep)) { keep[p] = 1; print p; more = 1 } }
+      } while (more)
+    }'
+}
+sum_status() { # field of /proc/PID/status, kB summed over the tree
+  local total=0 v
+  for p in $(tree "$1"); do
+    v=$(awk -v f="$2:" '$1 == f { print $2 }' "/proc/$p/status" 2>/dev/null) || true
+    total=$((total + ${v:-0}))
+  done
+  echo $total
+}
+pss() {
+  local total=0 v
+  for p in $(tree "$1"); do
+    v=$(awk '/^Pss:/ { print $2 }' "/proc/$p/smaps_rollup" 2>/dev/null) || true
+    total=$((total + ${v:-0}))
+  done
+  echo $total
+}
+# Nanoseconds on a CPU over the live threads of the tree, and children already reaped (in
+# clock ticks, converted): finer than the 10 ms of the tick counters for the long-lived ones.
+runtime() {
+  local hz; hz=$(getconf CLK_TCK)
+  for p in $(tree "$1"); do
+    cat /proc/$p/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'
+    awk -v hz="$hz" '{ sub(/^.*\) /, ""); print ($14 + $15) * 1e9 / hz }' "/proc/$p/stat" 2>/dev/null
+  done | awk '{ s += $1 } END { printf "%.0f\n", s + 0 }'
+}
+count() { tree "$1" | wc -l; }
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
-# Nanoseconds on a CPU over the live threads: finer than the 10 ms of the tick counters.
-runtime() { cat /proc/$pid/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'; }
-rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"; }
+# Measures one started process tree; $1 the root id, $2 a label, $3 its log.
+measure() {
+  local pid=$1 label=$2 log=$3
+  sleep "$settle"
+  kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the settle time:"; cat "$log"; return 1; }
+  local n0 t0 rss_max=0 rss_sum=0 k=0 procs_max=0 r c
+  n0=$(runtime "$pid"); t0=$(date +%s%N)
+  for _ in $(seq "$sample"); do
+    sleep 1
+    kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the sample:"; cat "$log"; return 1; }
+    r=$(sum_status "$pid" VmRSS); c=$(count "$pid")
+    rss_sum=$((rss_sum + r)); k=$((k + 1))
+    [ "$r" -gt "$rss_max" ] && rss_max=$r
+    [ "$c" -gt "$procs_max" ] && procs_max=$c
+  done
+  local n1 t1 procs rss_end pss_end
+  n1=$(runtime "$pid"); t1=$(date +%s%N)
+  procs=$(count "$pid"); rss_end=$(sum_status "$pid" VmRSS); pss_end=$(pss "$pid")
+  # SMAPS=DIR keeps each world's memory map at the end, to see where the memory lies.
+  [ -z "${SMAPS:-}" ] || { mkdir -p "$SMAPS"; cp "/proc/$pid/smaps" "$SMAPS/$label.smaps"; }
+  awk -v label="$label" -v n="$((n1 - n0))" -v e="$((t1 - t0))" -v procs="$procs" \
+      -v pmax="$procs_max" -v rss="$rss_end" -v rmax="$rss_max" -v rmean="$((rss_sum / k))" \
+      -v pss="$pss_end" 'BEGIN {
+    printf "%-8s processes %d (max %d) | cpu %.3f %% of one core (%.1f ms in %.0f s) | RSS %.1f MB (mean %.1f, max %.1f) | PSS %.1f MB\n",
+           label, procs, pmax, 100 * n / e, n / 1e6, e / 1e9, rss / 1024, rmean / 1024, rmax / 1024, pss / 1024 }'
+}
 
-t0=$(ticks); n0=$(runtime); start=$(date +%s%N)
-rss_min=$(rss); rss_max=$rss_min; rss_sum=0; samples=0
-for _ in $(seq "$sample"); do
-  sleep 1
-  kill -0 $pid 2>/dev/null || { echo "the program ended during the sample:"; cat "$work/program.log"; exit 1; }
-  r=$(rss)
-  rss_sum=$((rss_sum + r)); samples=$((samples + 1))
-  [ "$r" -lt "$rss_min" ] && rss_min=$r
-  [ "$r" -gt "$rss_max" ] && rss_max=$r
+stop_tree() {
+  local ids; ids=$(tree "$1" | tac)
+  for p in $ids; do kill "$p" 2>/dev/null || true; done
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  for p in $ids; do kill -9 "$p" 2>/dev/null || true; done
+  wait "$1" 2>/dev/null || true
+}
+
+echo "measure: $exe -Min on Xvfb; ${settle} s settle, ${sample} s sample; page $page"
+# The chime speaks at every full and half hour (on in a new world) and starts the sound
+# stack then: a run across one measures the chime, not the world. Wait past it.
+clear_of_chime() {
+  local now next
+  now=$(date +%s); next=$(( (now / 1800 + 1) * 1800 ))
+  if [ $((next - now)) -lt $((settle + sample + 15)) ]; then
+    echo "         (waiting $((next - now + 2)) s past the half-hour chime)"
+    sleep $((next - now + 2))
+  fi
+}
+
+for w in "${worlds[@]}"; do
+  clear_of_chime
+  fresh_home
+  case "$w" in
+    off) mkdir -p "$lists"; printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather" ;;
+    full) full_world ;;
+    web) mkdir -p "$lists"; printf '[Weather]\r\nWeatherEngine=web\r\n' >"$lists/Weather" ;;
+  esac
+  before=$(grep -c 'GET /m/360/weather.htm' "$work/site.log" || true)
+  "$exe" -Min >"$work/program.log" 2>&1 &
+  pid=$!
+  pids+=($pid)
+  measure "$pid" "$w" "$work/program.log" || exit 1
+  after=$(grep -c 'GET /m/360/weather.htm' "$work/site.log" || true)
+  echo "         weather page fetched $((after - before)) times"
+  # KEEP_WORLD=DIR keeps a copy of each private world at the end, to see what it held.
+  [ -z "${KEEP_WORLD:-}" ] || cp -r "$work/home" "$KEEP_WORLD-$w"
+  stop_tree "$pid"
 done
-t1=$(ticks); n1=$(runtime); end=$(date +%s%N)
-hz=$(getconf CLK_TCK)
-elapsed_ns=$((end - start))
-anon=$(awk '/^RssAnon:/ { print $2 }' "/proc/$pid/status")
-file=$(awk '/^RssFile:/ { print $2 }' "/proc/$pid/status")
-threads=$(awk '/^Threads:/ { print $2 }' "/proc/$pid/status")
 
-world=$([ $full -eq 1 ] && echo "every landed rule armed, 1,000 notes, 1,000 timings" || echo "nothing armed")
-echo "measure: $exe -Min, $world; ${settle} s settle, ${sample} s sample"
-awk -v n="$((n1 - n0))" -v t="$((t1 - t0))" -v hz="$hz" -v e="$elapsed_ns" 'BEGIN {
-  printf "cpu: %.3f %% of one core (%.1f ms on CPU in %.1f s; %d ticks of 1/%d s)\n",
-         100 * n / e, n / 1e6, e / 1e9, t, hz }'
-awk -v last="$(rss)" -v lo="$rss_min" -v hi="$rss_max" -v sum="$rss_sum" -v k="$samples" \
-    -v anon="$anon" -v file="$file" -v th="$threads" 'BEGIN {
-  printf "resident: %.1f MB at the end (min %.1f, mean %.1f, max %.1f; anonymous %.1f, files %.1f; %d threads)\n",
-         last / 1024, lo / 1024, sum / k / 1024, hi / 1024, anon / 1024, file / 1024, th }'
-# SMAPS=FILE keeps the program's memory map at the end, to see where the resident memory lies.
-[ -z "${SMAPS:-}" ] || cp "/proc/$pid/smaps" "$SMAPS"
+if [ -n "$beside" ]; then
+  clear_of_chime
+  fresh_home
+  bash -c "exec $beside" >"$work/beside.log" 2>&1 &
+  pid=$!
+  pids+=($pid)
+  measure "$pid" "beside: $beside" "$work/beside.log" || exit 1
+  stop_tree "$pid"
+fi

@@ -24,11 +24,29 @@ TWeatherForm::TWeatherForm(platform::Profile& profile, const QString& weatherFil
     setWindowOpacity(200.0 / 255.0);
     setFixedSize(kWidth, kHeight);
 
+    engine_ = WeatherEngineFromKey(settings_.ReadString(kSection, "WeatherEngine", QString()));
+    if (!factory_)
+        factory_ = engine_ == WeatherEngine::Web && WebEngineViewFactory()
+                       ? WebEngineViewFactory()
+                       : LightWeatherViewFactory();
+
     const QString page = settings_.ReadString(kSection, "WeatherPage", QString()).trimmed();
     const QUrl custom(page, QUrl::StrictMode);
     address_ =
         !page.isEmpty() && custom.isValid() && !custom.isRelative() ? custom : DefaultPageAddress();
     PlaceTopRight();
+    // A panel that starts after us (at logon) or moves changes the free area.
+    auto follow = [this](QScreen* screen) {
+        if (screen)
+            connect(screen, &QScreen::availableGeometryChanged, this, [this] { PlaceTopRight(); });
+    };
+    follow(QGuiApplication::primaryScreen());
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+                [this, follow](QScreen* screen) {
+                    follow(screen);
+                    PlaceTopRight();
+                });
 
     // Runs whether the strip is shown or not; the first load again comes after 30 s.
     refreshTimer_->setObjectName("RefreshTimer");
@@ -40,6 +58,10 @@ TWeatherForm::~TWeatherForm() = default;
 
 QUrl TWeatherForm::DefaultPageAddress()
 {
+    // Tests and measurements point the strip at loopback, never at the real site.
+    const QUrl chosen(qEnvironmentVariable("QUORLIN_WEATHER_PAGE"), QUrl::StrictMode);
+    if (chosen.isValid() && !chosen.isRelative())
+        return chosen;
     return QUrl(QStringLiteral("http://www.weather.com.cn/m/360/weather.htm"));
 }
 
@@ -65,8 +87,12 @@ void TWeatherForm::PlaceTopRight()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
-    move(area.x() + area.width() - kWidth, area.y());
+    move(TopRightIn(screen->availableGeometry()));
+}
+
+QPoint TWeatherForm::TopRightIn(const QRect& available)
+{
+    return {available.x() + available.width() - kWidth, available.y()};
 }
 
 void TWeatherForm::MakeBrowser()
@@ -74,6 +100,11 @@ void TWeatherForm::MakeBrowser()
     if (browser_ || !factory_)
         return;
     browser_ = factory_(this);
+    if (!browser_ && engine_ == WeatherEngine::Web) {
+        // The engine's library is missing or broken: the page in the light view, not nothing.
+        qWarning("weather: web engine not available, using the light view");
+        browser_ = LightWeatherViewFactory()(this);
+    }
     if (!browser_)
         return;
     QWidget* view = browser_->Widget();

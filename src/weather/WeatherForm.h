@@ -11,9 +11,9 @@
 class QTimer;
 
 //! The weather strip: a small borderless, half-transparent window at the top right of the
-//! primary screen that shows a forecast page and loads it again every ten minutes.
-//! The web view is made the first time the strip is shown, so a strip that stays off costs
-//! no browser process.
+//! primary screen's free area (below a top panel) that shows a forecast page and loads it
+//! again every ten minutes. The view is made the first time the strip is shown; it is the
+//! light rich-text view unless the "Weather" file asks for the web engine.
 class TWeatherForm : public QWidget {
     Q_OBJECT
 public:
@@ -22,19 +22,24 @@ public:
     static constexpr int kFirstRefreshMs = 30000;
     static constexpr int kRefreshMs = 600000;
 
-    //! `weatherFile` is the strip's own INI file ("Weather" in the user data folder).
+    //! `weatherFile` is the strip's own INI file ("Weather" in the user data folder). Without
+    //! a factory the view follows the file's WeatherEngine key, read here once.
     TWeatherForm(platform::Profile& profile, const QString& weatherFile,
-                 WeatherViewFactory factory = DefaultWeatherViewFactory(),
-                 QWidget* parent = nullptr);
+                 WeatherViewFactory factory = {}, QWidget* parent = nullptr);
     ~TWeatherForm() override;
 
     //! Section Weather, key WeatherMode; true when absent.
     bool ReadWeatherMode() const;
     void WriteWeatherMode(bool on);
 
-    //! The forecast page: WeatherPage of the "Weather" file when set, else our default host.
+    //! The forecast page: WeatherPage of the "Weather" file when set, else
+    //! QUORLIN_WEATHER_PAGE when set, else our default host.
     const QUrl& PageAddress() const { return address_; }
     static QUrl DefaultPageAddress();
+    WeatherEngine Engine() const { return engine_; }
+
+    //! Where the strip goes in a screen's free area.
+    static QPoint TopRightIn(const QRect& available);
 
     //! Null until the strip has been shown once.
     WeatherView* WeatherBrowser() const { return browser_.get(); }
@@ -51,6 +56,7 @@ private:
 
     SettingsFile settings_;
     WeatherViewFactory factory_;
+    WeatherEngine engine_ = WeatherEngine::Light;
     QUrl address_;
     std::unique_ptr<WeatherView> browser_;
     QTimer* refreshTimer_;

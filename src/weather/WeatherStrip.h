@@ -15,8 +15,8 @@ class TWeatherForm;
 class WeatherStrip : public QObject {
     Q_OBJECT
 public:
-    explicit WeatherStrip(FeatureContext& ctx,
-                          WeatherViewFactory factory = DefaultWeatherViewFactory());
+    //! Without a factory the strip's own file chooses the view.
+    explicit WeatherStrip(FeatureContext& ctx, WeatherViewFactory factory = {});
     ~WeatherStrip() override;
 
     QCheckBox* WeatherCheckBox = nullptr;

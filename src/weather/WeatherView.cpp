@@ -1,5 +1,7 @@
 #include "WeatherView.h"
 
+#include "weather/LightWeatherView.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
@@ -34,19 +36,12 @@ WeatherViewFactory& Slot()
     static WeatherViewFactory factory;
     return factory;
 }
-} // namespace
 
-void SetWeatherViewFactory(WeatherViewFactory factory)
-{
-    Slot() = std::move(factory);
-}
-
-const WeatherViewFactory& DefaultWeatherViewFactory()
-{
-    return Slot();
-}
-
-void UseWebEngineForWeather(const QString& library)
+// How the engine will run, settled just before it is loaded (it reads these when it starts,
+// and a program that never loads it should not hand them to the programs it starts):
+// without its sandbox only for root, which Chromium's sandbox refuses; software drawing
+// without a GPU.
+void PrepareWebEngine()
 {
 #ifndef Q_OS_WIN
     if (geteuid() == 0)
@@ -57,11 +52,39 @@ void UseWebEngineForWeather(const QString& library)
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
     }
 #endif
-    SetWeatherViewFactory([library](QWidget* parent) -> std::unique_ptr<WeatherView> {
+    ShareOpenGLContexts();
+}
+} // namespace
+
+WeatherEngine WeatherEngineFromKey(const QString& value)
+{
+    return value.trimmed().compare(QLatin1String("web"), Qt::CaseInsensitive) == 0
+               ? WeatherEngine::Web
+               : WeatherEngine::Light;
+}
+
+WeatherViewFactory LightWeatherViewFactory()
+{
+    return [](QWidget* parent) { return std::make_unique<LightWeatherView>(parent); };
+}
+
+void SetWebEngineViewFactory(WeatherViewFactory factory)
+{
+    Slot() = std::move(factory);
+}
+
+const WeatherViewFactory& WebEngineViewFactory()
+{
+    return Slot();
+}
+
+void UseWebEngineForWeather(const QString& library)
+{
+    SetWebEngineViewFactory([library](QWidget* parent) -> std::unique_ptr<WeatherView> {
         using Make = WeatherView* (*)(QWidget*);
         // Loaded once and kept for the rest of the run.
         static const Make make = [&library] {
-            ShareOpenGLContexts();
+            PrepareWebEngine();
             QLibrary engine(library.isEmpty() ? QCoreApplication::applicationDirPath() +
                                                     QStringLiteral("/quorlin_weather_web")
                                               : library);

@@ -20,14 +20,20 @@ public:
 
 using WeatherViewFactory = std::function<std::unique_ptr<WeatherView>(QWidget* parent)>;
 
-//! The view the program uses, set once by the entry before the windows are made; tests pass
-//! their own. Without one the strip stays empty.
-void SetWeatherViewFactory(WeatherViewFactory factory);
-const WeatherViewFactory& DefaultWeatherViewFactory();
+//! Which view shows the page, from the key WeatherEngine of the "Weather" file: "web" for the
+//! full web engine (pages that need scripts), anything else for the light rich-text view.
+enum class WeatherEngine { Light, Web };
+WeatherEngine WeatherEngineFromKey(const QString& value);
 
-//! Settles how the web engine will run (before QApplication exists): without its sandbox
-//! only for root, which Chromium's sandbox refuses; software drawing without a GPU. Then
-//! makes the weather strip use it. The engine itself, a large library, is loaded only when
-//! the strip is first shown, from `library` (by default beside the executable); without it
-//! the strip stays empty.
+//! The light view: a few megabytes, in the program's own process.
+WeatherViewFactory LightWeatherViewFactory();
+
+//! The web engine's view, registered by the entry before the windows are made; empty when
+//! none was. Tests register their own.
+void SetWebEngineViewFactory(WeatherViewFactory factory);
+const WeatherViewFactory& WebEngineViewFactory();
+
+//! Registers the web engine for a strip whose file asks for it. Nothing is loaded here: the
+//! engine, a large library with its own processes, is loaded from `library` (by default
+//! beside the executable) only when such a strip is first shown.
 void UseWebEngineForWeather(const QString& library = {});

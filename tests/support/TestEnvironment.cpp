@@ -57,6 +57,8 @@ TestEnvironment::TestEnvironment()
     qputenv("QUORLIN_PROBE_HOST", "127.0.0.1");
     // A port nothing listens on: a full hour ticked in a test asks no real time server.
     qputenv("QUORLIN_TIME_SERVER", "127.0.0.1:1");
+    // The weather strip, shown at every first start, fetches from the same dead port.
+    qputenv("QUORLIN_WEATHER_PAGE", "http://127.0.0.1:1/m/360/weather.htm");
 }
 
 TestEnvironment::~TestEnvironment()

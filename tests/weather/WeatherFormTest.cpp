@@ -1,6 +1,10 @@
-#include "weather/WeatherForm.h"
+#include "LoopbackHttpServer.h"
+
 #include "support/FakeWeatherView.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
+#include "weather/LightWeatherView.h"
+#include "weather/WeatherForm.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -32,8 +36,8 @@ TEST_F(WeatherFormTest, FirstStartIsOnAndCostsNothingUntilShown)
     EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_NEAR(form->windowOpacity(), 200.0 / 255.0, 0.01);
     EXPECT_EQ(form->size(), QSize(422, 60));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(form->pos(), QPoint(screen.width() - 422, 0));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(form->pos(), QPoint(screen.right() + 1 - 422, screen.top()));
     EXPECT_EQ(views.made, 0);
     EXPECT_EQ(form->WeatherBrowser(), nullptr);
 
@@ -83,6 +87,75 @@ TEST_F(WeatherFormTest, RefreshesAfterThirtySecondsThenEveryTenMinutesShownOrNot
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(views.last->reloads, 2);
     EXPECT_EQ(views.last->loads.size(), 1);
+}
+
+TEST_F(WeatherFormTest, SitsAtTheTopRightOfTheFreeAreaBelowAPanel)
+{
+    EXPECT_EQ(TWeatherForm::TopRightIn(QRect(0, 0, 1920, 1080)), QPoint(1498, 0));
+    // A top panel 27 pixels high on a primary screen right of another one.
+    EXPECT_EQ(TWeatherForm::TopRightIn(QRect(1280, 27, 1920, 1053)), QPoint(2778, 27));
+}
+
+TEST_F(WeatherFormTest, TheLightViewReloadsTheLoopbackPageAtThirtySecondsThenEveryTenMinutes)
+{
+    LoopbackHttpServer server;
+    ASSERT_TRUE(server.Listen());
+    server.Page("/m/360/weather.htm", "<p>loopback-forecast</p>");
+    env.WriteProgramFile(
+        "Weather",
+        QString("[Weather]\r\nWeatherPage=%1\r\n").arg(server.Url("/m/360/weather.htm")));
+    TWeatherForm form(*env.platform.profile, file); // the view the file chooses
+    form.show();
+    auto* view = dynamic_cast<LightWeatherView*>(form.WeatherBrowser());
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return view->Browser()->toPlainText().contains("loopback"); }));
+
+    QTimer* timer = form.RefreshTimer();
+    EXPECT_EQ(timer->interval(), 30000);
+    EXPECT_GT(timer->remainingTime(), 25000);
+    QMetaObject::invokeMethod(timer, "timeout"); // the thirty seconds are up
+    EXPECT_TRUE(WaitFor([&] { return server.requests.size() == 2; }));
+    EXPECT_EQ(timer->interval(), 600000);
+    EXPECT_TRUE(timer->isActive());
+
+    form.hide();
+    QMetaObject::invokeMethod(timer, "timeout");
+    EXPECT_TRUE(WaitFor([&] { return server.requests.size() == 3; }));
+    EXPECT_EQ(timer->interval(), 600000);
+}
+
+TEST_F(WeatherFormTest, WeatherEngineWebUsesTheWebEngineAndAnythingElseTheLightView)
+{
+    SetWebEngineViewFactory(views.Factory());
+    const struct {
+        const char* line;
+        bool web;
+    } rows[] = {
+        {"", false},
+        {"WeatherEngine=web", true},
+        {"WeatherEngine= WEB ", true},
+        {"WeatherEngine=light", false},
+        {"WeatherEngine=chromium", false},
+    };
+    for (const auto& row : rows) {
+        env.WriteProgramFile("Weather", QString("[Weather]\r\n%1\r\n").arg(row.line));
+        const int before = views.made;
+        TWeatherForm form(*env.platform.profile, file);
+        EXPECT_EQ(form.Engine() == WeatherEngine::Web, row.web) << row.line;
+        EXPECT_EQ(views.made, before) << "nothing made before the strip shows";
+        form.show();
+        EXPECT_EQ(views.made, before + (row.web ? 1 : 0)) << row.line;
+        EXPECT_EQ(dynamic_cast<LightWeatherView*>(form.WeatherBrowser()) != nullptr, !row.web)
+            << row.line;
+    }
+
+    // An engine that cannot be loaded leaves the page to the light view, not to nothing.
+    SetWebEngineViewFactory([](QWidget*) { return std::unique_ptr<WeatherView>(); });
+    env.WriteProgramFile("Weather", "[Weather]\r\nWeatherEngine=web\r\n");
+    TWeatherForm form(*env.platform.profile, file);
+    form.show();
+    EXPECT_NE(dynamic_cast<LightWeatherView*>(form.WeatherBrowser()), nullptr);
+    SetWebEngineViewFactory({});
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "weather/LightWeatherView.h"
 #include "weather/WeatherForm.h"
 #include "weather/WeatherView.h"
 
@@ -67,14 +68,30 @@ QString PageText(QWebEngineView* view)
     return text;
 }
 
-TEST(WeatherStripOnX11, LoadsThePageAtTheTopRightAndShowsANoticeWhenItIsGone)
+//! Where the X server has the strip, as xdotool reports it ("X=..\nY=..\nWIDTH=..").
+QString StripGeometry()
+{
+    QProcess xdotool;
+    xdotool.start("xdotool", {"search", "--name", "^天气预报$", "getwindowgeometry", "--shell"});
+    xdotool.waitForFinished(10000);
+    return QString::fromUtf8(xdotool.readAllStandardOutput());
+}
+
+//! What a desktop's panel does: the window manager publishes the free area of the screen.
+void SetWorkArea(int x, int y, int w, int h)
+{
+    QProcess::execute("xprop", {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA",
+                                QString("%1, %2, %3, %4").arg(x).arg(y).arg(w).arg(h)});
+}
+
+TEST(WeatherStripOnX11, WithWeatherEngineWebLoadsThePageInTheEngineAndShowsANoticeWhenGone)
 {
     PageServer server;
     ASSERT_TRUE(server.Listen());
     const quint16 port = server.Port();
     TestEnvironment env;
-    env.WriteProgramFile("Weather", QString("[Weather]\r\nWeatherMode=1\r\nWeatherPage="
-                                            "http://127.0.0.1:%1/m/360/weather.htm\r\n")
+    env.WriteProgramFile("Weather", QString("[Weather]\r\nWeatherMode=1\r\nWeatherEngine=web\r\n"
+                                            "WeatherPage=http://127.0.0.1:%1/m/360/weather.htm\r\n")
                                         .arg(port));
 
     TWeatherForm form(*env.platform.profile, env.ProgramDir() + "Weather");
@@ -95,10 +112,7 @@ TEST(WeatherStripOnX11, LoadsThePageAtTheTopRightAndShowsANoticeWhenItIsGone)
     EXPECT_TRUE(PageText(view).contains("loopback-forecast"));
 
     // Where the X server has put it, not only where Qt thinks it is.
-    QProcess xdotool;
-    xdotool.start("xdotool", {"search", "--name", "^天气预报$", "getwindowgeometry", "--shell"});
-    ASSERT_TRUE(xdotool.waitForFinished(10000));
-    const QString geometry = QString::fromUtf8(xdotool.readAllStandardOutput());
+    const QString geometry = StripGeometry();
     const int width = QGuiApplication::primaryScreen()->geometry().width();
     EXPECT_TRUE(geometry.contains(QString("X=%1\n").arg(width - 422))) << geometry.toStdString();
     EXPECT_TRUE(geometry.contains("Y=0\n")) << geometry.toStdString();
@@ -121,6 +135,42 @@ TEST(WeatherStripOnX11, LoadsThePageAtTheTopRightAndShowsANoticeWhenItIsGone)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 60000));
     EXPECT_EQ(loaded.takeFirst().at(0).toBool(), true);
     EXPECT_EQ(again.requests.value(0), "GET /m/360/weather.htm HTTP/1.1");
+}
+
+TEST(WeatherStripOnX11, TheLightStripSitsBelowATopPanelAndFollowsItWhenItChanges)
+{
+    PageServer server;
+    ASSERT_TRUE(server.Listen());
+    TestEnvironment env;
+    env.WriteProgramFile("Weather", QString("[Weather]\r\nWeatherPage="
+                                            "http://127.0.0.1:%1/m/360/weather.htm\r\n")
+                                        .arg(server.Port()));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    SetWorkArea(0, 27, screen.width(), screen.height() - 27);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [] { return QGuiApplication::primaryScreen()->availableGeometry().top() == 27; }, 5000))
+        << "the work area was not published";
+
+    TWeatherForm form(*env.platform.profile, env.ProgramDir() + "Weather");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* view = dynamic_cast<LightWeatherView*>(form.WeatherBrowser());
+    ASSERT_NE(view, nullptr) << "not the light view by default";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view->Browser()->toPlainText().contains("loopback-forecast"); }, 10000));
+    QString geometry;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return (geometry = StripGeometry()).contains("Y=27\n"); }, 5000))
+        << geometry.toStdString();
+    EXPECT_TRUE(geometry.contains(QString("X=%1\n").arg(screen.width() - 422)))
+        << geometry.toStdString();
+
+    // A panel that grows (or starts after us, at logon) moves the strip down with it.
+    SetWorkArea(0, 40, screen.width(), screen.height() - 40);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return (geometry = StripGeometry()).contains("Y=40\n"); }, 5000))
+        << geometry.toStdString();
+    QProcess::execute("xprop", {"-root", "-remove", "_NET_WORKAREA"});
 }
 
 } // namespace
