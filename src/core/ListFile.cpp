@@ -121,7 +121,12 @@ std::optional<ListFile::Records> ListFile::Read(const QString& notDone)
         return std::nullopt;
     }
     unreadable_ = false;
-    const QString text = Decode(file.readAll());
+    return Parse(file.readAll());
+}
+
+ListFile::Records ListFile::Parse(const QByteArray& bytes) const
+{
+    const QString text = Decode(bytes);
     Records records;
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (Words(line).empty())
@@ -129,6 +134,16 @@ std::optional<ListFile::Records> ListFile::Read(const QString& notDone)
         records.push_back(Split(line));
     }
     return records;
+}
+
+QByteArray ListFile::Serialize(const Records& records) const
+{
+    if (records.empty())
+        return Join({});
+    QByteArray bytes;
+    for (const Record& record : records)
+        bytes += Join(record);
+    return bytes;
 }
 
 bool ListFile::Commit(const QByteArray& bytes, const QString& notDone)
@@ -165,12 +180,7 @@ bool ListFile::Rewrite(const Records& records, const QString& notDone)
         ui_.ShowMessage(ReadFailedText() + notDone);
         return false;
     }
-    QByteArray bytes;
-    for (const Record& record : records)
-        bytes += Join(record);
-    if (records.empty())
-        bytes = Join({});
-    return Commit(bytes, notDone);
+    return Commit(Serialize(records), notDone);
 }
 
 QStringList GridRow(const QTableWidget* grid, int row)

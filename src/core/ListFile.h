@@ -55,6 +55,11 @@ public:
     //! as the one emptied row of the grid.
     bool Rewrite(const Records& records, const QString& notDone);
 
+    //! The file's bytes as records, and records as the file's bytes: what Read and Rewrite
+    //! do between the disk and the grid.
+    Records Parse(const QByteArray& bytes) const;
+    QByteArray Serialize(const Records& records) const;
+
     //! One line's fields as this layout reads them (always `fields` strings).
     Record Split(QStringView line) const;
     QByteArray Join(const Record& record) const;

@@ -3,6 +3,7 @@
 // were there.
 #include "FuzzSupport.h"
 
+#include "MemoryFiles.h"
 #include "platform/linux/QtAnsiCodePage.h"
 #include "platform/portable/ProfileEngine.h"
 
@@ -11,10 +12,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const platform::QtAnsiCodePage ansi;
-    static const std::filesystem::path path = fuzz::scratchPath("profile.ini");
-    platform::ProfileEngine profile(ansi);
-    fuzz::writeBytes(path, data, size);
-    const std::u16string file = path.u16string();
+    static const std::u16string file = fuzz::MemoryFiles::Path(u"profile.ini");
+    fuzz::MemoryFiles files;
+    files.set(file, data, size);
+    platform::ProfileEngine profile(ansi, files);
 
     // Each read loads the whole file: a bounded number of them keeps the run fast on long
     // inputs, and the names the file holds are still all parsed.

@@ -1,6 +1,7 @@
 // Any bytes as the registry store's text file: reads never crash, a write reads back, leaves
 // every value it did not touch as it read before, and writing the same again changes no byte.
 #include "FuzzSupport.h"
+#include "MemoryFiles.h"
 
 #include "platform/portable/RegistryStore.h"
 #include "platform/portable/TextRules.h"
@@ -59,8 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return d;
     }();
     const std::filesystem::path file = dir / "HKEY_CURRENT_USER.reg";
-    fuzz::writeBytes(file, data, size);
-    platform::RegistryStore store(dir.u16string());
+    fuzz::MemoryFiles files;
+    files.set(file, data, size);
+    platform::RegistryStore store(dir.u16string(), true, files);
 
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::vector<Probe> probes = Probes(bytes);
@@ -82,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(store.readValue(RegistryRoot::CurrentUser, probes[i].path, probes[i].name) ==
                     before[i]);
     }
-    const std::string once = fuzz::readBytes(file);
+    const std::string once = files.get(file);
     fuzz::check(store.writeNumber(RegistryRoot::CurrentUser, path, u"n", 7));
-    fuzz::check(fuzz::readBytes(file) == once);
+    fuzz::check(files.get(file) == once);
     return 0;
 }

@@ -2,6 +2,7 @@
 // read accepts comes back unchanged when written and read again.
 #include "FuzzSupport.h"
 
+#include "MemoryFiles.h"
 #include "platform/linux/QtAnsiCodePage.h"
 #include "platform/portable/ProfileEngine.h"
 #include "scheduler/TimeText.h"
@@ -33,12 +34,12 @@ void RoundTrips(SettingsFile& settings, const QString& value)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const platform::QtAnsiCodePage ansi;
-    static const std::filesystem::path path = fuzz::scratchPath("settings.ini");
-    platform::ProfileEngine profile(ansi);
-    fuzz::writeBytes(path, data, size);
-    SettingsFile settings(profile, QString::fromStdU16String(path.u16string()));
+    static const std::u16string file = fuzz::MemoryFiles::Path(u"settings.ini");
+    fuzz::MemoryFiles files;
+    files.set(file, data, size);
+    platform::ProfileEngine profile(ansi, files);
+    SettingsFile settings(profile, QString::fromStdU16String(file));
 
-    const std::u16string file = path.u16string();
     // Each read loads the whole file: a bounded number of keys keeps long inputs fast.
     std::vector<std::pair<QString, QString>> seen;
     for (const auto& rawSection : profile.sectionNames(file)) {

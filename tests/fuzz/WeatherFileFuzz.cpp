@@ -3,6 +3,7 @@
 // off or on reads back as switched while every section of the file stays.
 #include "FuzzSupport.h"
 
+#include "MemoryFiles.h"
 #include "platform/linux/QtAnsiCodePage.h"
 #include "platform/portable/ProfileEngine.h"
 #include "weather/WeatherForm.h"
@@ -21,10 +22,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const platform::QtAnsiCodePage ansi;
-    static const std::filesystem::path path = fuzz::scratchPath("Weather");
-    platform::ProfileEngine profile(ansi);
-    fuzz::writeBytes(path, data, size);
-    const std::u16string file = path.u16string();
+    static const std::u16string file = fuzz::MemoryFiles::Path(u"Weather");
+    fuzz::MemoryFiles files;
+    files.set(file, data, size);
+    platform::ProfileEngine profile(ansi, files);
     const auto sections = profile.sectionNames(file);
 
     // No view factory: the strip is never shown, so no browser is made.

@@ -21,4 +21,25 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::string& b
 //! call it, so the first use of a file after a start tidies it.
 void removeStaleTemporaries(const std::filesystem::path& path);
 
+//! The two calls above as an object, so that the text formats built on them can also be run
+//! on bytes held in memory (the fuzz targets do, to test the parsers and not the disk).
+class FileBytes {
+public:
+    virtual ~FileBytes() = default;
+    virtual std::optional<std::string> read(const std::filesystem::path& path, bool* missing) const
+    {
+        return readWholeFile(path, missing);
+    }
+    virtual bool write(const std::filesystem::path& path, const std::string& bytes) const
+    {
+        return writeFileAtomically(path, bytes);
+    }
+    //! The files on disk.
+    static const FileBytes& disk()
+    {
+        static const FileBytes files;
+        return files;
+    }
+};
+
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "TextRules.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace platform {
@@ -82,12 +83,16 @@ bool profileWriteIsSafe(const std::u16string& section, const std::u16string& key
            (!value || noBreaks(*value));
 }
 
-bool ProfileEngine::load(const std::u16string& file, Document& doc) const
+std::shared_ptr<const ProfileEngine::Document> ProfileEngine::load(const std::u16string& file) const
 {
     bool missing = false;
-    const auto bytes = readWholeFile(toPath(file), &missing);
+    const auto bytes = files_.read(toPath(file), &missing);
     if (!bytes)
-        return missing;
+        return missing ? std::make_shared<const Document>() : nullptr;
+    if (auto known = last_.find(*bytes))
+        return known;
+    auto doc = std::make_shared<Document>();
+    doc->lines.reserve(std::size_t(std::count(bytes->begin(), bytes->end(), '\n')) + 1);
     // CR, LF and CR LF all end a line; no GBK byte pair contains either byte.
     for (std::size_t pos = 0; pos < bytes->size();) {
         const std::size_t stop = bytes->find_first_of("\r\n", pos);
@@ -110,7 +115,7 @@ bool ProfileEngine::load(const std::u16string& file, Document& doc) const
             line.kind = Line::Bare;
             line.name = t;
         }
-        doc.lines.push_back(std::move(line));
+        doc->lines.push_back(std::move(line));
         if (stop == std::string::npos)
             break;
         pos =
@@ -118,23 +123,30 @@ bool ProfileEngine::load(const std::u16string& file, Document& doc) const
                         ? 2
                         : 1);
     }
-    return true;
+    last_.keep(*bytes, doc);
+    return doc;
 }
 
-bool ProfileEngine::save(const std::u16string& file, const Document& doc) const
+bool ProfileEngine::save(const std::u16string& file, const Document& doc, std::size_t at,
+                         std::size_t drop, std::initializer_list<std::string_view> insert) const
 {
     std::string bytes;
-    for (const auto& line : doc.lines)
-        bytes += line.raw + "\r\n";
-    return writeFileAtomically(toPath(file), bytes);
+    for (std::size_t i = 0; i <= doc.lines.size(); ++i) {
+        if (i == at)
+            for (const auto piece : insert)
+                bytes.append(piece).append("\r\n");
+        if (i < doc.lines.size() && (i < at || i >= at + drop))
+            bytes.append(doc.lines[i].raw).append("\r\n");
+    }
+    return files_.write(toPath(file), bytes);
 }
 
 std::u16string ProfileEngine::readString(const std::u16string& file, const std::u16string& section,
                                          const std::u16string& key, const std::u16string& fallback,
                                          std::size_t maxChars)
 {
-    Document doc;
-    const Line* line = load(file, doc) ? doc.findKey(section, key) : nullptr;
+    const auto doc = load(file);
+    const Line* line = doc ? doc->findKey(section, key) : nullptr;
     std::u16string_view value;
     if (line) {
         value = unquoted(line->value);
@@ -153,54 +165,45 @@ bool ProfileEngine::writeString(const std::u16string& file, const std::u16string
 {
     if (!profileWriteIsSafe(section, key, &value))
         return false;
-    Document doc;
-    if (!load(file, doc))
+    const auto loaded = load(file);
+    if (!loaded)
         return false;
+    const Document& doc = *loaded;
     std::size_t index = 0, header = 0, end = 0;
-    if (const Line* line = doc.findKey(section, key, &index)) {
-        // Keeps the key as the file spells it.
-        doc.lines[index].raw = ansi_.fromUtf16(line->name + u"=" + value);
-    } else {
-        Line entry;
-        entry.raw = ansi_.fromUtf16(std::u16string(trimmed(key)) + u"=" + value);
-        entry.kind = Line::Entry;
-        if (doc.findSection(section, header, end)) {
-            // After the section's last line that is not blank, before the blank lines
-            // that separate it from the next section.
-            std::size_t at = end;
-            while (at > header + 1 && doc.lines[at - 1].kind == Line::Blank)
-                --at;
-            doc.lines.insert(doc.lines.begin() + std::ptrdiff_t(at), std::move(entry));
-        } else {
-            Line head;
-            head.raw = ansi_.fromUtf16(u"[" + std::u16string(trimmed(section)) + u"]");
-            head.kind = Line::Section;
-            doc.lines.push_back(std::move(head));
-            doc.lines.push_back(std::move(entry));
-        }
+    // Keeps the key as the file spells it.
+    if (const Line* line = doc.findKey(section, key, &index))
+        return save(file, doc, index, 1, {ansi_.fromUtf16(line->name + u"=" + value)});
+    const std::string entry = ansi_.fromUtf16(std::u16string(trimmed(key)) + u"=" + value);
+    if (doc.findSection(section, header, end)) {
+        // After the section's last line that is not blank, before the blank lines
+        // that separate it from the next section.
+        std::size_t at = end;
+        while (at > header + 1 && doc.lines[at - 1].kind == Line::Blank)
+            --at;
+        return save(file, doc, at, 0, {entry});
     }
-    return save(file, doc);
+    const std::string head = ansi_.fromUtf16(u"[" + std::u16string(trimmed(section)) + u"]");
+    return save(file, doc, doc.lines.size(), 0, {head, entry});
 }
 
 bool ProfileEngine::deleteKey(const std::u16string& file, const std::u16string& section,
                               const std::u16string& key)
 {
-    Document doc;
-    if (!load(file, doc))
+    const auto loaded = load(file);
+    if (!loaded)
         return false;
     std::size_t index = 0;
-    if (!doc.findKey(section, key, &index))
+    if (!loaded->findKey(section, key, &index))
         return true;
-    doc.lines.erase(doc.lines.begin() + std::ptrdiff_t(index));
-    return save(file, doc);
+    return save(file, *loaded, index, 1, {});
 }
 
 std::vector<std::u16string> ProfileEngine::sectionNames(const std::u16string& file)
 {
-    Document doc;
+    const auto doc = load(file);
     std::vector<std::u16string> names;
-    if (load(file, doc))
-        for (const auto& line : doc.lines)
+    if (doc)
+        for (const auto& line : doc->lines)
             if (line.kind == Line::Section && !line.name.empty())
                 names.push_back(line.name);
     return names;
@@ -209,13 +212,13 @@ std::vector<std::u16string> ProfileEngine::sectionNames(const std::u16string& fi
 std::vector<Profile::Entry> ProfileEngine::sectionEntries(const std::u16string& file,
                                                           const std::u16string& section)
 {
-    Document doc;
+    const auto doc = load(file);
     std::vector<Entry> entries;
     std::size_t header = 0, end = 0;
-    if (load(file, doc) && doc.findSection(section, header, end))
+    if (doc && doc->findSection(section, header, end))
         for (std::size_t i = header + 1; i < end; ++i)
-            if (doc.lines[i].kind != Line::Blank)
-                entries.emplace_back(doc.lines[i].name, doc.lines[i].value);
+            if (doc->lines[i].kind != Line::Blank)
+                entries.emplace_back(doc->lines[i].name, doc->lines[i].value);
     return entries;
 }
 

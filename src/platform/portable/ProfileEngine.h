@@ -2,6 +2,13 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/Profile.h"
+#include "platform/portable/AtomicFile.h"
+#include "platform/portable/LastParse.h"
+
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string_view>
 
 namespace platform {
 
@@ -17,7 +24,10 @@ bool profileWriteIsSafe(const std::u16string& section, const std::u16string& key
 //! as it was and end lines with CR LF.
 class ProfileEngine : public Profile {
 public:
-    explicit ProfileEngine(const AnsiCodePage& ansi) : ansi_(ansi) {}
+    explicit ProfileEngine(const AnsiCodePage& ansi, const FileBytes& files = FileBytes::disk())
+        : ansi_(ansi), files_(files)
+    {
+    }
 
     std::u16string readString(const std::u16string& file, const std::u16string& section,
                               const std::u16string& key, const std::u16string& fallback,
@@ -33,10 +43,15 @@ public:
 private:
     struct Line;
     struct Document;
-    bool load(const std::u16string& file, Document& doc) const;
-    bool save(const std::u16string& file, const Document& doc) const;
+    //! The file parsed; empty for a file that does not exist, null when it cannot be read.
+    std::shared_ptr<const Document> load(const std::u16string& file) const;
+    //! Writes the document's lines with `drop` lines from `at` on replaced by `insert`.
+    bool save(const std::u16string& file, const Document& doc, std::size_t at, std::size_t drop,
+              std::initializer_list<std::string_view> insert) const;
 
     const AnsiCodePage& ansi_;
+    const FileBytes& files_;
+    LastParse<Document> last_;
 };
 
 } // namespace platform

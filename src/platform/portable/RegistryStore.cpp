@@ -15,13 +15,15 @@ struct RegistryStore::Tree {
         std::u16string path; // as first created
         std::vector<std::pair<std::u16string, RegistryValue>> values;
 
-        auto find(const std::u16string& name)
+        template <typename Self> static auto findIn(Self& values, const std::u16string& name)
         {
             auto it = values.begin();
             while (it != values.end() && !text::equalNoCase(it->first, name))
                 ++it;
             return it;
         }
+        auto find(const std::u16string& name) { return findIn(values, name); }
+        auto find(const std::u16string& name) const { return findIn(values, name); }
     };
     std::map<std::u16string, Key> keys; // by folded path; parents precede their subkeys
 
@@ -208,13 +210,26 @@ std::filesystem::path RegistryStore::fileOf(RegistryRoot root) const
 
 bool RegistryStore::load(RegistryRoot root, Tree& tree) const
 {
-    tree.keys[u""]; // the root itself always exists
+    const auto known = parsed(root);
+    if (known)
+        tree = *known;
+    return known != nullptr;
+}
+
+std::shared_ptr<const RegistryStore::Tree> RegistryStore::parsed(RegistryRoot root) const
+{
     bool missing = false;
-    const auto bytes = readWholeFile(fileOf(root), &missing);
-    if (!bytes)
-        return missing;
+    const auto bytes = files_.read(fileOf(root), &missing);
+    if (!bytes && !missing)
+        return nullptr;
+    const std::string text = bytes.value_or(std::string());
+    if (auto known = last_.find(text, int(root)))
+        return known;
+    auto result = std::make_shared<Tree>();
+    Tree& tree = *result;
+    tree.keys[u""]; // the root itself always exists
     const std::string prefix = std::string("[") + registryRootName(root);
-    std::istringstream in(*bytes);
+    std::istringstream in(text);
     Tree::Key* key = nullptr;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
@@ -263,7 +278,8 @@ bool RegistryStore::load(RegistryRoot root, Tree& tree) const
         if (key->find(name) == key->values.end())
             key->values.emplace_back(name, std::move(value));
     }
-    return true;
+    last_.keep(text, result, int(root));
+    return result;
 }
 
 bool RegistryStore::save(RegistryRoot root, const Tree& tree) const
@@ -298,20 +314,21 @@ bool RegistryStore::save(RegistryRoot root, const Tree& tree) const
     }
     std::error_code ec;
     std::filesystem::create_directories(directory_, ec);
-    return writeFileAtomically(fileOf(root), out);
+    return files_.write(fileOf(root), out);
 }
 
 bool RegistryStore::openKey(RegistryRoot root, const std::u16string& path, bool create)
 {
     std::u16string display;
     const auto folded = normalised(path, &display);
-    Tree tree;
-    if (!folded || !load(root, tree))
+    const auto known = folded ? parsed(root) : nullptr;
+    if (!known)
         return false;
-    if (tree.keys.count(*folded))
+    if (known->keys.count(*folded))
         return !create || !refused(root); // creation asks for write access, as on Windows
     if (!create || refused(root))
         return false;
+    Tree tree = *known;
     tree.create(*folded, display);
     return save(root, tree);
 }
@@ -386,11 +403,11 @@ std::optional<RegistryValue> RegistryStore::readValue(RegistryRoot root, const s
                                                       const std::u16string& name)
 {
     const auto folded = normalised(path);
-    Tree tree;
-    if (!folded || !load(root, tree))
+    const auto tree = folded ? parsed(root) : nullptr;
+    if (!tree)
         return std::nullopt;
-    auto key = tree.keys.find(*folded);
-    if (key == tree.keys.end())
+    auto key = tree->keys.find(*folded);
+    if (key == tree->keys.end())
         return std::nullopt;
     const auto value = key->second.find(name);
     if (value == key->second.values.end())

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/Registry.h"
+#include "platform/portable/AtomicFile.h"
+#include "platform/portable/LastParse.h"
 
 #include <filesystem>
 
@@ -14,8 +16,9 @@ namespace platform {
 //! not an administrator.
 class RegistryStore : public Registry {
 public:
-    explicit RegistryStore(std::u16string directory, bool machineWritable = true)
-        : directory_(std::move(directory)), machineWritable_(machineWritable)
+    explicit RegistryStore(std::u16string directory, bool machineWritable = true,
+                           const FileBytes& files = FileBytes::disk())
+        : directory_(std::move(directory)), machineWritable_(machineWritable), files_(files)
     {
     }
 
@@ -35,6 +38,8 @@ public:
 private:
     struct Tree;
     std::filesystem::path fileOf(RegistryRoot root) const;
+    //! The root's file parsed; null when it cannot be read.
+    std::shared_ptr<const Tree> parsed(RegistryRoot root) const;
     bool load(RegistryRoot root, Tree& tree) const;
     bool save(RegistryRoot root, const Tree& tree) const;
     bool write(RegistryRoot root, const std::u16string& path, const std::u16string& name,
@@ -47,6 +52,8 @@ private:
 
     std::filesystem::path directory_;
     bool machineWritable_;
+    const FileBytes& files_;
+    LastParse<Tree> last_;
 };
 
 //! The root's name as regedit writes it ("HKEY_CURRENT_USER").
