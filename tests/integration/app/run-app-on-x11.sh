@@ -27,6 +27,8 @@ sleep 2
 export XDG_CONFIG_HOME=$work/config QUORLIN_SETTINGS=$work/Quorlin
 export QUORLIN_PROGRAM_DIR=$(dirname "$exe") QUORLIN_REGISTRY_DIR=$work/registry
 export QT_QPA_PLATFORM=xcb
+# The strip of a first start stays on loopback.
+export QUORLIN_WEATHER_PAGE=http://127.0.0.1:1/m/360/weather.htm
 title='Varnel—Ossory软件'
 
 wait_for() { # wait_for SECONDS command...
