@@ -17,11 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.set(file, data, size);
     platform::ProfileEngine profile(ansi, files);
 
-    // Each read loads the whole file: a bounded number of them keeps the run fast on long
-    // inputs, and the names the file holds are still all parsed.
+    // Each read looks the file over again: a bounded number of them (sections included: an
+    // input can hold thousands) keeps the run fast on long inputs, and the names the file
+    // holds are still all parsed.
     int budget = 32;
     const auto names = profile.sectionNames(file);
     for (const auto& section : names) {
+        if (budget < 0)
+            break;
         for (const auto& entry : profile.sectionEntries(file, section)) {
             if (--budget < 0)
                 break;
