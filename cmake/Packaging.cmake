@@ -17,6 +17,8 @@ file(CREATE_LINK ../lib/quorlin/Quorlin ${packaging_out}/quorlin SYMBOLIC)
 install(FILES ${packaging_out}/quorlin DESTINATION bin)
 
 install(FILES ${QUORLIN_PACKAGING_DIR}/quorlin.desktop DESTINATION share/applications)
+# What software centres list: names, description, screenshots, releases.
+install(FILES ${QUORLIN_PACKAGING_DIR}/app.quorlin.quorlin.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${QUORLIN_PACKAGING_DIR}/quorlin.svg DESTINATION share/icons/hicolor/scalable/apps)
 
 # The PNG icons are drawn by the program's own artwork code at build time.
@@ -97,8 +99,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "\
 gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, \
 fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk")
-# Streams in other formats than MP3 need these decoders.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, gstreamer1.0-libav")
+# Streams in other formats than MP3 need these decoders; stock GNOME has a tray for the
+# icon (and a way back from a hidden start) only with the AppIndicator extension.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "gstreamer1.0-plugins-bad, gstreamer1.0-libav, gnome-shell-extension-appindicator")
 include(CPack)
 
 set(QUORLIN_DEB_FILE

@@ -20,7 +20,7 @@ PACKAGES=(
   # tests: a stand-in script host for the Windows cleaner, an ordinary user for the Linux one
   nodejs util-linux
   # the Debian package: its dependency list and its check
-  dpkg-dev lintian
+  dpkg-dev lintian appstream desktop-file-utils
 )
 
 missing=()

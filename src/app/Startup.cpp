@@ -35,6 +35,8 @@ int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiS
         qApp->setQuitOnLastWindowClosed(false);
         qApp->setApplicationName(QStringLiteral("Quorlin"));
 
+        // Asks the session bus about its tray now: loading may already bring a notice.
+        ui.Notices();
         TMainForm form(platform, ui);
         ui.SetParent(&form);
         ui.SetTrayIcon(form.TrayIcon);

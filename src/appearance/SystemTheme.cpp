@@ -160,7 +160,12 @@ bool SystemTheme::eventFilter(QObject* watched, QEvent* event)
 
 QString SystemTheme::DisplayName(const QString& path)
 {
-    QString name = path.mid(qMax(path.lastIndexOf('\\'), path.lastIndexOf('/')) + 1);
+    const qsizetype slash = qMax(path.lastIndexOf('\\'), path.lastIndexOf('/'));
+    QString name = path.mid(slash + 1);
+    // Every theme folder of a Linux desktop has a file of the same name: its folder names it.
+    if (slash > 0 &&
+        (name == u"index.theme" || name == u"metadata.json" || name == u"metadata.desktop"))
+        return DisplayName(path.left(slash));
     if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
         name.truncate(dot);
     return name;
@@ -185,6 +190,15 @@ void SystemTheme::AddEntry(const QString& title, const QString& filter, const QS
 
 void SystemTheme::SystemThemeButtonClick()
 {
+    if (ctx_.Os().desktopTheme) {
+        // A Linux desktop's theme is a folder; its index file (or a KDE scheme) stands for it.
+        AddEntry(QStringLiteral("请选择要自动更换的主题"),
+                 QStringLiteral("桌面主题|index.theme;*.colors;metadata.json;metadata.desktop|"
+                                "所有文件|*.*"),
+                 QStringLiteral("/usr/share/themes"), QDir::homePath(), ThemeList,
+                 SystemThemeListBox, themesFile_);
+        return;
+    }
     AddEntry(QStringLiteral("请选择要自动更换的主题"), QStringLiteral("*.theme | *.theme"),
              QStringLiteral("C:\\WINDOWS\\Resources\\Themes"), QDir::homePath(), ThemeList,
              SystemThemeListBox, themesFile_);
@@ -385,6 +399,18 @@ platform::Registry& SystemTheme::Registry() const
 
 void SystemTheme::ApplyTheme(const QString& path)
 {
+    if (platform::DesktopTheme* desktop = ctx_.Os().desktopTheme.get()) {
+        const auto outcome = desktop->apply(path.toStdU16String());
+        ctx_.Log(QStringLiteral("美化系统"), QStringLiteral("更换主题 ") + path,
+                 outcome.applied ? QStringLiteral("成功") : QStringLiteral("失败"));
+        if (outcome.applied || themeWarned_)
+            return;
+        themeWarned_ = true;
+        ctx_.Ui().ShowMessage(
+            QStringLiteral("主题“%1”没有应用到桌面：%2")
+                .arg(DisplayName(path), QString::fromStdU16String(outcome.reason)));
+        return;
+    }
     appearance::ApplyTheme(Registry(), path.toStdU16String());
     ctx_.Log(QStringLiteral("美化系统"), QStringLiteral("更换主题 ") + path,
              QStringLiteral("成功"));

@@ -73,7 +73,8 @@ public:
     void ApplyTheme(const QString& path);
     void ApplyWallpaper(int position);
 
-    //! The file name without folder and extension.
+    //! The file name without folder and extension; for a theme folder's index file
+    //! (index.theme, metadata.json) the folder's name.
     static QString DisplayName(const QString& path);
     //! The next number below `n` of the program's one generator (seed 0 at each start).
     std::uint32_t Random(std::uint32_t n);
@@ -100,4 +101,5 @@ private:
     std::uint32_t seed_ = 0;
     bool loading_ = false;
     bool desktopWarned_ = false;
+    bool themeWarned_ = false;
 };

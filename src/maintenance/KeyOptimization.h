@@ -6,7 +6,8 @@ class FeatureContext;
 class QPushButton;
 
 //! The button "一键优化系统性能": writes the optimisation table after saving what it
-//! replaces, then offers to restart the computer.
+//! replaces, then offers to restart the computer. The values tune Windows only: elsewhere
+//! the button is disabled and says so.
 class KeyOptimization {
 public:
     explicit KeyOptimization(FeatureContext& ctx);
@@ -15,8 +16,9 @@ public:
 
     void KeyOptimizationButtonClick();
 
-    //! The restart question, saying where the backup of the old values is.
-    static QString RestartQuestion(const QString& backupPath);
+    //! The restart question, saying which backup restores what: `firstBackup` the state
+    //! before any optimisation, `thisBackup` the state before this press.
+    static QString RestartQuestion(const QString& firstBackup, const QString& thisBackup);
 
 private:
     FeatureContext& ctx_;

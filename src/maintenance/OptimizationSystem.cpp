@@ -28,7 +28,7 @@ OptimizationSystem::OptimizationSystem(platform::Registry& registry, platform::S
 {
 }
 
-QString OptimizationSystem::BackupPath() const
+QString OptimizationSystem::FirstBackupPath() const
 {
     return QDir(dataDir_).filePath(kBackupName + QStringLiteral(".reg"));
 }
@@ -53,23 +53,42 @@ void OptimizationSystem::Optimize()
             QStringLiteral("无法设置注册表值“%1”的数据").arg(QString::fromStdU16String(*refused)));
 }
 
-void OptimizationSystem::SaveBackup(const QByteArray& bytes) const
+namespace {
+
+//! "OptimizeBackup-N.reg" with the first N from `from` on that is not taken.
+QString FreeNumberedPath(const QString& dataDir, int from)
 {
-    const QString path = BackupPath();
+    QString path;
+    for (int n = from;; ++n)
+        if (path = QDir(dataDir).filePath(QStringLiteral("%1-%2.reg").arg(kBackupName).arg(n));
+            !QFileInfo::exists(path))
+            return path;
+}
+
+} // namespace
+
+void OptimizationSystem::RestoreFirstBackupName() const
+{
+    const QString first = FirstBackupPath();
+    const QString moved = QDir(dataDir_).filePath(kBackupName + QStringLiteral("-1.reg"));
+    if (!QFileInfo(moved).isFile())
+        return;
+    // There "-1" held the state before the first press, and the unnumbered file the state
+    // before the latest one: that one takes its number in the order of the presses.
+    if (QFileInfo(first).isFile() && !QFile::rename(first, FreeNumberedPath(dataDir_, 2)))
+        return;
+    QFile::rename(moved, first);
+}
+
+void OptimizationSystem::SaveBackup(const QByteArray& bytes)
+{
     QDir().mkpath(dataDir_);
-    // The backup of an earlier press holds what was there before that press: keep it.
-    if (QFileInfo(path).isFile()) {
-        int n = 1;
-        QString older;
-        do
-            older = QDir(dataDir_).filePath(QStringLiteral("%1-%2.reg").arg(kBackupName).arg(n++));
-        while (QFile::exists(older));
-        if (!QFile::rename(path, older))
-            throw Failure(QStringLiteral("无法保留上一次的注册表备份 %1, 未做任何修改")
-                              .arg(QDir::toNativeSeparators(path)));
-    }
-    QSaveFile file(path);
+    RestoreFirstBackupName();
+    // The first backup is the way back to the system as it was: it is never replaced.
+    const QString first = FirstBackupPath();
+    backupPath_ = QFileInfo(first).isFile() ? FreeNumberedPath(dataDir_, 2) : first;
+    QSaveFile file(backupPath_);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw Failure(QStringLiteral("无法保存注册表备份 %1, 未做任何修改")
-                          .arg(QDir::toNativeSeparators(path)));
+                          .arg(QDir::toNativeSeparators(backupPath_)));
 }

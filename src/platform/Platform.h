@@ -3,6 +3,7 @@
 #include "AnsiCodePage.h"
 #include "AutostartEntry.h"
 #include "CommandLauncher.h"
+#include "DesktopTheme.h"
 #include "IcmpEcho.h"
 #include "IdleInput.h"
 #include "LocalClock.h"
@@ -36,6 +37,15 @@ struct Platform {
     std::unique_ptr<SystemClockSetter> clockSetter;
     std::unique_ptr<IcmpEcho> icmp;
     std::unique_ptr<Wallpaper> wallpaper;
+    //! Null where themes are the registry's values (Windows).
+    std::unique_ptr<DesktopTheme> desktopTheme;
+    //! The registry above is the one Windows itself reads, so tools that tune Windows
+    //! through it mean something; elsewhere it is only the program's own store.
+#ifdef _WIN32
+    bool windowsRegistry = true;
+#else
+    bool windowsRegistry = false;
+#endif
 };
 
 //! The bindings of the system the program was built for.

@@ -32,6 +32,23 @@ int Exec(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButto
 
 } // namespace
 
+QtUiServices::QtUiServices() = default;
+QtUiServices::~QtUiServices() = default;
+
+void QtUiServices::SetNotices(std::unique_ptr<DesktopNotices> notices)
+{
+    notices_ = std::move(notices);
+}
+
+DesktopNotices& QtUiServices::Notices()
+{
+    // Made on first use, once the application exists; the start asks for it early, so the
+    // bus has told whether a StatusNotifier tray is there before the first notice.
+    if (!notices_)
+        notices_ = std::make_unique<DesktopNotices>();
+    return *notices_;
+}
+
 void QtUiServices::ShowMessage(const QString& text)
 {
     Exec(QMessageBox::Information, text, QMessageBox::Ok, parent_);
@@ -72,8 +89,10 @@ std::optional<QString> QtUiServices::OpenFile(const QString& caption, const QStr
 
 void QtUiServices::ShowBalloon(const QString& title, const QString& text, int timeoutMs)
 {
-    if (tray_ && tray_->isVisible())
+    if (tray_ && tray_->isVisible() && Notices().TrayShowsBalloons())
         tray_->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+    else
+        Notices().Show(title, text, timeoutMs);
 }
 
 void QtUiServices::ShowError(const QString& text)

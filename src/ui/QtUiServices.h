@@ -1,16 +1,26 @@
 #pragma once
 
+#include "ui/DesktopNotices.h"
 #include "ui/UiServices.h"
 
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-//! Real modal boxes over the main window, balloons on its tray icon.
+#include <memory>
+
+//! Real modal boxes over the main window; notices as balloons on its tray icon where the tray
+//! shows them, otherwise through the desktop's notification service.
 class QtUiServices : public UiServices {
 public:
+    QtUiServices();
+    ~QtUiServices() override;
+
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetTrayIcon(QSystemTrayIcon* tray) { tray_ = tray; }
+    //! Replaces the notices on the session bus (tests bring a bus of their own).
+    void SetNotices(std::unique_ptr<DesktopNotices> notices);
+    DesktopNotices& Notices();
 
     void ShowMessage(const QString& text) override;
     void ShowYesOnly(const QString& text) override;
@@ -25,6 +35,7 @@ public:
 private:
     QPointer<QWidget> parent_;
     QPointer<QSystemTrayIcon> tray_;
+    std::unique_ptr<DesktopNotices> notices_;
 };
 
 //! A filter written as "description|patterns|description|patterns" in the file dialog's own

@@ -20,6 +20,20 @@ const std::u16string kLastTheme =
 const std::u16string kDesktop = u"Control Panel\\Desktop";
 const QDate kToday(2026, 12, 9); // the fake clock's day
 
+//! A Linux desktop that takes themes, or refuses them with `reason`.
+class FakeDesktopTheme : public platform::DesktopTheme {
+public:
+    QStringList applied;
+    std::u16string reason;
+
+    Outcome apply(const std::u16string& file) override
+    {
+        applied << QString::fromStdU16String(file);
+        return {reason.empty(), reason};
+    }
+    std::u16string desktop() const override { return u"GNOME"; }
+};
+
 class SystemThemeTest : public ::testing::Test, public FeatureHarness<SystemTheme> {
 protected:
     void Settings(const QString& body)
@@ -325,6 +339,52 @@ TEST_F(SystemThemeTest, WallpaperReachesTheDesktopOrOneMessageSaysWhyNot)
     ASSERT_EQ(env.ui.Count("message"), 1);
     EXPECT_TRUE(env.ui.Texts("message")[0].contains("LXQt"));
     EXPECT_EQ(AppliedWallpaper(), Wall(0)); // the stored values are written all the same
+}
+
+TEST_F(SystemThemeTest, OnALinuxDesktopTheThemeIsAppliedThereOrReportedOnceAndLoggedAsFailed)
+{
+    auto owned = std::make_unique<FakeDesktopTheme>();
+    FakeDesktopTheme& desktop = *owned;
+    env.platform.desktopTheme = std::move(owned);
+    const QString nordic = "/usr/share/themes/Nordic/index.theme";
+    const QString papirus = "/home/u/.icons/Papirus/index.theme";
+    env.WriteProgramFile("Themes", nordic + "\r\n" + papirus + "\r\n");
+    Settings("SystemThemeState=1\r\n");
+    SystemTheme& f = Start();
+    EXPECT_EQ(f.SystemThemeListBox->item(0)->text(), "Nordic"); // not "index"
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(desktop.applied, QStringList{nordic});
+    EXPECT_TRUE(AppliedTheme().isEmpty()); // the program's own registry file means nothing here
+    EXPECT_EQ(env.ui.Count("message"), 0);
+    EXPECT_TRUE(env.ReadProgramFile("ActionLog.txt").contains("更换主题 " + nordic + "\t成功"));
+
+    desktop.reason = u"不知道如何为当前桌面（LXQt）更换主题";
+    f.RotateThemes();
+    f.RotateThemes();
+    ASSERT_EQ(env.ui.Count("message"), 1);
+    EXPECT_TRUE(env.ui.Texts("message")[0].contains("Papirus"));
+    EXPECT_TRUE(env.ui.Texts("message")[0].contains("LXQt"));
+    const QString log = env.ReadProgramFile("ActionLog.txt");
+    EXPECT_TRUE(log.contains("更换主题 " + papirus + "\t失败"));
+    EXPECT_TRUE(log.contains("更换主题 " + nordic + "\t失败"));
+    EXPECT_EQ(log.count("成功"), 1);
+}
+
+TEST_F(SystemThemeTest, OnALinuxDesktopTheDialogOffersThemeIndexFiles)
+{
+    env.platform.desktopTheme = std::make_unique<FakeDesktopTheme>();
+    SystemTheme& f = Start();
+    env.ui.fileAnswers = {QString("/home/u/.themes/Arc-Dark/index.theme"),
+                          QString("/usr/share/color-schemes/BreezeDark.colors")};
+    f.SystemThemeButton->click();
+    f.SystemThemeButton->click();
+    EXPECT_TRUE(env.ui.lastFileFilter.contains("index.theme"));
+    EXPECT_FALSE(env.ui.lastFileFilter.contains("*.theme"));
+    EXPECT_EQ(env.ui.lastFileDirectory,
+              QDir("/usr/share/themes").exists() ? "/usr/share/themes" : QDir::homePath());
+    ASSERT_EQ(f.SystemThemeListBox->count(), 2);
+    EXPECT_EQ(f.SystemThemeListBox->item(0)->text(), "Arc-Dark");
+    EXPECT_EQ(f.SystemThemeListBox->item(1)->text(), "BreezeDark");
 }
 
 TEST_F(SystemThemeTest, DoubleClickPreviewsTheSelectedEntry)

@@ -154,6 +154,7 @@ TEST(ActionLog, EachKindOfEventLeavesItsGbkLineWithCrLf)
         {"restart after the one-key optimisation",
          [](TestEnvironment& env) {
              env.platform.registry = std::make_unique<FakeRegistry>();
+             env.platform.windowsRegistry = true;
              env.ui.yesNoAnswers = {true};
              env.Start<KeyOptimization>().KeyOptimizationButtonClick();
          },

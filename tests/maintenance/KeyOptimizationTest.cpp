@@ -84,6 +84,7 @@ protected:
     }
     KeyOptimizationTest()
     {
+        env.platform.windowsRegistry = true; // the table tunes Windows only
         UseRegistry(true);
         env.systemInfo->memoryStatus.totalPhysical = 2048ull * 1024 * 1024;
     }
@@ -235,7 +236,7 @@ TEST_F(KeyOptimizationTest, PagingFileIsSizedFromThe64BitMemoryCount)
     qunsetenv("SystemRoot");
 }
 
-TEST_F(KeyOptimizationTest, BackupUndoesThePressAndTheFirstOneSurvivesLaterPresses)
+TEST_F(KeyOptimizationTest, TheFileTheQuestionNamesFirstRestoresTheSystemAsItWas)
 {
     // What the user had: some values of other kinds and contents, most not there at all.
     ASSERT_TRUE(registry->writeString(HKCU, u"Control Panel\\Desktop", u"MenuShowDelay", u"400"));
@@ -255,14 +256,21 @@ TEST_F(KeyOptimizationTest, BackupUndoesThePressAndTheFirstOneSurvivesLaterPress
     env.Start<KeyOptimization>();
     Press();
     Press();
+    Press();
     EXPECT_EQ(env.ui.Count("error"), 0);
-    const QString first = env.ProgramDir() + "OptimizeBackup-1.reg";
-    ASSERT_TRUE(QFile::exists(BackupPath()));
-    ASSERT_TRUE(QFile::exists(first));
-    EXPECT_FALSE(QFile::exists(env.ProgramDir() + "OptimizeBackup-2.reg"));
+    ASSERT_EQ(env.ui.Count("yesno"), 3);
+    const QString second = env.ProgramDir() + "OptimizeBackup-2.reg";
+    const QString third = env.ProgramDir() + "OptimizeBackup-3.reg";
+    EXPECT_TRUE(QFile::exists(second));
+    EXPECT_TRUE(QFile::exists(third));
+    EXPECT_FALSE(QFile::exists(env.ProgramDir() + "OptimizeBackup-1.reg"));
+    // Each question names the first file as the way back; a later one also its own file.
+    EXPECT_FALSE(env.ui.Texts("yesno")[0].contains("OptimizeBackup-"));
+    EXPECT_TRUE(env.ui.Texts("yesno")[2].contains("第一次优化之前的设置保存在 " + BackupPath()));
+    EXPECT_TRUE(env.ui.Texts("yesno")[2].contains("本次优化之前的设置保存在 " + third));
     EXPECT_NE(snapshot(), original);
 
-    QFile file(first);
+    QFile file(BackupPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     ASSERT_TRUE(bytes.startsWith("\xFF\xFE"));
@@ -271,6 +279,35 @@ TEST_F(KeyOptimizationTest, BackupUndoesThePressAndTheFirstOneSurvivesLaterPress
     EXPECT_NE(text.find(u"\"MenuShowDelay\"=\"400\"\r\n"), std::u16string::npos);
     ASSERT_TRUE(regfile::import(*registry, text));
     EXPECT_EQ(snapshot(), original);
+}
+
+TEST_F(KeyOptimizationTest, BackupsOfEarlierVersionsAreRenamedSoTheFirstIsUnnumbered)
+{
+    // Two presses of an earlier version: the originals in "-1", the latest unnumbered.
+    env.WriteProgramFile("OptimizeBackup-1.reg", "originals");
+    env.WriteProgramFile("OptimizeBackup.reg", "before the second press");
+    env.Start<KeyOptimization>();
+    Press();
+    EXPECT_EQ(env.ReadProgramFile("OptimizeBackup.reg"), "originals");
+    EXPECT_EQ(env.ReadProgramFile("OptimizeBackup-2.reg"), "before the second press");
+    EXPECT_FALSE(QFile::exists(env.ProgramDir() + "OptimizeBackup-1.reg"));
+    ASSERT_EQ(env.ui.Count("yesno"), 1);
+    EXPECT_TRUE(env.ui.Texts("yesno")[0].contains(env.ProgramDir() + "OptimizeBackup-3.reg"));
+}
+
+TEST_F(KeyOptimizationTest, WhereTheRegistryIsNotWindowsTheButtonIsOffAndNothingHappens)
+{
+    env.platform.windowsRegistry = false;
+    KeyOptimization& f = env.Start<KeyOptimization>();
+    EXPECT_FALSE(f.KeyOptimizationButton->isEnabled());
+    EXPECT_EQ(f.KeyOptimizationButton->toolTip(), "此功能仅适用于 Windows 系统");
+    env.ui.yesNoAnswers = {true};
+    Press();
+    f.KeyOptimizationButtonClick();
+    EXPECT_TRUE(registry->changes.isEmpty());
+    EXPECT_TRUE(env.ui.calls.empty());
+    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_FALSE(QFile::exists(BackupPath()));
 }
 
 TEST_F(KeyOptimizationTest, NoBackupNoChange)

@@ -1,14 +1,13 @@
 #include "DesktopWallpaper.h"
 
+#include "DesktopTool.h"
 #include "GioBackground.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <cstdlib>
-#include <optional>
 
 namespace platform {
 
@@ -20,26 +19,10 @@ std::string CurrentDesktop()
     return value ? value : "";
 }
 
-//! Runs a desktop tool without a shell; its output, or nothing when it could not run or failed.
-std::optional<QByteArray> Run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, arguments);
-    if (!process.waitForStarted(5000) || !process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return std::nullopt;
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return process.readAllStandardOutput();
-}
-
 bool SetXfceBackdrop(const QString& picture)
 {
     const QString channel = QStringLiteral("xfce4-desktop");
-    const auto listing = Run("xfconf-query", {"-c", channel, "-l"});
+    const auto listing = RunDesktopTool("xfconf-query", {"-c", channel, "-l"});
     if (!listing)
         return false;
     // One picture per monitor and workspace: every one of them gets the new picture.
@@ -50,14 +33,15 @@ bool SetXfceBackdrop(const QString& picture)
             properties << property;
     }
     if (properties.isEmpty())
-        return Run("xfconf-query",
-                   {"-c", channel, "-p", "/backdrop/screen0/monitor0/workspace0/last-image", "-n",
-                    "-t", "string", "-s", picture})
+        return RunDesktopTool("xfconf-query", {"-c", channel, "-p",
+                                               "/backdrop/screen0/monitor0/workspace0/last-image",
+                                               "-n", "-t", "string", "-s", picture})
             .has_value();
     bool all = true;
     for (const QString& property : properties)
-        all =
-            Run("xfconf-query", {"-c", channel, "-p", property, "-s", picture}).has_value() && all;
+        all = RunDesktopTool("xfconf-query", {"-c", channel, "-p", property, "-s", picture})
+                  .has_value() &&
+              all;
     return all;
 }
 
@@ -107,7 +91,7 @@ Wallpaper::Result DesktopWallpaper::apply(const std::u16string& picture)
         ok = SetXfceBackdrop(path);
         break;
     case Kind::Plasma:
-        ok = Run("plasma-apply-wallpaperimage", {path}).has_value();
+        ok = RunDesktopTool("plasma-apply-wallpaperimage", {path}).has_value();
         break;
     }
     return ok ? Result::Applied : Result::Failed;

@@ -1,4 +1,5 @@
 #include "DesktopWallpaper.h"
+#include "LinuxDesktopTheme.h"
 #include "LinuxIcmpEcho.h"
 #include "LinuxLocalClock.h"
 #include "LinuxProfile.h"
@@ -56,6 +57,7 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->power = std::make_unique<LogindPowerActions>();
     p->clockSetter = std::make_unique<TimedatedClockSetter>();
     p->wallpaper = std::make_unique<DesktopWallpaper>();
+    p->desktopTheme = std::make_unique<LinuxDesktopTheme>();
     p->launcher = std::make_unique<SpawnLauncher>();
     return p;
 }

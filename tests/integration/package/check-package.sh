@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package, checks what it holds, starts the program from an unpacked copy
 # on a private X server with a private home (it must write only into that home, nothing
-# beside itself), and runs lintian, which must report no errors.
+# beside itself), runs lintian, which must report no errors, and the desktop entry's and
+# the AppStream metadata's own validators, which must report nothing.
 set -u
 builddir=$1
 deb=$2
 dist=$3
-for tool in dpkg-deb lintian Xvfb; do
+for tool in dpkg-deb lintian Xvfb appstreamcli desktop-file-validate; do
   command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
 done
 work=$(mktemp -d)
@@ -45,7 +46,8 @@ check "command" entry l usr/bin/quorlin ../lib/quorlin/Quorlin
 while IFS= read -r -d '' f; do
   check "shipped file ${f#"$dist"/}" entry -rw usr/lib/quorlin/"${f#"$dist"/}"
 done < <(find "$dist" -type f -print0)
-for f in share/applications/quorlin.desktop share/icons/hicolor/scalable/apps/quorlin.svg \
+for f in share/applications/quorlin.desktop share/metainfo/app.quorlin.quorlin.metainfo.xml \
+         share/icons/hicolor/scalable/apps/quorlin.svg \
          share/doc/quorlin/copyright share/doc/quorlin/changelog.gz share/man/man1/quorlin.1.gz; do
   check "$f" entry -rw-r--r-- "usr/$f"
 done
@@ -59,6 +61,10 @@ for p in libqt6widgets6 libqt6multimedia6 libqt6network6 libqt6dbus6 \
          gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei; do
   check "Depends lacks $p" grep -q "\\b$p\\b" <<<"$depends"
 done
+
+# Stock GNOME shows the tray icon only with the AppIndicator extension.
+check "Recommends lacks the AppIndicator extension" \
+  grep -q '\bgnome-shell-extension-appindicator\b' <<<"$(dpkg-deb -f "$deb" Recommends)"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
@@ -76,6 +82,28 @@ if command -v identify >/dev/null; then
   done
 fi
 echo "contents: $(wc -l <"$work/contents") entries, icons ${sizes//$'\n'/ }, depends checked"
+
+# The entry and the metadata by their own tools: any hint at all fails (no network: the
+# screenshots' addresses are not fetched).
+desktop_report=$(desktop-file-validate "$desktop" 2>&1)
+rc=$?
+check "desktop-file-validate (exit $rc): $desktop_report" test $rc -eq 0 -a -z "$desktop_report"
+metainfo=$root/usr/share/metainfo/app.quorlin.quorlin.metainfo.xml
+appstreamcli validate --no-net --strict --pedantic --explain "$metainfo" >"$work/appstream" 2>&1
+rc=$?
+check "appstreamcli validate (exit $rc): $(cat "$work/appstream")" test $rc -eq 0
+check "appstreamcli validate reports: $(cat "$work/appstream")" \
+  grep -qx '✔ Validation was successful.' "$work/appstream"
+# The metadata as installed: its launchable entry and icon found where a centre looks.
+appstreamcli validate-tree --no-net --explain "$root" >"$work/appstream-tree" 2>&1
+rc=$?
+check "appstreamcli validate-tree (exit $rc): $(cat "$work/appstream-tree")" test $rc -eq 0
+for lang in '' ' xml:lang="zh_CN"'; do
+  check "metadata lacks a name$lang" grep -q "<name$lang>" "$metainfo"
+done
+check "metadata launches another entry" \
+  grep -q '<launchable type="desktop-id">quorlin.desktop</launchable>' "$metainfo"
+echo "validators: desktop entry and AppStream metadata clean"
 
 # Start the unpacked program through its command, on its own display, with an empty home.
 snapshot() { (cd "$root" && find . -printf '%p %s %m %T@\n' | sort); }

@@ -1,0 +1,191 @@
+// Themes on the Linux desktops; Windows keeps its theme in the registry (ThemeRegistryTest).
+#ifndef _WIN32
+
+#include "TempDir.h"
+
+#include "platform/linux/LinuxDesktopTheme.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using platform::LinuxDesktopTheme;
+
+std::string Output(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+class DesktopThemeTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::filesystem::path home = dir.path() / "home";
+    std::filesystem::path share = dir.path() / "share"; // stands for /usr/share
+    std::filesystem::path log = dir.path() / "calls.log";
+    std::filesystem::path reason = dir.path() / "reason";
+
+    //! A theme folder: its index.theme with `index`, and the given sub-folders.
+    std::string Theme(const std::filesystem::path& folder, const std::string& index,
+                      std::initializer_list<const char*> subfolders = {})
+    {
+        std::filesystem::create_directories(folder);
+        for (const char* sub : subfolders)
+            std::filesystem::create_directories(folder / sub);
+        writeBytes(folder / "index.theme", index);
+        return (folder / "index.theme").string();
+    }
+    std::string GtkTheme(const std::filesystem::path& folder,
+                         std::initializer_list<const char*> subfolders = {"gtk-3.0"})
+    {
+        return Theme(folder, "[Desktop Entry]\nType=X-GNOME-Metatheme\nName=T\n", subfolders);
+    }
+
+    // GLib keeps the settings backend and folders it first saw, so each desktop is tried in a
+    // child process with a home of its own. True when applied; the reason lands in `reason`.
+    bool ApplyIn(const std::string& desktop, const std::string& file, const std::string& path = "")
+    {
+        std::filesystem::create_directories(home);
+        const pid_t child = fork();
+        if (child == 0) {
+            setenv("XDG_CURRENT_DESKTOP", desktop.c_str(), 1);
+            setenv("GSETTINGS_BACKEND", "keyfile", 1);
+            setenv("HOME", home.c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+            unsetenv("XDG_DATA_HOME");
+            // The system's own folders stay: GLib finds the settings schemas there.
+            setenv("XDG_DATA_DIRS", (share.string() + ":/usr/local/share:/usr/share").c_str(), 1);
+            if (!path.empty())
+                setenv("PATH", path.c_str(), 1);
+            LinuxDesktopTheme theme;
+            const auto outcome = theme.apply(std::filesystem::path(file).u16string());
+            writeBytes(reason, std::filesystem::path(outcome.reason).string());
+            _exit(outcome.applied ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    std::string Reason() const { return readBytes(reason); }
+    std::string Gsettings(const std::string& schema, const std::string& key) const
+    {
+        return Output("GSETTINGS_BACKEND=keyfile XDG_CONFIG_HOME='" + (home / ".config").string() +
+                      "' gsettings get " + schema + " " + key);
+    }
+
+    // A stand-in for a desktop tool: records its name and arguments, one call a line.
+    void FakeTool(const std::string& name)
+    {
+        const auto file = dir.path() / "bin" / name;
+        std::filesystem::create_directories(file.parent_path());
+        writeBytes(file, "#!/bin/sh\nprintf '%s|' \"${0##*/}\" \"$@\" >> '" + log.string() +
+                             "'\necho >> '" + log.string() + "'\n");
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+    }
+    std::string ToolPath() const { return (dir.path() / "bin").string() + ":/usr/bin:/bin"; }
+};
+
+TEST_F(DesktopThemeTest, GnomeFamilyKeepsGtkIconAndCursorThemesInGsettings)
+{
+    if (Output("gsettings list-keys org.gnome.desktop.interface").find("gtk-theme") ==
+        std::string::npos)
+        GTEST_SKIP() << "gsettings or the desktop schemas are not installed";
+    const std::string gtk = GtkTheme(home / ".themes" / "Nordic Dark");
+    const std::string icons =
+        Theme(share / "icons" / "Papirus", "[Icon Theme]\nName=Papirus\nDirectories=16x16/apps\n");
+    const std::string cursors =
+        Theme(home / ".local/share/icons" / "Bibata", "[Icon Theme]\nName=Bibata\n", {"cursors"});
+
+    ASSERT_TRUE(ApplyIn("ubuntu:GNOME", gtk)) << Reason();
+    ASSERT_TRUE(ApplyIn("Budgie:GNOME", icons)) << Reason();
+    ASSERT_TRUE(ApplyIn("GNOME", cursors)) << Reason();
+    EXPECT_EQ(Gsettings("org.gnome.desktop.interface", "gtk-theme"), "'Nordic Dark'\n");
+    EXPECT_EQ(Gsettings("org.gnome.desktop.interface", "icon-theme"), "'Papirus'\n");
+    EXPECT_EQ(Gsettings("org.gnome.desktop.interface", "cursor-theme"), "'Bibata'\n");
+
+    // Neither Cinnamon's nor MATE's schema is installed here: said, and no crash in GLib.
+    EXPECT_FALSE(ApplyIn("X-Cinnamon", gtk));
+    EXPECT_NE(Reason().find("org.cinnamon.desktop.interface"), std::string::npos) << Reason();
+    EXPECT_FALSE(ApplyIn("MATE", gtk));
+    EXPECT_NE(Reason().find("org.mate.interface"), std::string::npos) << Reason();
+}
+
+TEST_F(DesktopThemeTest, XfceGetsItsThemesThroughXfconf)
+{
+    FakeTool("xfconf-query");
+    const std::string gtk = GtkTheme(share / "themes" / "Greybird", {"gtk-3.0", "xfwm4"});
+    const std::string frames = GtkTheme(home / ".themes" / "Frames", {"xfwm4"});
+    const std::string icons =
+        Theme(share / "icons" / "elementary", "[Icon Theme]\nDirectories=48x48/apps\n");
+    ASSERT_TRUE(ApplyIn("XFCE", gtk, ToolPath())) << Reason();
+    ASSERT_TRUE(ApplyIn("XFCE", frames, ToolPath())) << Reason();
+    ASSERT_TRUE(ApplyIn("XFCE", icons, ToolPath())) << Reason();
+    EXPECT_EQ(readBytes(log),
+              "xfconf-query|-c|xsettings|-p|/Net/ThemeName|-n|-t|string|-s|Greybird|\n"
+              "xfconf-query|-c|xfwm4|-p|/general/theme|-n|-t|string|-s|Greybird|\n"
+              "xfconf-query|-c|xfwm4|-p|/general/theme|-n|-t|string|-s|Frames|\n"
+              "xfconf-query|-c|xsettings|-p|/Net/IconThemeName|-n|-t|string|-s|elementary|\n");
+}
+
+TEST_F(DesktopThemeTest, PlasmaGetsColourSchemesAndLookAndFeelThroughItsTools)
+{
+    FakeTool("plasma-apply-colorscheme");
+    FakeTool("plasma-apply-lookandfeel");
+    const auto colours = share / "color-schemes" / "BreezeDark.colors";
+    std::filesystem::create_directories(colours.parent_path());
+    writeBytes(colours, "[General]\nName=Breeze Dark\n");
+    const auto lookAndFeel = home / ".local/share/plasma/look-and-feel/org.kde.breezedark.desktop";
+    std::filesystem::create_directories(lookAndFeel);
+    writeBytes(lookAndFeel / "metadata.json", "{}");
+    const std::string gtk = GtkTheme(share / "themes" / "Adwaita");
+
+    ASSERT_TRUE(ApplyIn("KDE", colours.string(), ToolPath())) << Reason();
+    ASSERT_TRUE(ApplyIn("KDE", (lookAndFeel / "metadata.json").string(), ToolPath())) << Reason();
+    // GTK themes are not Plasma's: said, and no tool runs.
+    EXPECT_FALSE(ApplyIn("KDE", gtk, ToolPath()));
+    EXPECT_NE(Reason().find("GTK"), std::string::npos);
+    EXPECT_EQ(readBytes(log), "plasma-apply-colorscheme|BreezeDark|\n"
+                              "plasma-apply-lookandfeel|-a|org.kde.breezedark.desktop|\n");
+}
+
+TEST_F(DesktopThemeTest, WhatTheDesktopCannotUseIsRefusedWithAReason)
+{
+    FakeTool("xfconf-query");
+    const auto windowsTheme = home / "Luna.theme";
+    std::filesystem::create_directories(home);
+    writeBytes(windowsTheme, "[Theme]\nDisplayName=Luna\n");
+    // Unpacked in the downloads: the desktop looks for it by name and would not find it.
+    const std::string downloaded = GtkTheme(home / "Downloads" / "Nordic");
+    const std::string noGtk = GtkTheme(share / "themes" / "Metacity", {"metacity-1"});
+    const std::string installed = GtkTheme(share / "themes" / "Arc");
+
+    EXPECT_FALSE(ApplyIn("XFCE", windowsTheme.string(), ToolPath()));
+    EXPECT_NE(Reason().find("index.theme"), std::string::npos);
+    EXPECT_FALSE(ApplyIn("XFCE", downloaded, ToolPath()));
+    EXPECT_NE(Reason().find("Nordic"), std::string::npos);
+    EXPECT_FALSE(ApplyIn("XFCE", noGtk, ToolPath()));
+    EXPECT_FALSE(ApplyIn("XFCE", (home / "gone/index.theme").string(), ToolPath()));
+    EXPECT_FALSE(readBytes(log).size()) << readBytes(log);
+
+    EXPECT_FALSE(ApplyIn("LXQt", installed, ToolPath()));
+    EXPECT_NE(Reason().find("LXQt"), std::string::npos);
+    EXPECT_FALSE(ApplyIn("XFCE", installed, (dir.path() / "empty").string())); // no xfconf-query
+    EXPECT_NE(Reason().find("xfconf-query"), std::string::npos);
+    EXPECT_FALSE(ApplyIn("KDE", installed, (dir.path() / "empty").string()));
+}
+
+} // namespace
+
+#endif
