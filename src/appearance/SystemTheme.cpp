@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -271,10 +272,7 @@ void SystemTheme::LoadSystemTheme()
 {
     SettingsFile& s = ctx_.Settings();
     loading_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{loading_};
+    const auto reset = qScopeGuard([this] { loading_ = false; });
     ThemeDate = s.ReadDate(kSection, "ThemeDate", ctx_.Now().date);
     ThemeChangeComboBox->setCurrentIndex(s.ReadInteger(kSection, "ThemeChangeMode", 0));
     SystemThemeDateComboBox->setCurrentIndex(s.ReadInteger(kSection, "ThemeChangeDateMode", 0));

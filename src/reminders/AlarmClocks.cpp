@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 
 namespace {
@@ -276,18 +277,14 @@ void AlarmClocks::RingAlarm(const QString& message, const QString& feature, cons
     AlarmClockMediaPlayer->Play();
     // Whatever the answer, and even when the box ends in an error: the sound stops with
     // the last open box, so an inner ring answered first leaves the outer one sounding.
-    struct Answered {
-        AlarmClocks& alarms;
-        ~Answered()
-        {
-            if (--alarms.openRings_ > 0)
-                return;
-            alarms.AlarmDismissed = true;
-            alarms.AlarmClockMediaPlayer->Close();
-            if (alarms.Ringing)
-                alarms.Ringing(false);
-        }
-    } answered{*this};
+    const auto answered = qScopeGuard([this] {
+        if (--openRings_ > 0)
+            return;
+        AlarmDismissed = true;
+        AlarmClockMediaPlayer->Close();
+        if (Ringing)
+            Ringing(false);
+    });
     ctx_.Ui().ShowYesOnly(message);
     // Stamped with the moment of the answer: how long it rang is read from the two lines.
     ctx_.Log(feature, event, QStringLiteral("已确认"));

@@ -2,6 +2,8 @@
 
 #include "ui/Guarded.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 const char16_t* const kFailureTexts[SchedulerTick::kPowerRules] = {
@@ -38,10 +40,7 @@ void SchedulerTick::ReportFailure(int rule)
     if (failureShown_[rule])
         return;
     failureShown_[rule] = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{failureShown_[rule]};
+    const auto reset = qScopeGuard([this, rule] { failureShown_[rule] = false; });
     ui_.ShowMessage(FailureMessage(rule));
 }
 
