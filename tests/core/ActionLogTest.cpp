@@ -108,12 +108,16 @@ TEST(ActionLog, EachKindOfEventLeavesItsGbkLineWithCrLf)
         {"cleaning started and the space it freed",
          [cleaner](TestEnvironment& env) {
              env.Start<RubbishClear>().HandClearButton->click();
-             env.systemInfo->disk.freeToCaller += 300ull << 20;
+             // The figure is the cleaner's own, from the end of its report.
+             QFile report(qEnvironmentVariable("QUORLIN_CLEAN_REPORT"));
+             ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+             report.write("清理完成: 共删除 12 项, 释放 300.0 MB 空间 (314572800 字节)\n");
+             report.close();
              env.launcher->running.clear();
              TickTo(env, QTime(10, 0, 7));
          },
          {"10:00:00\t系统清理\t启动清理程序 " + QString() + "%1\t已启动",
-          "10:00:07\t系统清理\t清理完成\t释放了 300 MB 空间"}},
+          "10:00:07\t系统清理\t清理完成\t删除 12 项, 释放了 300 MB 空间"}},
         {"clock set, and a setting refused",
          [](TestEnvironment& env) {
              env.platform.clockSetter = std::make_unique<FakeClockSetter>();
