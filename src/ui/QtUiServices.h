@@ -6,12 +6,13 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-//! Real modal boxes over the main window, balloons on its tray icon.
+//! Real boxes, modal to the main window alone, and balloons on its tray icon.
 class QtUiServices : public UiServices {
 public:
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetTrayIcon(QSystemTrayIcon* tray) { tray_ = tray; }
 
+    void Silence() override;
     void ShowMessage(const QString& text) override;
     void ShowYesOnly(const QString& text) override;
     bool AskYesNo(const QString& text) override;
@@ -25,6 +26,7 @@ public:
 private:
     QPointer<QWidget> parent_;
     QPointer<QSystemTrayIcon> tray_;
+    bool silent_ = false;
 };
 
 //! A filter written as "description|patterns|description|patterns" in the file dialog's own
