@@ -16,6 +16,7 @@
 #include "power/SystemRunShutdown.h"
 #include "programs/AutoRunPrograms.h"
 #include "programs/DisbleProcesses.h"
+#include "programs/PasswordDigest.h"
 #include "programs/SafeModes.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioPlayback.h"
@@ -51,6 +52,22 @@ namespace {
 
 const QString kAppAutoRun = QStringLiteral("AppAutoRun");
 const QString kAutoRun = QStringLiteral("AutoRun");
+
+// While the lock is on, nobody without its password may let a power action go or bring it
+// forward: the countdown's buttons ask for it as the exit does.
+bool LockPasswordGiven(const SafeModes& lock, UiServices& ui)
+{
+    if (!lock.Locked() || lock.Password().isEmpty())
+        return true;
+    const std::optional<QString> entry =
+        ui.InputBox(AppTitle(), QStringLiteral("已启用密码保护,请输入密码:"), QString(), true);
+    if (!entry)
+        return false;
+    if (PasswordDigest::Matches(lock.Password(), *entry))
+        return true;
+    ui.ShowMessage(QStringLiteral("密码输入错误,请重新输入"));
+    return false;
+}
 
 } // namespace
 
@@ -123,12 +140,14 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<SystemRunShutdown>(c));
     own(std::make_unique<EconomizePowerShutdown>(c));
     own(std::make_unique<NetStateShutdown>(c));
-    own(std::make_unique<PowerWarning>(c)); // holds the six rules' actions back when asked
+    // Holds the six rules' actions back when asked.
+    PowerWarning& warning = own(std::make_unique<PowerWarning>(c));
     AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
     own(std::make_unique<Memorandum>(c, alarms));
     own(std::make_unique<AutoRunPrograms>(c));
     own(std::make_unique<DisbleProcesses>(c));
-    own(std::make_unique<SafeModes>(c));
+    SafeModes& lock = own(std::make_unique<SafeModes>(c));
+    warning.MayAnswer = [this, &lock] { return LockPasswordGiven(lock, ui_); };
     own(std::make_unique<RubbishClear>(c));
     own(std::make_unique<KeyOptimization>(c));
     own(std::make_unique<HalfHourChime>(c));
