@@ -41,6 +41,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
@@ -52,6 +53,11 @@ namespace {
 
 const QString kAppAutoRun = QStringLiteral("AppAutoRun");
 const QString kAutoRun = QStringLiteral("AutoRun");
+
+// The window of this run, for the end of a program that closes nothing.
+TMainForm* liveWindow = nullptr;
+// A close this soon after the session manager's call is the logout itself.
+constexpr qint64 kSessionEndMs = 60'000;
 
 // While the lock is on, nobody without its password may let a power action go or bring it
 // forward: the countdown's buttons ask for it as the exit does.
@@ -124,6 +130,14 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
 
     LoadAllSettings();
     CountDown->start(0);
+
+    liveWindow = this;
+    // The event loop ended without a close (SIGTERM, see main.cpp): the session is ending.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { EndSession(); });
+#if QT_CONFIG(sessionmanager)
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { CommitSession(); });
+#endif
 }
 
 void TMainForm::BuildFeatures()
@@ -163,6 +177,8 @@ void TMainForm::BuildFeatures()
 
 TMainForm::~TMainForm()
 {
+    if (liveWindow == this)
+        liveWindow = nullptr;
     FormClose();
 }
 
@@ -538,6 +554,17 @@ bool TMainForm::FormCloseQuery()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    // Already ended (the session's end): nothing is asked again.
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (sessionEnding_.isValid() && sessionEnding_.elapsed() < kSessionEndMs) {
+        event->accept();
+        EndSession();
+        QCoreApplication::quit();
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;
@@ -559,4 +586,30 @@ void TMainForm::FormClose()
     context_->RunClose();
     if (TrayIcon)
         TrayIcon->hide();
+}
+
+void TMainForm::EndSession()
+{
+    if (closed_)
+        return;
+    // Nobody is there to answer a box, and the password cannot keep a session alive.
+    ui_.SetSilent(true);
+    context_->RunSessionEndQuery();
+    FormClose();
+}
+
+void TMainForm::CommitSession()
+{
+    if (closed_)
+        return;
+    sessionEnding_.start();
+    ui_.SetSilent(true);
+    context_->RunSessionEndQuery();
+    ui_.SetSilent(false);
+}
+
+void TMainForm::EndSessionOfLiveWindow()
+{
+    if (liveWindow)
+        liveWindow->EndSession();
 }

@@ -50,9 +50,9 @@ int Exec(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButto
 
 } // namespace
 
-void QtUiServices::Silence()
+void QtUiServices::SetSilent(bool silent)
 {
-    silent_ = true;
+    silent_ = silent;
 }
 
 void QtUiServices::ShowMessage(const QString& text)

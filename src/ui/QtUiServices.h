@@ -12,7 +12,7 @@ public:
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetTrayIcon(QSystemTrayIcon* tray) { tray_ = tray; }
 
-    void Silence() override;
+    void SetSilent(bool silent) override;
     void ShowMessage(const QString& text) override;
     void ShowYesOnly(const QString& text) override;
     bool AskYesNo(const QString& text) override;

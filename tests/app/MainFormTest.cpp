@@ -182,6 +182,78 @@ TEST(MainForm, TheLockGuardsTheCountdownsButtons)
     }
 }
 
+// At logout nobody answers a box and no password keeps the session alive: the change of
+// theme and the close steps run exactly once, whichever ways the end arrives.
+TEST(MainForm, TheSessionsEndRunsTheCloseStepsOnceWithoutAnyBox)
+{
+    struct Row {
+        const char* name;
+        std::function<void(TMainForm&)> end;
+        int inputs; // password questions
+    } rows[] = {
+        {"ended twice",
+         [](TMainForm& f) {
+             f.EndSession();
+             f.EndSession();
+             f.close();
+         },
+         0},
+        {"the session manager's call, then the end",
+         [](TMainForm& f) {
+             f.CommitSession();
+             f.close(); // the logout closes the window: no password now
+             f.EndSession();
+         },
+         0},
+        {"closed by the user, then the end",
+         [](TMainForm& f) {
+             f.close();
+             f.EndSession();
+         },
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEnvironment env;
+        TMainForm& form = env.StartForm();
+        SafeModes& lock = *form.Feature<SafeModes>();
+        lock.PasswordMaskEdit->setText("pw");
+        lock.CheckPasswordMaskEdit->setText("pw");
+        lock.EnableSafeCheckBox->setChecked(true);
+        int rotations = 0, closeSteps = 0;
+        form.Context().OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [&] {
+            ++rotations;
+            return true;
+        });
+        form.Context().OnClose([&] { ++closeSteps; });
+        env.ui.Clear();
+        env.ui.inputAnswers = {"pw"};
+        row.end(form);
+        EXPECT_EQ(rotations, 1);
+        EXPECT_EQ(closeSteps, 1);
+        EXPECT_EQ(env.ui.Count("input"), row.inputs);
+        EXPECT_EQ(int(env.ui.calls.size()), row.inputs);
+        env.StopForm();
+        EXPECT_EQ(closeSteps, 1);
+    }
+}
+
+TEST(MainForm, TheSessionManagersCallChangesTheThemeButTheProgramGoesOn)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    int rotations = 0, closeSteps = 0;
+    form.Context().OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [&] {
+        ++rotations;
+        return true;
+    });
+    form.Context().OnClose([&] { ++closeSteps; });
+    form.CommitSession();
+    form.CommitSession();
+    EXPECT_EQ(rotations, 1);
+    EXPECT_EQ(closeSteps, 0);
+}
+
 TEST(Startup, OnlyExactlyMinStartsHidden)
 {
     EXPECT_TRUE(IsHiddenStart({"-Min"}));

@@ -90,7 +90,7 @@ TEST(QtUiServices, SilencedOpensNoBoxAndAnswersCautiously)
     Window main;
     QtUiServices ui;
     ui.SetParent(&main.widget);
-    ui.Silence();
+    ui.SetSilent(true);
     int opened = 0;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
