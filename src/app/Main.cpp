@@ -47,6 +47,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -56,6 +57,17 @@ const QString kAutoRun = QStringLiteral("AutoRun");
 
 // The window of this run, for the end of a program that closes nothing.
 TMainForm* liveWindow = nullptr;
+// A lost display ends the program from inside the windowing layer with exit(), which closes
+// no window: the close steps run from an exit handler then. Handlers run newest first, after
+// the statics made later are already gone, so it is registered as late as it can be: at the
+// end of the window's construction and once more after the start.
+void EndSessionAtExit()
+{
+    static int registered = 0;
+    if (registered < 2 && std::atexit(TMainForm::EndSessionOfLiveWindow) == 0)
+        ++registered;
+}
+
 // A close this soon after the session manager's call is the logout itself.
 constexpr qint64 kSessionEndMs = 60'000;
 
@@ -132,6 +144,10 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
     CountDown->start(0);
 
     liveWindow = this;
+    EndSessionAtExit();
+    // Again once the start is over: what was first used since then is torn down at exit
+    // before a handler registered earlier runs.
+    QTimer::singleShot(10'000, this, [] { EndSessionAtExit(); });
     // The event loop ended without a close (SIGTERM, see main.cpp): the session is ending.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { EndSession(); });
 #if QT_CONFIG(sessionmanager)

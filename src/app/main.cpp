@@ -1,4 +1,3 @@
-#include "app/Main.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
 #include "ui/QtUiServices.h"
@@ -6,8 +5,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
-#include <cstdlib>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
@@ -76,9 +73,6 @@ int main(int argc, char* argv[])
 #ifdef Q_OS_UNIX
     EndOnSessionSignals();
 #endif
-    // A lost display ends the program from inside the windowing layer with exit(): the close
-    // steps still run, once.
-    std::atexit(TMainForm::EndSessionOfLiveWindow);
     std::unique_ptr<platform::Platform> platform = platform::createSystemPlatform();
     QtUiServices ui;
     QStringList arguments = QApplication::arguments();
