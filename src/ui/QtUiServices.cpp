@@ -13,6 +13,8 @@ namespace {
 // Every box's text also goes to the log (standard error), one line a box: what the user was
 // told stays readable after the box is answered, also by a script watching the program.
 Q_LOGGING_CATEGORY(lcBoxes, "quorlin.boxes")
+// What a silenced box would have said: not shown, so not among the boxes.
+Q_LOGGING_CATEGORY(lcUnshown, "quorlin.unshown")
 
 // A hidden main window would make a parented box invisible; boxes then stand alone.
 QWidget* VisibleOrNull(QWidget* w)
@@ -36,7 +38,7 @@ void Log(const QString& text, bool shown)
     if (shown)
         qCInfo(lcBoxes).noquote() << line;
     else
-        qCInfo(lcBoxes).noquote() << "(未显示)" << line;
+        qCInfo(lcUnshown).noquote() << line;
 }
 
 int Exec(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
