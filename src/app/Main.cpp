@@ -16,6 +16,7 @@
 #include "power/SystemRunShutdown.h"
 #include "programs/AutoRunPrograms.h"
 #include "programs/DisbleProcesses.h"
+#include "programs/PasswordDigest.h"
 #include "programs/SafeModes.h"
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioMpris.h"
@@ -41,17 +42,51 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
 
 const QString kAppAutoRun = QStringLiteral("AppAutoRun");
 const QString kAutoRun = QStringLiteral("AutoRun");
+
+// The window of this run, for the end of a program that closes nothing.
+TMainForm* liveWindow = nullptr;
+// A lost display ends the program from inside the windowing layer with exit(), which closes
+// no window: the close steps run from an exit handler then. Handlers run newest first, after
+// the statics made later are already gone, so it is registered as late as it can be: at the
+// end of the window's construction and once more after the start.
+void EndSessionAtExit()
+{
+    static int registered = 0;
+    if (registered < 2 && std::atexit(TMainForm::EndSessionOfLiveWindow) == 0)
+        ++registered;
+}
+
+// A close this soon after the session manager's call is the logout itself.
+constexpr qint64 kSessionEndMs = 60'000;
+
+// While the lock is on, nobody without its password may let a power action go or bring it
+// forward: the countdown's buttons ask for it as the exit does.
+bool LockPasswordGiven(const SafeModes& lock, UiServices& ui)
+{
+    if (!lock.Locked() || lock.Password().isEmpty())
+        return true;
+    const std::optional<QString> entry =
+        ui.InputBox(AppTitle(), QStringLiteral("已启用密码保护,请输入密码:"), QString(), true);
+    if (!entry)
+        return false;
+    if (PasswordDigest::Matches(lock.Password(), *entry))
+        return true;
+    ui.ShowMessage(QStringLiteral("密码输入错误,请重新输入"));
+    return false;
+}
 
 } // namespace
 
@@ -108,6 +143,18 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
 
     LoadAllSettings();
     CountDown->start(0);
+
+    liveWindow = this;
+    EndSessionAtExit();
+    // Again once the start is over: what was first used since then is torn down at exit
+    // before a handler registered earlier runs.
+    QTimer::singleShot(10'000, this, [] { EndSessionAtExit(); });
+    // The event loop ended without a close (SIGTERM, see main.cpp): the session is ending.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { EndSession(); });
+#if QT_CONFIG(sessionmanager)
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { CommitSession(); });
+#endif
 }
 
 void TMainForm::BuildFeatures()
@@ -124,12 +171,14 @@ void TMainForm::BuildFeatures()
     own(std::make_unique<SystemRunShutdown>(c));
     own(std::make_unique<EconomizePowerShutdown>(c));
     own(std::make_unique<NetStateShutdown>(c));
-    own(std::make_unique<PowerWarning>(c)); // holds the six rules' actions back when asked
+    // Holds the six rules' actions back when asked.
+    PowerWarning& warning = own(std::make_unique<PowerWarning>(c));
     AlarmClocks& alarms = own(std::make_unique<AlarmClocks>(c));
     own(std::make_unique<Memorandum>(c, alarms));
     own(std::make_unique<AutoRunPrograms>(c));
     own(std::make_unique<DisbleProcesses>(c));
-    own(std::make_unique<SafeModes>(c));
+    SafeModes& lock = own(std::make_unique<SafeModes>(c));
+    warning.MayAnswer = [this, &lock] { return LockPasswordGiven(lock, ui_); };
     own(std::make_unique<RubbishClear>(c));
     own(std::make_unique<KeyOptimization>(c));
     own(std::make_unique<HalfHourChime>(c));
@@ -149,6 +198,8 @@ void TMainForm::BuildFeatures()
 
 TMainForm::~TMainForm()
 {
+    if (liveWindow == this)
+        liveWindow = nullptr;
     FormClose();
 }
 
@@ -524,6 +575,17 @@ bool TMainForm::FormCloseQuery()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    // Already ended (the session's end): nothing is asked again.
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (sessionEnding_.isValid() && sessionEnding_.elapsed() < kSessionEndMs) {
+        event->accept();
+        EndSession();
+        QCoreApplication::quit();
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;
@@ -545,4 +607,30 @@ void TMainForm::FormClose()
     context_->RunClose();
     if (TrayIcon)
         TrayIcon->hide();
+}
+
+void TMainForm::EndSession()
+{
+    if (closed_)
+        return;
+    // Nobody is there to answer a box, and the password cannot keep a session alive.
+    ui_.SetSilent(true);
+    context_->RunSessionEndQuery();
+    FormClose();
+}
+
+void TMainForm::CommitSession()
+{
+    if (closed_)
+        return;
+    sessionEnding_.start();
+    ui_.SetSilent(true);
+    context_->RunSessionEndQuery();
+    ui_.SetSilent(false);
+}
+
+void TMainForm::EndSessionOfLiveWindow()
+{
+    if (liveWindow)
+        liveWindow->EndSession();
 }

@@ -9,6 +9,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/UiServices.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -121,6 +122,17 @@ public:
     //! Asked before closing: false keeps the program running.
     bool FormCloseQuery();
     void FormClose();
+    //! The session is ending (logout, shutdown, SIGTERM, the display gone): the close steps
+    //! run now, without the exit password and without any box. Once; later calls and a
+    //! later close do nothing.
+    void EndSession();
+    //! The session manager's call before a logout: the change of theme and wallpaper is
+    //! made now, while the desktop still runs, without any box. The logout may yet be
+    //! cancelled, so the program goes on; a close soon after asks no password.
+    void CommitSession();
+    //! EndSession of the window of this run, if there is one (the program is ending by a
+    //! path that closes nothing, such as a lost display).
+    static void EndSessionOfLiveWindow();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -150,4 +162,6 @@ private:
     // into the tray when one appears within the first minutes.
     QTimer* trayWatch_ = nullptr;
     bool closed_ = false;
+    // Started by the session manager's call; the logout follows within seconds.
+    QElapsedTimer sessionEnding_;
 };

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace {
 
 // The features whose work is lost when the session ends before them.
@@ -100,21 +102,37 @@ UpcomingForm::UpcomingForm(FeatureContext& ctx, QWidget* parent)
 
 std::vector<QString> UpcomingForm::ClashMarks(const std::vector<Occurrence>& timed)
 {
+    const auto endsBefore = [&](std::size_t stop, std::size_t item) {
+        return EndsSession(timed[stop].powerMode) &&
+               SecondOf(timed[stop].when) <= SecondOf(timed[item].when);
+    };
     std::vector<QString> marks(timed.size());
     for (std::size_t i = 0; i < timed.size(); ++i) {
         const Occurrence& item = timed[i];
         if (!NeedsSession(item.feature))
             continue;
-        // The nearest action before it that day is the one that will end the session.
-        for (std::size_t j = i; j-- > 0 && timed[j].when.date == item.when.date;) {
-            const Occurrence& stop = timed[j];
-            if (!EndsSession(stop.powerMode) || SecondOf(stop.when) >= SecondOf(item.when))
-                continue;
-            marks[i] = QStringLiteral("%1将早于 %2 的%3")
-                           .arg(ShutDownComputer::ModeName(stop.powerMode),
-                                item.when.time.toString(QStringLiteral("hh:mm")), item.feature);
-            break;
-        }
+        // The nearest action at or before it. In the same second the power rules run first,
+        // whatever order the list gives the two.
+        std::optional<std::size_t> stop;
+        for (std::size_t j = i + 1;
+             !stop && j < timed.size() && SecondOf(timed[j].when) == SecondOf(item.when); ++j)
+            if (endsBefore(j, i))
+                stop = j;
+        for (std::size_t j = i; !stop && j-- > 0;)
+            if (endsBefore(j, i))
+                stop = j;
+        if (!stop)
+            continue;
+        const Occurrence& s = timed[*stop];
+        // An action of an earlier day says when it comes, so that it can be found.
+        const QString action = s.when.date == item.when.date
+                                   ? ShutDownComputer::ModeName(s.powerMode)
+                                   : QStringLiteral("%1（%2）")
+                                         .arg(ShutDownComputer::ModeName(s.powerMode),
+                                              s.when.date.toString(QStringLiteral("MM/dd")) + u' ' +
+                                                  s.when.time.toString(QStringLiteral("hh:mm")));
+        marks[i] = QStringLiteral("%1将早于 %2 的%3")
+                       .arg(action, item.when.time.toString(QStringLiteral("hh:mm")), item.feature);
     }
     return marks;
 }

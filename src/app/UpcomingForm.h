@@ -31,7 +31,8 @@ public:
     QTimer* RefreshTimer = nullptr;
 
     //! For each entry of a list in time order, the warning that a power action which ends
-    //! the session comes before it on the same day ("关机将早于 08:30 的闹钟"), or empty.
+    //! the session comes before it or in the same second ("关机将早于 08:30 的闹钟",
+    //! "关机（12/09 23:30）将早于 06:30 的闹钟" from an earlier day), or empty.
     static std::vector<QString> ClashMarks(const std::vector<Occurrence>& timed);
 
     //! Fills the tab in view from the features and the record.

@@ -94,13 +94,29 @@ void FeatureContext::RunLoaders() const
 
 bool FeatureContext::RunCloseQuery() const
 {
-    for (const std::function<bool()>& query : closeQueries_) {
+    for (std::size_t i = 0; i < closeQueries_.size(); ++i) {
+        if (closeQueriesDone_[i])
+            continue;
         bool go = true;
+        const std::function<bool()>& query = closeQueries_[i];
         Guard([&] { go = query ? query() : true; });
         if (!go)
             return false;
+        if (i != static_cast<std::size_t>(CloseQueryStep::ExitPassword))
+            closeQueriesDone_[i] = true;
     }
     return true;
+}
+
+void FeatureContext::RunSessionEndQuery() const
+{
+    for (std::size_t i = 0; i < closeQueries_.size(); ++i) {
+        if (closeQueriesDone_[i] || i == static_cast<std::size_t>(CloseQueryStep::ExitPassword))
+            continue;
+        closeQueriesDone_[i] = true;
+        if (const std::function<bool()>& query = closeQueries_[i])
+            Guard(query);
+    }
 }
 
 void FeatureContext::RunClose() const

@@ -153,8 +153,13 @@ public:
     //! Every registered loader in LoadStep order, each under its own guard, so one feature
     //! that cannot load does not leave the later ones unloaded.
     void RunLoaders() const;
-    //! False as soon as one step says no; the later ones are not asked.
+    //! False as soon as one step says no; the later ones are not asked. The exit password
+    //! is asked on every attempt; a step after it that said yes (the change of theme) has
+    //! done its work and is not run again in this run.
     bool RunCloseQuery() const;
+    //! The session ends: nothing can keep the program running, so the exit password is not
+    //! asked; every other step that has not run yet runs now, its answer ignored.
+    void RunSessionEndQuery() const;
     void RunClose() const;
     //! Every feature's answer, the timed ones in time order (ties in registration order).
     UpcomingList Upcoming(const LocalMoment& from, const LocalMoment& to) const;
@@ -172,6 +177,7 @@ private:
     std::unique_ptr<ActionLog> actions_;
     std::array<std::function<void()>, static_cast<int>(LoadStep::Count)> loaders_{};
     std::array<std::function<bool()>, static_cast<int>(CloseQueryStep::Count)> closeQueries_{};
+    mutable std::array<bool, static_cast<int>(CloseQueryStep::Count)> closeQueriesDone_{};
     std::vector<std::function<void()>> closeSteps_;
     std::vector<UpcomingQuery> upcoming_;
 };

@@ -116,6 +116,8 @@ void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
             from_ = ParseTime(ConfineTime1);
             to_ = ParseTime(ConfineTime2);
             skippedStay_ = false;
+        } else {
+            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckConfineWeek));
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         for (QWidget* input : {static_cast<QWidget*>(ConfineWeekComboBox1),

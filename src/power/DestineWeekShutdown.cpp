@@ -91,6 +91,8 @@ void DestineWeekShutdown::DestineWeekCheckBoxClick()
             DestineWeekMode = DestineWeekShutDownComboBox->currentIndex();
             dueTime_ = ParseTime(DestineWeekTime);
             fired_.Reset();
+        } else {
+            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckDestineWeek));
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         DestineWeekTimeEdit->setEnabled(!armed);

@@ -94,6 +94,7 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
                 return;
         } else {
             ReleaseInputHook();
+            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckEconomizePower));
         }
         Rule.Commit();
     });
@@ -117,7 +118,7 @@ bool EconomizePowerShutdown::CheckEconomizePower()
     // Input also ends a countdown before this rule's action, as it ends the idle time.
     if (!idle || !(idle->listening() || idle->start([this] {
             IdleCounter = 0;
-            ctx_.PowerActions().Drop(rule);
+            ctx_.PowerActions().Drop(rule, QStringLiteral("有人使用电脑,已取消"));
         })))
         return true;
     // Nothing is counted while the countdown runs.

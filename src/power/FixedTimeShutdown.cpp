@@ -99,6 +99,8 @@ void FixedTimeShutdown::FixedTimeCheckBoxClick()
             FixedMode = FixedShutDownComboBox->currentIndex();
             dueTime_ = ParseTime(FixedTime);
             spent_ = false;
+        } else {
+            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckFixedTime));
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         FixedTimeMaskEdit->setEnabled(!armed);

@@ -135,6 +135,7 @@ void NetStateShutdown::NetStateCheckBoxClick()
             }
         } else {
             StopWorker();
+            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckNetState));
         }
         Rule.Commit();
     });

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -56,15 +57,24 @@ PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx)
     ctx.OnLoad(LoadStep::PowerTasks, [this] { LoadPowerTasks(); });
     ctx.OnTick(TickCheck::CountDownPowerWarning, [this] { CountDownPowerWarning(); });
     // Made hidden now, so that a due rule only has to show it.
-    Form = new PowerWarningForm(ctx.Window());
-    Form->OnActNow = [this] { ctx_.Guard([this] { ActNow(); }); };
-    Form->OnSkip = [this] { ctx_.Guard([this] { SkipOnce(); }); };
+    Form = new PowerWarningForm;
+    if (const QWidget* window = ctx.Window())
+        Form->setWindowIcon(window->windowIcon());
+    Form->OnActNow = [this] { ctx_.Guard([this] { Answer(&PowerWarning::ActNow); }); };
+    Form->OnSkip = [this] { ctx_.Guard([this] { Answer(&PowerWarning::SkipOnce); }); };
     ctx.PowerActions().SetGate(this);
+    // A program that ends acts on nothing it was counting down.
+    ctx.OnClose([this] {
+        waiting_.clear();
+        if (current_)
+            Drop(current_->rule, QStringLiteral("程序退出,已取消"));
+    });
 }
 
 PowerWarning::~PowerWarning()
 {
     ctx_.PowerActions().SetGate(nullptr);
+    delete Form;
 }
 
 QString PowerWarning::CountdownText(int seconds, int mode)
@@ -130,6 +140,7 @@ bool PowerWarning::Holding(int rule) const
 void PowerWarning::Open(PowerRuleCall call)
 {
     current_ = std::move(call);
+    ++opened_;
     remaining_ = WarnSeconds;
     justOpened_ = true;
     Form->SetText(CountdownText(remaining_, current_->mode),
@@ -172,6 +183,22 @@ void PowerWarning::CountDownPowerWarning()
     ActNow();
 }
 
+void PowerWarning::Answer(void (PowerWarning::*act)())
+{
+    if (!current_ || answering_)
+        return;
+    if (MayAnswer) {
+        const quint64 asked = opened_;
+        answering_ = true;
+        const auto done = qScopeGuard([this] { answering_ = false; });
+        const bool allowed = MayAnswer();
+        // Refused, or the countdown ended while the question was open: it runs on as it is.
+        if (!allowed || !current_ || opened_ != asked)
+            return;
+    }
+    (this->*act)();
+}
+
 void PowerWarning::ActNow()
 {
     if (!current_)
@@ -194,11 +221,11 @@ void PowerWarning::SkipOnce()
     OpenNext();
 }
 
-void PowerWarning::Drop(int rule)
+void PowerWarning::Drop(int rule, const QString& why)
 {
     if (current_ && current_->rule == rule) {
         const PowerRuleCall call = Close();
-        ctx_.PowerActions().Note(rule, call.mode, QStringLiteral("有人使用电脑,已取消"));
+        ctx_.PowerActions().Note(rule, call.mode, why);
         OpenNext();
         return;
     }

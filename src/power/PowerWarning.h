@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 class FeatureContext;
@@ -18,7 +19,8 @@ class QLineEdit;
 //! windows instead of acting at once. Nobody answering runs the action when the count
 //! ends; "立即执行" runs it at once; "取消本次" lets this occasion go and the rule stays
 //! armed. Screen off is never held. One countdown at a time: a rule that comes due
-//! meanwhile waits for its turn.
+//! meanwhile waits for its turn. A rule switched off drops its countdown, and so does the
+//! program's end.
 class PowerWarning : public QObject, public PowerRuleGate {
     Q_OBJECT
 public:
@@ -37,21 +39,28 @@ public:
 
     //! In effect while the box is checked.
     int WarnSeconds = kDefaultSeconds;
+    //! Asked before a button of the countdown acts (the password lock's question); false
+    //! leaves the countdown running. The countdown goes on while it is asked, so that
+    //! nobody can hold the action back by leaving the question open.
+    std::function<bool()> MayAnswer;
 
     void LoadPowerTasks();
     void WarnBeforeActionCheckBoxClick();
     //! One second of the countdown; nothing to do while none runs.
     void CountDownPowerWarning();
-    //! The buttons of the countdown window.
+    //! What the buttons of the countdown window do, once allowed.
     void ActNow();
     void SkipOnce();
+    //! A button of the countdown window: `act` if MayAnswer allows it and the same
+    //! countdown still runs after the question.
+    void Answer(void (PowerWarning::*act)());
 
     //! "60 秒后将关机".
     static QString CountdownText(int seconds, int mode);
 
     bool Hold(PowerRuleCall& call) override;
     bool Holding(int rule) const override;
-    void Drop(int rule) override;
+    void Drop(int rule, const QString& why) override;
 
 private:
     void Open(PowerRuleCall call);
@@ -62,6 +71,9 @@ private:
 
     FeatureContext& ctx_;
     std::optional<PowerRuleCall> current_;
+    // Counts the countdowns opened, so that an answer given late is not taken for a later one.
+    quint64 opened_ = 0;
+    bool answering_ = false;
     std::deque<PowerRuleCall> waiting_;
     int remaining_ = 0;
     // The tick that opened the countdown does not count: the whole time is given.

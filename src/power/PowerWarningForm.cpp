@@ -10,9 +10,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-PowerWarningForm::PowerWarningForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+PowerWarningForm::PowerWarningForm()
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("PowerWarningForm"));
     setWindowTitle(AppTitle());
@@ -71,18 +71,17 @@ void PowerWarningForm::SetText(const QString& countdown, const QString& rule)
 
 void PowerWarningForm::Dismiss()
 {
+    counting_ = false;
     hide();
 }
 
 void PowerWarningForm::ShowOnTop()
 {
+    counting_ = true;
     // Asked from inside a close (the next countdown after this one was closed): the
-    // window is hidden once that close ends, so it is shown again after it.
-    if (closing_) {
-        QMetaObject::invokeMethod(
-            this, [this] { ShowOnTop(); }, Qt::QueuedConnection);
+    // window is hidden once that close ends, and shown again after it.
+    if (closing_)
         return;
-    }
     adjustSize();
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
@@ -97,8 +96,19 @@ void PowerWarningForm::closeEvent(QCloseEvent* event)
 {
     // Accepted always: an ignored close would also hold up the program's own exit.
     event->accept();
+    if (!counting_)
+        return;
     closing_ = true;
     if (OnSkip)
         OnSkip();
     closing_ = false;
+    // Refused (the password lock), or the next countdown: this close must not hide it.
+    if (counting_)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (counting_ && isHidden())
+                    ShowOnTop();
+            },
+            Qt::QueuedConnection);
 }

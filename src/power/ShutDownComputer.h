@@ -26,8 +26,9 @@ public:
     virtual bool Hold(PowerRuleCall& call) = 0;
     //! True while a call of `rule` is held.
     virtual bool Holding(int rule) const = 0;
-    //! Lets a held call of `rule` go without acting and without its `skipped`.
-    virtual void Drop(int rule) = 0;
+    //! Lets a held call of `rule` go without acting and without its `skipped`; `why` goes
+    //! into the record.
+    virtual void Drop(int rule, const QString& why) = 0;
 };
 
 //! Carries out one power action by PowerMode (0 关机, 1 重启, 2 待机, 3 休眠, 4 注销,
@@ -51,11 +52,13 @@ public:
     //! A rule's action now, recorded with the system's answer.
     bool RunRuleNow(int rule, int mode);
     bool Holding(int rule) const { return gate_ && gate_->Holding(rule); }
-    void Drop(int rule)
+    void Drop(int rule, const QString& why)
     {
         if (gate_)
-            gate_->Drop(rule);
+            gate_->Drop(rule, why);
     }
+    //! A rule that is switched off drops its held action: nobody wants it any more.
+    void DropDisarmed(int rule) { Drop(rule, QStringLiteral("已停用此任务,已取消")); }
 
     void SetGate(PowerRuleGate* gate) { gate_ = gate; }
     void SetRecord(Record record) { record_ = std::move(record); }

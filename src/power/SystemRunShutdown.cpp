@@ -94,6 +94,8 @@ void SystemRunShutdown::SystemRunCheckBoxClick()
 {
     ctx_.Guard([this] {
         skippedAt_ = 0;
+        if (!SystemRunCheckBox->isChecked())
+            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckSystemRun));
         if (SystemRunCheckBox->isChecked() &&
             !Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是0"), QStringLiteral("24")))
             return;

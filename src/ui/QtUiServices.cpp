@@ -13,6 +13,8 @@ namespace {
 // Every box's text also goes to the log (standard error), one line a box: what the user was
 // told stays readable after the box is answered, also by a script watching the program.
 Q_LOGGING_CATEGORY(lcBoxes, "quorlin.boxes")
+// What a silenced box would have said: not shown, so not among the boxes.
+Q_LOGGING_CATEGORY(lcUnshown, "quorlin.unshown")
 
 // A hidden main window would make a parented box invisible; boxes then stand alone.
 QWidget* VisibleOrNull(QWidget* w)
@@ -20,13 +22,31 @@ QWidget* VisibleOrNull(QWidget* w)
     return w && w->isVisible() ? w : nullptr;
 }
 
+// Modal to the main window only: a window of its own, the countdown before a power action,
+// must stay usable while any box waits for its answer. Without a shown main window the box
+// stands alone and blocks nothing.
+void MakeModal(QDialog& box)
+{
+    box.setWindowModality(Qt::WindowModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+void Log(const QString& text, bool shown)
+{
+    QString line = text;
+    line.replace(u'\n', u'\u23CE');
+    if (shown)
+        qCInfo(lcBoxes).noquote() << line;
+    else
+        qCInfo(lcUnshown).noquote() << line;
+}
+
 int Exec(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
          QWidget* parent)
 {
-    QString line = text;
-    qCInfo(lcBoxes).noquote() << line.replace(u'\n', u'\u23CE');
+    Log(text, true);
     QMessageBox box(icon, AppTitle(), text, buttons, VisibleOrNull(parent));
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    MakeModal(box);
     return box.exec();
 }
 
@@ -49,18 +69,31 @@ DesktopNotices& QtUiServices::Notices()
     return *notices_;
 }
 
+void QtUiServices::SetSilent(bool silent)
+{
+    silent_ = silent;
+}
+
 void QtUiServices::ShowMessage(const QString& text)
 {
+    if (silent_)
+        return Log(text, false);
     Exec(QMessageBox::Information, text, QMessageBox::Ok, parent_);
 }
 
 void QtUiServices::ShowYesOnly(const QString& text)
 {
+    if (silent_)
+        return Log(text, false);
     Exec(QMessageBox::Question, text, QMessageBox::Yes, parent_);
 }
 
 bool QtUiServices::AskYesNo(const QString& text)
 {
+    if (silent_) {
+        Log(text, false);
+        return false;
+    }
     return Exec(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent_) ==
            QMessageBox::Yes;
 }
@@ -68,23 +101,33 @@ bool QtUiServices::AskYesNo(const QString& text)
 std::optional<QString> QtUiServices::InputBox(const QString& caption, const QString& prompt,
                                               const QString& initial, bool password)
 {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(VisibleOrNull(parent_), caption, prompt,
-                              password ? QLineEdit::Password : QLineEdit::Normal, initial, &ok);
-    if (!ok)
+    if (silent_) {
+        Log(prompt, false);
         return std::nullopt;
-    return text;
+    }
+    QInputDialog box(VisibleOrNull(parent_));
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setTextValue(initial);
+    box.setTextEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
+    MakeModal(box);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
 }
 
 std::optional<QString> QtUiServices::OpenFile(const QString& caption, const QString& filter,
                                               const QString& directory)
 {
-    const QString file = QFileDialog::getOpenFileName(VisibleOrNull(parent_), caption, directory,
-                                                      QtFileFilter(filter));
-    if (file.isEmpty())
+    if (silent_)
         return std::nullopt;
-    return file;
+    QFileDialog box(VisibleOrNull(parent_), caption, directory, QtFileFilter(filter));
+    box.setFileMode(QFileDialog::ExistingFile);
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    box.setWindowModality(Qt::WindowModal);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    return box.selectedFiles().constFirst();
 }
 
 void QtUiServices::ShowBalloon(const QString& title, const QString& text, int timeoutMs)
@@ -97,6 +140,8 @@ void QtUiServices::ShowBalloon(const QString& title, const QString& text, int ti
 
 void QtUiServices::ShowError(const QString& text)
 {
+    if (silent_)
+        return Log(text, false);
     Exec(QMessageBox::Critical, text, QMessageBox::Ok, parent_);
 }
 

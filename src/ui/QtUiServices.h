@@ -9,8 +9,8 @@
 
 #include <memory>
 
-//! Real modal boxes over the main window; notices as balloons on its tray icon where the tray
-//! shows them, otherwise through the desktop's notification service.
+//! Real boxes, modal to the main window alone; notices as balloons on its tray icon where the
+//! tray shows them, otherwise through the desktop's notification service.
 class QtUiServices : public UiServices {
 public:
     QtUiServices();
@@ -22,6 +22,7 @@ public:
     void SetNotices(std::unique_ptr<DesktopNotices> notices);
     DesktopNotices& Notices();
 
+    void SetSilent(bool silent) override;
     void ShowMessage(const QString& text) override;
     void ShowYesOnly(const QString& text) override;
     bool AskYesNo(const QString& text) override;
@@ -36,6 +37,7 @@ private:
     QPointer<QWidget> parent_;
     QPointer<QSystemTrayIcon> tray_;
     std::unique_ptr<DesktopNotices> notices_;
+    bool silent_ = false;
 };
 
 //! A filter written as "description|patterns|description|patterns" in the file dialog's own

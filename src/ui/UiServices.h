@@ -26,4 +26,7 @@ public:
     virtual void ShowBalloon(const QString& title, const QString& text, int timeoutMs) = 0;
     //! The application's error box, for errors that escape a handler.
     virtual void ShowError(const QString& text) = 0;
+    //! While silent no box opens: the session is ending and nobody would answer. Texts go
+    //! to the log only, questions get the cautious answer (No, cancelled).
+    virtual void SetSilent(bool) {}
 };

@@ -1,6 +1,8 @@
 #include "support/TestEnvironment.h"
 
 #include "app/Main.h"
+#include "power/PowerWarning.h"
+#include "power/PowerWarningForm.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,9 @@ QSet<QString> Captions(TMainForm& form)
     for (int i = 0; i < form.Page->count(); ++i)
         out << form.Page->tabText(i);
     for (auto* w : form.findChildren<QAbstractButton*>())
+        out << w->text();
+    // The countdown is a window of its own.
+    for (auto* w : form.Feature<PowerWarning>()->Form->findChildren<QAbstractButton*>())
         out << w->text();
     for (auto* w : form.findChildren<QGroupBox*>())
         out << w->title();

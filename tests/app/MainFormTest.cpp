@@ -4,11 +4,17 @@
 #include "app/Logohint.h"
 #include "app/Main.h"
 #include "app/Startup.h"
+#include "power/DestineWeekShutdown.h"
+#include "power/PowerWarning.h"
+#include "power/PowerWarningForm.h"
+#include "programs/SafeModes.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -125,6 +131,127 @@ TEST(MainForm, AHiddenStartHidesOnceOnTheFirstTick)
     env.Tick();
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(form.isMinimized());
+}
+
+// Under the lock, letting a power action go or bringing it forward takes the password.
+TEST(MainForm, TheLockGuardsTheCountdownsButtons)
+{
+    struct Row {
+        const char* name;
+        bool locked;
+        std::deque<std::optional<QString>> answers;
+        const char* button;
+        bool ended;
+        std::vector<unsigned> actions; // after the answer and one more tick
+        QStringList messages;
+    } rows[] = {
+        {"unlocked: no question", false, {}, "SkipOnceButton", true, {}, {}},
+        {"cancelled", true, {std::nullopt}, "SkipOnceButton", false, {}, {}},
+        {"wrong", true, {"Pw"}, "SkipOnceButton", false, {}, {"密码输入错误,请重新输入"}},
+        {"right, skip", true, {"pw"}, "SkipOnceButton", true, {}, {}},
+        {"wrong, act now", true, {"x"}, "ActNowButton", false, {}, {"密码输入错误,请重新输入"}},
+        {"right, act now", true, {"pw"}, "ActNowButton", true, {0}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEnvironment env;
+        TMainForm& form = env.StartForm();
+        PowerWarning& warning = *form.Feature<PowerWarning>();
+        warning.WarnSecondsEdit->setText("30");
+        warning.WarnBeforeActionCheckBox->setChecked(true);
+        DestineWeekShutdown& weekly = *form.Feature<DestineWeekShutdown>();
+        weekly.DestineWeekTimeEdit->setText("10:00:05");
+        weekly.DestineWeeksComboBox->setCurrentIndex(3); // the clock starts on a Wednesday
+        weekly.DestineWeekCheckBox->setChecked(true);
+        if (row.locked) {
+            SafeModes& lock = *form.Feature<SafeModes>();
+            lock.PasswordMaskEdit->setText("pw");
+            lock.CheckPasswordMaskEdit->setText("pw");
+            lock.EnableSafeCheckBox->setChecked(true);
+        }
+        env.Tick(5);
+        ASSERT_TRUE(warning.Form->isVisible());
+        env.ui.Clear();
+        env.ui.inputAnswers = row.answers;
+        warning.Form->findChild<QPushButton*>(row.button)->click();
+        env.Tick();
+        EXPECT_EQ(env.ui.Count("input"), row.locked ? 1 : 0);
+        EXPECT_EQ(env.ui.Texts("message"), row.messages);
+        EXPECT_EQ(warning.Form->isVisible(), !row.ended);
+        EXPECT_EQ(env.power->requests, row.actions);
+    }
+}
+
+// At logout nobody answers a box and no password keeps the session alive: the change of
+// theme and the close steps run exactly once, whichever ways the end arrives.
+TEST(MainForm, TheSessionsEndRunsTheCloseStepsOnceWithoutAnyBox)
+{
+    struct Row {
+        const char* name;
+        std::function<void(TMainForm&)> end;
+        int inputs; // password questions
+    } rows[] = {
+        {"ended twice",
+         [](TMainForm& f) {
+             f.EndSession();
+             f.EndSession();
+             f.close();
+         },
+         0},
+        {"the session manager's call, then the end",
+         [](TMainForm& f) {
+             f.CommitSession();
+             f.close(); // the logout closes the window: no password now
+             f.EndSession();
+         },
+         0},
+        {"closed by the user, then the end",
+         [](TMainForm& f) {
+             f.close();
+             f.EndSession();
+         },
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEnvironment env;
+        TMainForm& form = env.StartForm();
+        SafeModes& lock = *form.Feature<SafeModes>();
+        lock.PasswordMaskEdit->setText("pw");
+        lock.CheckPasswordMaskEdit->setText("pw");
+        lock.EnableSafeCheckBox->setChecked(true);
+        int rotations = 0, closeSteps = 0;
+        form.Context().OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [&] {
+            ++rotations;
+            return true;
+        });
+        form.Context().OnClose([&] { ++closeSteps; });
+        env.ui.Clear();
+        env.ui.inputAnswers = {"pw"};
+        row.end(form);
+        EXPECT_EQ(rotations, 1);
+        EXPECT_EQ(closeSteps, 1);
+        EXPECT_EQ(env.ui.Count("input"), row.inputs);
+        EXPECT_EQ(int(env.ui.calls.size()), row.inputs);
+        env.StopForm();
+        EXPECT_EQ(closeSteps, 1);
+    }
+}
+
+TEST(MainForm, TheSessionManagersCallChangesTheThemeButTheProgramGoesOn)
+{
+    TestEnvironment env;
+    TMainForm& form = env.StartForm();
+    int rotations = 0, closeSteps = 0;
+    form.Context().OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [&] {
+        ++rotations;
+        return true;
+    });
+    form.Context().OnClose([&] { ++closeSteps; });
+    form.CommitSession();
+    form.CommitSession();
+    EXPECT_EQ(rotations, 1);
+    EXPECT_EQ(closeSteps, 0);
 }
 
 TEST(Startup, OnlyExactlyMinStartsHidden)

@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/UpcomingForm.h"
+#include "core/Occurrences.h"
 #include "maintenance/RubbishClear.h"
 #include "power/ConfineWeekShutdown.h"
 #include "power/DestineWeekShutdown.h"
@@ -185,7 +186,7 @@ TEST(Upcoming, TheWeeksListIsWhatTheTicksDo)
     EXPECT_EQ(off.timed[0].feature, "校准时间");
 }
 
-TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingThatDayMarksThem)
+TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingMarksThem)
 {
     const auto at = [](int day, int h, int m) {
         return LocalMoment{QDate(2026, 12, day), QTime(h, m)};
@@ -194,17 +195,55 @@ TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingThatDayMarksThem)
         {at(9, 7, 0), "闹钟", "早", -1},           // before any action
         {at(9, 7, 30), "关闭屏幕", "关闭屏幕", 5}, // screen off ends nothing
         {at(9, 8, 0), "备忘录", "开会", -1},       // so nothing before it
+        {at(9, 22, 0), "闹钟", "同一秒", -1},      // listed first, yet the rule runs first
         {at(9, 22, 0), "固定时间", "休眠", 3},     // two actions that day
-        {at(9, 22, 0), "闹钟", "同一秒", -1},      // not later
         {at(9, 22, 15), "指定星期", "关机", 0},    // the later of them
         {at(9, 22, 30), "闹钟", "晚", -1},         // the nearest action before is named
         {at(9, 23, 0), "定时收音", "新闻", -1},    // a timing as well
         {at(9, 23, 5), "半点报时", "报时", -1},    // a chime is not lost work
-        {at(10, 6, 0), "闹钟", "次日", -1},        // another day
+        {at(10, 6, 0), "闹钟", "次日", -1},        // another day: the shutdown of the night
     };
-    const std::vector<QString> expected = {
-        "", "", "", "", "", "", "关机将早于 22:30 的闹钟", "关机将早于 23:00 的定时收音", "", ""};
+    const std::vector<QString> expected = {"",
+                                           "",
+                                           "",
+                                           "休眠将早于 22:00 的闹钟",
+                                           "",
+                                           "",
+                                           "关机将早于 22:30 的闹钟",
+                                           "关机将早于 23:00 的定时收音",
+                                           "",
+                                           "关机（12/09 22:15）将早于 06:00 的闹钟"};
     EXPECT_EQ(UpcomingForm::ClashMarks(timed), expected);
+}
+
+// The list as the window gets it: an alarm at the second of a shutdown, and one after a
+// shutdown of the evening before.
+TEST(Upcoming, TheWindowMarksAnAlarmAtTheSameSecondAndOneAfterNightfall)
+{
+    TestEnvironment env; // Wednesday 2026/12/09 10:00:00
+    env.Start([](FeatureHost& host) {
+        host.Add<FixedTimeShutdown>();
+        host.Add<AlarmClocks>();
+    });
+    auto& fixed = env.Feature<FixedTimeShutdown>();
+    auto& alarms = env.Feature<AlarmClocks>();
+    Arm(fixed.FixedTimeCheckBox, {{fixed.FixedTimeMaskEdit, "23:30:00"}},
+        {{fixed.FixedDayComboBox, 0}, {fixed.FixedShutDownComboBox, 0}});
+    alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6); // every day
+    Arm(alarms.AlarmClockFirstCheckBox, {{alarms.AlarmClockFirstMaskEdit, "06:30:00"}}, {});
+    Arm(alarms.AlarmClockSecondCheckBox, {{alarms.AlarmClockSecondMaskEdit, "23:30:00"}}, {});
+    const LocalMoment now = env.Host().Context().Now();
+    const UpcomingList list =
+        env.Host().Context().Upcoming(now, Occurrences::After(now, 2 * 86400));
+    const std::vector<QString> marks = UpcomingForm::ClashMarks(list.timed);
+    QStringList marked;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        if (!marks[i].isEmpty())
+            marked << DateText(list.timed[i].when.date) + u' ' + marks[i];
+    EXPECT_EQ(marked, QStringList({"2026/12/09 关机将早于 23:30 的闹钟",
+                                   "2026/12/10 关机（12/09 23:30）将早于 06:30 的闹钟",
+                                   "2026/12/10 关机（12/09 23:30）将早于 23:30 的闹钟",
+                                   "2026/12/11 关机（12/09 23:30）将早于 06:30 的闹钟"}));
 }
 
 TEST(Upcoming, TheWindowOpensFromTheTrayAndTheButtonWithBothTabsAndRefreshesOnlyWhileShown)

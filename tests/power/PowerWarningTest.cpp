@@ -4,8 +4,12 @@
 #include "power/ConfineWeekShutdown.h"
 #include "power/DestineWeekShutdown.h"
 #include "power/EconomizePowerShutdown.h"
+#include "power/FixedTimeShutdown.h"
+#include "power/NetStateShutdown.h"
 #include "power/PowerWarning.h"
 #include "power/PowerWarningForm.h"
+#include "power/SystemRunShutdown.h"
+#include "ui/QtUiServices.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -63,6 +69,63 @@ void Ticks(TestEnvironment& env, int n)
     for (int i = 0; i < n; ++i)
         env.Tick();
 }
+
+// Each rule, in tick order, armed and brought to its due moment; the answer is its box.
+struct RuleCase {
+    const char* name;
+    std::function<QCheckBox*(TestEnvironment&)> armAndMakeDue;
+};
+
+const RuleCase kSixRules[] = {
+    {"fixed time",
+     [](TestEnvironment& env) {
+         FixedTimeShutdown& r = *env.View().FixedTimes;
+         r.FixedTimeMaskEdit->setText(kDue.toString("HH:mm:ss"));
+         r.FixedTimeCheckBox->setChecked(true);
+         TickAt(env, kWednesday, kDue);
+         return r.FixedTimeCheckBox;
+     }},
+    {"weekday",
+     [](TestEnvironment& env) {
+         ArmWeekday(env, 0);
+         TickAt(env, kWednesday, kDue);
+         return env.View().DestineWeeks->DestineWeekCheckBox;
+     }},
+    {"restricted period",
+     [](TestEnvironment& env) {
+         ConfineWeekShutdown& r = *env.View().ConfineWeekTimes;
+         r.ConfineWeekComboBox2->setCurrentIndex(6);
+         r.ConfineTimeMaskEdit1->setText("10:00:05");
+         r.ConfineTimeMaskEdit2->setText("10:10:00");
+         r.ConfineWeekCheckBox->setChecked(true);
+         TickAt(env, kWednesday, kDue);
+         return r.ConfineWeekCheckBox;
+     }},
+    {"run time",
+     [](TestEnvironment& env) {
+         SystemRunShutdown& r = *env.View().SystemRunTimes;
+         r.SystemRunTimeEdit->setText("01");
+         r.SystemRunCheckBox->setChecked(true);
+         env.systemInfo->uptimeMs = 2 * 3'600'000u;
+         env.Tick();
+         return r.SystemRunCheckBox;
+     }},
+    {"idle",
+     [](TestEnvironment& env) {
+         ArmIdle(env, 0);
+         Ticks(env, 60);
+         return env.View().EconomizePowers->EconomizePowerCheckBox;
+     }},
+    {"network",
+     [](TestEnvironment& env) {
+         NetStateShutdown& r = *env.View().NetStates;
+         r.NetStateMaskEdit->setText("01");
+         r.NetStateCheckBox->setChecked(true);
+         r.NetStateFailures.store(60);
+         env.Tick();
+         return r.NetStateCheckBox;
+     }},
+};
 
 TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIsShown)
 {
@@ -169,6 +232,126 @@ TEST(PowerWarning, ASkippedRuleStaysArmedAndWarnsAgainOnItsNextOccasion)
         EXPECT_TRUE(Showing(w)) << row.name;
         EXPECT_TRUE(env.power->requests.empty()) << row.name;
     }
+}
+
+TEST(PowerWarning, SwitchingARuleOffDropsItsCountdownOrItsTurnInTheQueue)
+{
+    for (int index = 0; index < 6; ++index) {
+        const RuleCase& rule = kSixRules[index];
+        for (bool waiting : {false, true}) {
+            if (waiting && index == 1)
+                continue; // the weekday rule is the one in front
+            SCOPED_TRACE(testing::Message() << rule.name << (waiting ? ", waiting" : ""));
+            TestEnvironment env;
+            PowerWarning& w = Start(env, "100");
+            // Another rule's countdown first, so that this one waits behind it.
+            if (waiting && index != 1) {
+                ArmWeekday(env, 1);
+                TickAt(env, kWednesday, kDue);
+            }
+            QCheckBox* box = rule.armAndMakeDue(env);
+            ASSERT_TRUE(Showing(w));
+            EXPECT_TRUE(env.Host().Context().PowerActions().Holding(index));
+            box->setChecked(false);
+            if (waiting)
+                w.Form->SkipOnceButton->click();
+            EXPECT_FALSE(Showing(w));
+            Ticks(env, 30);
+            EXPECT_TRUE(env.power->requests.empty());
+            EXPECT_FALSE(Showing(w));
+        }
+    }
+}
+
+// The click of the test goes through the window system's path, where a modal box blocks it.
+bool ClickReaches(QPushButton* button)
+{
+    bool reached = false;
+    const auto c = QObject::connect(button, &QPushButton::clicked, [&] { reached = true; });
+    QWidget* top = button->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                      button->mapTo(top, button->rect().center()));
+    QObject::disconnect(c);
+    return reached;
+}
+
+TEST(PowerWarning, TheCountdownTakesItsAnswerWhileAnotherBoxWaits)
+{
+    TestEnvironment env;
+    PowerWarning& w = Start(env, "30");
+    QWidget* main = env.Host().Window();
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    ArmWeekday(env, 0);
+    TickAt(env, kWednesday, kDue);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.Form));
+
+    // An alarm rings over the main window and nobody answers it.
+    QtUiServices ui;
+    ui.SetParent(main);
+    bool skipped = false;
+    QTimer::singleShot(50, [&] {
+        skipped = ClickReaches(w.Form->SkipOnceButton);
+        if (auto* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    ui.ShowYesOnly(QStringLiteral("闹钟"));
+    EXPECT_TRUE(skipped);
+    EXPECT_FALSE(Showing(w));
+    Ticks(env, 60);
+    EXPECT_TRUE(env.power->requests.empty());
+}
+
+TEST(PowerWarning, ARefusedAnswerLeavesTheCountdownRunningToItsEnd)
+{
+    struct Row {
+        const char* name;
+        std::function<void(PowerWarning&)> answer;
+    } rows[] = {
+        {"act now", [](PowerWarning& w) { w.Form->ActNowButton->click(); }},
+        {"skip", [](PowerWarning& w) { w.Form->SkipOnceButton->click(); }},
+        {"close", [](PowerWarning& w) { w.Form->close(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEnvironment env;
+        PowerWarning& w = Start(env, "10");
+        int asked = 0;
+        w.MayAnswer = [&] {
+            ++asked;
+            return false;
+        };
+        ArmWeekday(env, 1);
+        TickAt(env, kWednesday, kDue);
+        row.answer(w);
+        QCoreApplication::processEvents(); // a refused close shows the window again
+        EXPECT_EQ(asked, 1);
+        EXPECT_TRUE(Showing(w));
+        EXPECT_TRUE(env.power->requests.empty());
+        Ticks(env, 10);
+        EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
+        EXPECT_FALSE(Showing(w));
+    }
+}
+
+TEST(PowerWarning, AnAnswerGivenAfterTheCountdownEndedActsOnNothing)
+{
+    TestEnvironment env;
+    PowerWarning& w = Start(env, "5");
+    ArmWeekday(env, 1);
+    TickAt(env, kWednesday, kDue);
+    // The question stays open past the end; a second click meanwhile asks nothing more.
+    int asked = 0;
+    w.MayAnswer = [&] {
+        ++asked;
+        w.Form->SkipOnceButton->click();
+        Ticks(env, 5);
+        return true;
+    };
+    w.Form->SkipOnceButton->click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
+    EXPECT_FALSE(Showing(w));
 }
 
 TEST(PowerWarning, SecondsOutsideTheRangeAreRefusedAndAHandEditedFileIsClamped)
