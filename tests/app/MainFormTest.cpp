@@ -139,10 +139,11 @@ TEST(Startup, OnlyExactlyMinStartsHidden)
 TEST(Startup, ASecondCopyIsRefusedWhenAWindowWithTheTitleExists)
 {
     TestEnvironment env;
-    EXPECT_FALSE(RefuseSecondInstance(env.platform, env.ui));
+    InstanceLock noSocket{QString()};
+    EXPECT_FALSE(RefuseSecondInstance(env.platform, env.ui, noSocket));
     EXPECT_EQ(env.ui.calls.size(), 0u);
     env.windows->titles << "Varnel—Ossory软件";
-    EXPECT_TRUE(RefuseSecondInstance(env.platform, env.ui));
+    EXPECT_TRUE(RefuseSecondInstance(env.platform, env.ui, noSocket));
     EXPECT_EQ(env.ui.Texts("message"), QStringList({"程序已经运行"}));
 }
 
