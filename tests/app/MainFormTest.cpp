@@ -182,4 +182,24 @@ TEST(Splash, FadesToTwoHundredFiftyInSixTicksAndClosesOnTheSixteenth)
     EXPECT_EQ(logo.result(), QDialog::Accepted);
 }
 
+TEST(Splash, WhereWindowsCannotBeTranslucentItShowsWithoutFadingOrWarnings)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                warnings << text;
+        });
+    {
+        TLogo logo;
+        logo.show();
+        for (int i = 0; i < 16; ++i)
+            logo.Timer1Timer();
+        EXPECT_EQ(logo.result(), QDialog::Accepted);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter("opacity").isEmpty()) << warnings.join('\n').toStdString();
+}
+
 } // namespace
