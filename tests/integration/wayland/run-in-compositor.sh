@@ -22,7 +22,7 @@
 set -uo pipefail
 compositor=${1:-}
 shift || true
-[ $# -gt 0 ] || { echo "usage: $0 sway|kwin COMMAND..."; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 sway|kwin|gnome COMMAND..."; exit 2; }
 skip() { echo "skipped: $*"; exit 77; }
 
 case $compositor in
