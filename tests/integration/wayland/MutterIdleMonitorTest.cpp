@@ -9,7 +9,7 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -64,11 +64,14 @@ public:
             return "the mock refused its method";
         return {};
     }
+    // Replaced whole: the mock must never read a half-written file.
     void SetIdle(quint64 ms)
     {
-        QFile out(file_);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        QSaveFile out(file_);
+        if (out.open(QIODevice::WriteOnly)) {
             out.write(QByteArray::number(ms));
+            out.commit();
+        }
     }
     void Stop()
     {
