@@ -92,12 +92,24 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
             if (!Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是０"),
                            QStringLiteral("20")))
                 return;
+            // A rule that cannot hear the user would act on a machine in use.
+            platform::IdleInput* idle = ctx_.Os().idleInput.get();
+            if (!idle || !idle->available()) {
+                EconomizePowerCheckBox->setChecked(false);
+                ctx_.Ui().ShowMessage(NoIdleSourceText());
+                return;
+            }
         } else {
             ReleaseInputHook();
             ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckEconomizePower));
         }
         Rule.Commit();
     });
+}
+
+QString EconomizePowerShutdown::NoIdleSourceText()
+{
+    return QStringLiteral("本桌面无法得知键盘和鼠标的使用情况,不能启用智能省电模式");
 }
 
 void EconomizePowerShutdown::ReleaseInputHook()
