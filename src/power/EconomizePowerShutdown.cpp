@@ -19,6 +19,7 @@ const QString kEconomizePowerTime = QStringLiteral("EconomizePowerTime");
 const QString kEconomizePowerTimeSelect = QStringLiteral("EconomizePowerTimeSelect");
 const QString kEconomizePowerShutDownMode = QStringLiteral("EconomizePowerShutDownMode");
 const QString kEconomizePowerState = QStringLiteral("EconomizePowerState");
+constexpr int kScreenOff = 5;
 
 } // namespace
 
@@ -92,11 +93,27 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
             if (!Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是０"),
                            QStringLiteral("20")))
                 return;
+            // A desktop with no way to turn the screen off would see the rule fire and
+            // nothing happen.
+            if (Rule.Mode == kScreenOff && !ScreenOffOffered()) {
+                EconomizePowerCheckBox->setChecked(false);
+                ctx_.Ui().ShowMessage(kNoScreenOff);
+                return;
+            }
         } else {
             ReleaseInputHook();
         }
         Rule.Commit();
     });
+}
+
+const QString EconomizePowerShutdown::kNoScreenOff =
+    QStringLiteral("此桌面无法关闭屏幕,请选择其他模式");
+
+bool EconomizePowerShutdown::ScreenOffOffered() const
+{
+    platform::PowerActions* power = ctx_.Os().power.get();
+    return power && power->offers(kScreenOff);
 }
 
 void EconomizePowerShutdown::ReleaseInputHook()
