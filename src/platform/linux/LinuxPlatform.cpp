@@ -5,8 +5,10 @@
 #include "LinuxSystemInfo.h"
 #include "LogindPowerActions.h"
 #include "QtAnsiCodePage.h"
+#include "SessionType.h"
 #include "SpawnLauncher.h"
 #include "TimedatedClockSetter.h"
+#include "WaylandSessionIdle.h"
 #include "X11WindowsByTitle.h"
 #include "XInputIdle.h"
 #include "XdgAutostart.h"
@@ -51,7 +53,11 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->autostart = std::make_unique<XdgAutostart>();
     p->clock = std::make_unique<LinuxLocalClock>();
     p->systemInfo = std::make_unique<LinuxSystemInfo>();
-    p->idleInput = std::make_unique<XInputIdle>();
+    // On Wayland, XInput2 would hear only X clients: idle comes from the desktop there.
+    if (isWaylandSession())
+        p->idleInput = std::make_unique<WaylandSessionIdle>();
+    else
+        p->idleInput = std::make_unique<XInputIdle>();
     p->icmp = std::make_unique<LinuxIcmpEcho>();
     p->power = std::make_unique<LogindPowerActions>();
     p->clockSetter = std::make_unique<TimedatedClockSetter>();
