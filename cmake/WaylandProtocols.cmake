@@ -30,16 +30,23 @@ function(quorlin_wayland_protocol target xml)
   get_filename_component(name ${xml} NAME_WE)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols)
   set(header ${dir}/${name}-client-protocol.h)
+  set(tables ${dir}/${name}-protocol.c)
   set(code ${dir}/${name}-protocol.cpp)
   add_custom_command(OUTPUT ${header}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
     COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${header}
     DEPENDS ${xml} VERBATIM)
-  add_custom_command(OUTPUT ${code}
+  add_custom_command(OUTPUT ${tables}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-    COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${code}
+    COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${tables}
     DEPENDS ${xml} VERBATIM)
-  target_sources(${target} PRIVATE ${header} ${code})
+  # In C++ a const table would have internal linkage: the header's extern "C" declarations
+  # come first and give the tables theirs.
+  file(CONFIGURE OUTPUT ${code} CONTENT
+    "#include \"${name}-client-protocol.h\"\n#include \"${name}-protocol.c\"\n")
+  set_source_files_properties(${code} PROPERTIES OBJECT_DEPENDS "${header};${tables}")
+  target_sources(${target} PRIVATE ${header} ${tables} ${code})
+  set_source_files_properties(${tables} PROPERTIES HEADER_FILE_ONLY ON)
   # Generated code is not ours to keep free of warnings.
   set_source_files_properties(${code} PROPERTIES COMPILE_OPTIONS "-w" SKIP_AUTOMOC ON)
   set_source_files_properties(${header} PROPERTIES SKIP_AUTOMOC ON)

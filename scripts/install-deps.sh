@@ -8,6 +8,7 @@ PACKAGES=(
   cmake ninja-build ccache g++ pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev libgstreamer1.0-dev
   libx11-dev libxi-dev libxext-dev libgl-dev
+  libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols
   libglib2.0-dev libglib2.0-bin qt6-webengine-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind
   # run: sound and streams, Chinese fonts, a display when there is none
@@ -17,6 +18,10 @@ PACKAGES=(
   x11-utils xdotool imagemagick icewm dbus python3-dbusmock
   g++-mingw-w64-x86-64-posix wine wine64 locales
   icecast2 ffmpeg sox iproute2
+  # tests: headless Wayland compositors, a native client, typing, Qt on Wayland
+  sway foot wtype kwin-wayland libkf5service-bin qt6-wayland
+  # tests: headless GNOME Shell for the windows extension
+  gnome-shell
   # tests: a stand-in script host for the Windows cleaner, an ordinary user for the Linux one
   nodejs util-linux
   # the Debian package: its dependency list and its check

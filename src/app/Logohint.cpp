@@ -2,10 +2,23 @@
 
 #include "app/Artwork.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+
+// Only these platform plugins make a top-level window translucent; the others (Wayland,
+// offscreen) warn at every call, and the splash shows at full strength there.
+bool CanFade()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform == QLatin1String("windows");
+}
+
+} // namespace
 
 TLogo::TLogo(QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -17,7 +30,8 @@ TLogo::TLogo(QWidget* parent)
     picture->setPixmap(Artwork::SplashPicture());
     layout->addWidget(picture);
     setFixedSize(286, 162);
-    setWindowOpacity(AlphaBlendValue / 255.0);
+    if (CanFade())
+        setWindowOpacity(AlphaBlendValue / 255.0);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
@@ -37,7 +51,8 @@ void TLogo::Timer1Timer()
     Counter += 10;
     if (AlphaBlendValue < 250)
         AlphaBlendValue += 25;
-    setWindowOpacity(AlphaBlendValue / 255.0);
+    if (CanFade())
+        setWindowOpacity(AlphaBlendValue / 255.0);
     if (Counter > 150) {
         Timer1->stop();
         accept();

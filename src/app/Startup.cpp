@@ -9,16 +9,51 @@
 #include "ui/QtUiServices.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLocalSocket>
+#include <QLockFile>
 
 bool IsHiddenStart(const QStringList& arguments)
 {
     return arguments.join(u' ') == QStringLiteral("-Min");
 }
 
-bool RefuseSecondInstance(platform::Platform& platform, UiServices& ui)
+InstanceLock::InstanceLock(QString path) : path_(std::move(path)) {}
+
+QString InstanceLock::DefaultPath()
 {
-    // The search is by title, so a copy hidden in the tray is found as well.
-    if (!platform.windows || !platform.windows->exists(AppTitle().toStdU16String()))
+    // Not the shared temporary folder: anyone could make the socket there first.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime))
+        return {};
+    return QDir(runtime).filePath(QStringLiteral("Quorlin.instance"));
+}
+
+bool InstanceLock::Acquire()
+{
+    if (path_.isEmpty() || server_.isListening())
+        return true;
+    // Two copies started at once must not both find the socket free; the lock file is
+    // held only for this short check.
+    QLockFile starting(path_ + QStringLiteral(".lock"));
+    starting.tryLock(3000);
+    QLocalSocket probe;
+    probe.connectToServer(path_);
+    if (probe.waitForConnected(1000))
+        return false;
+    // Whatever is left at the path belongs to a copy that ended without removing it.
+    QLocalServer::removeServer(path_);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    server_.listen(path_);
+    return true;
+}
+
+bool RefuseSecondInstance(platform::Platform& platform, UiServices& ui, InstanceLock& lock)
+{
+    // The title search finds a copy hidden in the tray as well, but sees nothing of a
+    // copy that runs natively on Wayland: the socket does.
+    if (lock.Acquire() &&
+        (!platform.windows || !platform.windows->exists(AppTitle().toStdU16String())))
         return false;
     ui.ShowMessage(QStringLiteral("程序已经运行"));
     return true;
@@ -26,7 +61,8 @@ bool RefuseSecondInstance(platform::Platform& platform, UiServices& ui)
 
 int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiServices& ui)
 {
-    if (RefuseSecondInstance(platform, ui))
+    InstanceLock lock;
+    if (RefuseSecondInstance(platform, ui, lock))
         return 0;
 
     Guarded(ui, [&] {

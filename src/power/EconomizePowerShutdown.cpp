@@ -93,6 +93,13 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
             if (!Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是０"),
                            QStringLiteral("20")))
                 return;
+            // A rule that cannot hear the user would act on a machine in use.
+            platform::IdleInput* idle = ctx_.Os().idleInput.get();
+            if (!idle || !idle->available()) {
+                EconomizePowerCheckBox->setChecked(false);
+                ctx_.Ui().ShowMessage(NoIdleSourceText());
+                return;
+            }
             // A desktop with no way to turn the screen off would see the rule fire and
             // nothing happen.
             if (Rule.Mode == kScreenOff && !ScreenOffOffered()) {
@@ -107,8 +114,13 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
     });
 }
 
+QString EconomizePowerShutdown::NoIdleSourceText()
+{
+    return QStringLiteral("本桌面无法得知键盘和鼠标的使用情况,不能启用智能省电模式");
+}
+
 const QString EconomizePowerShutdown::kNoScreenOff =
-    QStringLiteral("此桌面无法关闭屏幕,请选择其他模式");
+    QStringLiteral("本桌面无法关闭屏幕,请选择其他模式");
 
 bool EconomizePowerShutdown::ScreenOffOffered() const
 {

@@ -41,6 +41,8 @@ public:
     bool CheckEconomizePower();
     //! What comes next of this rule between `from` and `to`, from the values its check uses.
     void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! Why the rule was not armed: the desktop cannot tell when it is in use.
+    static QString NoIdleSourceText();
     //! Stops listening for input, if we listen.
     void ReleaseInputHook();
 

@@ -104,7 +104,7 @@ void TDisbleProcessForm::AdddisbleProcessButtonClick()
     // Kept all the same: the list is the user's, and another desktop may enforce it.
     ctx_.Ui().ShowMessage(list_.WindowsClosable()
                               ? QStringLiteral("添加成功")
-                              : QStringLiteral("添加成功,但此桌面不允许关闭其他程序的窗口,"
+                              : QStringLiteral("添加成功,但本桌面不允许关闭其他程序的窗口,"
                                                "该程序在此桌面上不会被关闭"));
     close();
 }

@@ -199,7 +199,7 @@ void SafeModes::EnableSafeCheckBoxClick()
     // The lock over our own window works anywhere; only its guard needs other windows.
     platform::WindowsByTitle* windows = ctx_.Os().windows.get();
     if (!windows || !windows->available())
-        ctx_.Ui().ShowMessage(QStringLiteral("密码保护已启用,但此桌面不允许关闭其他程序的窗口,"
+        ctx_.Ui().ShowMessage(QStringLiteral("密码保护已启用,但本桌面不允许关闭其他程序的窗口,"
                                              "任务管理器和日期时间窗口不会被关闭"));
 }
 

@@ -139,10 +139,11 @@ TEST(Startup, OnlyExactlyMinStartsHidden)
 TEST(Startup, ASecondCopyIsRefusedWhenAWindowWithTheTitleExists)
 {
     TestEnvironment env;
-    EXPECT_FALSE(RefuseSecondInstance(env.platform, env.ui));
+    InstanceLock noSocket{QString()};
+    EXPECT_FALSE(RefuseSecondInstance(env.platform, env.ui, noSocket));
     EXPECT_EQ(env.ui.calls.size(), 0u);
     env.windows->titles << "Varnel—Ossory软件";
-    EXPECT_TRUE(RefuseSecondInstance(env.platform, env.ui));
+    EXPECT_TRUE(RefuseSecondInstance(env.platform, env.ui, noSocket));
     EXPECT_EQ(env.ui.Texts("message"), QStringList({"程序已经运行"}));
 }
 
@@ -179,6 +180,26 @@ TEST(Splash, FadesToTwoHundredFiftyInSixTicksAndClosesOnTheSixteenth)
     EXPECT_EQ(logo.result(), 0) << "still open after fifteen ticks";
     logo.Timer1Timer();
     EXPECT_EQ(logo.result(), QDialog::Accepted);
+}
+
+TEST(Splash, WhereWindowsCannotBeTranslucentItShowsWithoutFadingOrWarnings)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                warnings << text;
+        });
+    {
+        TLogo logo;
+        logo.show();
+        for (int i = 0; i < 16; ++i)
+            logo.Timer1Timer();
+        EXPECT_EQ(logo.result(), QDialog::Accepted);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter("opacity").isEmpty()) << warnings.join('\n').toStdString();
 }
 
 } // namespace

@@ -71,9 +71,9 @@ TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
 TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
 {
     TestEnvironment env;
-    env.idleInput->refuse = true;
     EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
     Arm(rule, "01", 0, 0);
+    env.idleInput->refuse = true; // the signal went away after arming
     Ticks(env, 120);
     EXPECT_TRUE(env.power->requests.empty());
     EXPECT_EQ(rule.IdleCounter, 0);
@@ -131,6 +131,26 @@ TEST(EconomizePower, AStoredScreenOffRuleIsDisarmedAtStartWhereItCannotAct)
     // The user's choice of action stays, for a desktop that can carry it out.
     EXPECT_EQ(rule.EconomizePowerShutDownComboBox->currentIndex(), 5);
     EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerShutDownMode"), "5");
+}
+
+TEST(EconomizePower, ADesktopThatCannotTellInputRefusesTheRuleAndDisarmsAStoredOne)
+{
+    TestEnvironment env;
+    env.idleInput->refuse = true;
+    WriteSettings(env, "[EconomizePowers]\nEconomizePowerTime=01\nEconomizePowerTimeSelect=0\n"
+                       "EconomizePowerShutDownMode=4\nEconomizePowerState=1\n");
+    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
+    EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{EconomizePowerShutdown::NoIdleSourceText()});
+    EXPECT_TRUE(env.SettingsText().contains("EconomizePowerState=0"))
+        << env.SettingsText().toStdString();
+    Ticks(env, 120);
+    EXPECT_TRUE(env.power->requests.empty());
+
+    Arm(rule, "01", 0, 4);
+    EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
+    EXPECT_EQ(env.ui.Texts("message").size(), 2);
 }
 
 } // namespace

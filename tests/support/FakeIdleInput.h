@@ -5,7 +5,7 @@
 //! An idle signal the test fires by hand.
 class FakeIdleInput : public platform::IdleInput {
 public:
-    //! When set, start() fails as it does without a display.
+    //! When set, start() fails and available() is false, as without a display.
     bool refuse = false;
     int starts = 0;
 
@@ -18,6 +18,7 @@ public:
         return true;
     }
     void stop() override { onActivity_ = nullptr; }
+    bool available() override { return !refuse; }
     bool listening() const override { return bool(onActivity_); }
 
     //! A key press or a movement; nothing when nobody listens.

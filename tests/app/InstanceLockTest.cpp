@@ -1,0 +1,64 @@
+#include "support/TestEnvironment.h"
+
+#include "app/Startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+// A socket file left by a copy that was killed: bound, never unlinked, nobody listening.
+bool LeaveStaleSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound && QFileInfo::exists(path);
+}
+
+TEST(InstanceLock, ASecondCopyIsRefusedWhileTheFirstRunsAndNotAfterItEndedOrCrashed)
+{
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("Quorlin.instance");
+    {
+        InstanceLock first(path);
+        ASSERT_TRUE(first.Acquire());
+        EXPECT_TRUE(first.Held());
+        // Only the user may reach it.
+        EXPECT_FALSE(QFileInfo(path).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup));
+
+        TestEnvironment env;
+        InstanceLock second(path);
+        EXPECT_TRUE(RefuseSecondInstance(env.platform, env.ui, second));
+        EXPECT_FALSE(second.Held());
+        EXPECT_EQ(env.ui.Texts("message"), QStringList{"程序已经运行"});
+    }
+    InstanceLock afterExit(path);
+    EXPECT_TRUE(afterExit.Acquire());
+    EXPECT_TRUE(afterExit.Held());
+}
+
+TEST(InstanceLock, ASocketLeftByAKilledCopyDoesNotKeepTheProgramFromStarting)
+{
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("Quorlin.instance");
+    ASSERT_TRUE(LeaveStaleSocket(path));
+    InstanceLock lock(path);
+    EXPECT_TRUE(lock.Acquire());
+    EXPECT_TRUE(lock.Held());
+}
+
+} // namespace
