@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QRegularExpression>
 
 bool IsHiddenStart(const QStringList& arguments)
 {
@@ -26,7 +27,14 @@ QString InstanceLock::DefaultPath()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime))
         return {};
-    return QDir(runtime).filePath(QStringLiteral("Quorlin.instance"));
+    // One copy per desktop: the runtime directory is the user's, shared by all their
+    // sessions. In a Wayland session X clients see WAYLAND_DISPLAY too, so a copy on
+    // XWayland and a native one meet at the same socket.
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    return QDir(runtime).filePath(QStringLiteral("Quorlin-%1.instance").arg(display));
 }
 
 bool InstanceLock::Acquire()

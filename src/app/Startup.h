@@ -14,7 +14,8 @@ class UiServices;
 bool IsHiddenStart(const QStringList& arguments);
 
 //! The mark of a running copy that every session has, Wayland included: a local socket the
-//! running copy listens on, in the user's runtime directory (XDG_RUNTIME_DIR).
+//! running copy listens on, in the user's runtime directory (XDG_RUNTIME_DIR), one per
+//! display.
 class InstanceLock {
 public:
     //! The socket at `path`; empty: the default path, or none without a runtime directory.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <sys/socket.h>
@@ -59,6 +60,36 @@ TEST(InstanceLock, ASocketLeftByAKilledCopyDoesNotKeepTheProgramFromStarting)
     InstanceLock lock(path);
     EXPECT_TRUE(lock.Acquire());
     EXPECT_TRUE(lock.Held());
+}
+
+std::vector<std::pair<const char*, QByteArray>> SaveEnvironment()
+{
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    for (const char* name : {"XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY"})
+        saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
+    return saved;
+}
+
+TEST(InstanceLock, OneCopyPerDisplayInTheUsersRuntimeDirectory)
+{
+    const auto restore = qScopeGuard([saved = SaveEnvironment()] {
+        for (const auto& [name, value] : saved)
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    });
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    qputenv("DISPLAY", ":7");
+    qputenv("WAYLAND_DISPLAY", "wayland-1");
+    // A copy on XWayland sees both; it must meet the native one.
+    const QString inWayland = InstanceLock::DefaultPath();
+    EXPECT_EQ(inWayland, runtime.filePath("Quorlin-wayland-1.instance"));
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(InstanceLock::DefaultPath(), runtime.filePath("Quorlin-_7.instance"));
+    qputenv("XDG_RUNTIME_DIR", "relative/dir");
+    EXPECT_EQ(InstanceLock::DefaultPath(), QString())
+        << "no lock rather than one in the working folder";
+    qunsetenv("XDG_RUNTIME_DIR");
+    qunsetenv("DISPLAY");
 }
 
 } // namespace

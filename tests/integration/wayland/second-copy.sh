@@ -13,8 +13,9 @@ fail() { echo "FAIL: $*"; tail -5 "$work/first.log" "$work/second.log" 2>/dev/nu
 
 "$exe" >"$work/first.log" 2>&1 &
 first=$!; pids+=("$first")
-for _ in $(seq 600); do [ -S "$XDG_RUNTIME_DIR/Quorlin.instance" ] && break; sleep 0.1; done
-[ -S "$XDG_RUNTIME_DIR/Quorlin.instance" ] || fail "the first copy never took the lock"
+lock=$XDG_RUNTIME_DIR/Quorlin-$WAYLAND_DISPLAY.instance
+for _ in $(seq 600); do [ -S "$lock" ] && break; sleep 0.1; done
+[ -S "$lock" ] || fail "the first copy never took the lock"
 kill -0 "$first" 2>/dev/null || fail "the first copy ended"
 # Let its splash close, so that the keys below reach the second copy's box.
 sleep 4
