@@ -2,6 +2,7 @@
 #include "support/WaitFor.h"
 
 #include "platform/Platform.h"
+#include "platform/linux/DesktopScreenOff.h"
 #include "platform/linux/LogindPowerActions.h"
 #include "platform/linux/WaylandSessionDesktop.h"
 #include "platform/linux/WlrScreenOff.h"
@@ -11,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -115,7 +119,7 @@ TEST_F(WindowsOnWayland, ABlockedProgramAndAGuardedWindowAreClosedOthersStay)
 
 // Screen off through the compositor's own power protocol: every output is asked to go off,
 // and the next key press brings them back, as a screen turned off by the system would.
-TEST_F(WindowsOnWayland, ScreenOffAsksForTheOutputsOffAndTheNextKeyBringsThemBack)
+TEST_F(WindowsOnWayland, WlrScreenOffAsksForTheOutputsOffAndTheNextKeyBringsThemBack)
 {
     if (Compositor() != "sway")
         GTEST_SKIP() << "wlroots output power is a sway test";
@@ -164,6 +168,41 @@ TEST_F(WindowsOnWayland, ScreenOffAsksForTheOutputsOffAndTheNextKeyBringsThemBac
     EXPECT_TRUE(WaitFor([&] { return !screen.off(); }, 5000))
         << "a key did not bring the outputs back";
     EXPECT_EQ(powered(), "true");
+}
+
+// GNOME: Mutter's power-save mode goes to off, and back on at the next input (here the
+// idle monitor's own reset, which stands for a key press).
+TEST_F(WindowsOnWayland, MutterScreenOffGoesOffAndInputBringsItBack)
+{
+    if (Compositor() != "gnome")
+        GTEST_SKIP() << "Mutter is GNOME's";
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const auto mode = [&] {
+        QDBusMessage get = QDBusMessage::createMethodCall("org.gnome.Mutter.DisplayConfig",
+                                                          "/org/gnome/Mutter/DisplayConfig",
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get.setArguments({"org.gnome.Mutter.DisplayConfig", "PowerSaveMode"});
+        const QDBusMessage reply = bus.call(get);
+        return reply.arguments().isEmpty()
+                   ? -1
+                   : reply.arguments().constFirst().value<QDBusVariant>().variant().toInt();
+    };
+    ASSERT_EQ(mode(), 0);
+
+    platform::LogindPowerActions power(QStringLiteral("unix:path=/nonexistent/quorlin-bus"),
+                                       std::make_unique<platform::WaylandSessionScreenOff>());
+    EXPECT_TRUE(power.offers(5));
+    platform::MutterScreenOff screen;
+    ASSERT_TRUE(screen.available());
+    ASSERT_TRUE(screen.turnOff());
+    EXPECT_TRUE(WaitFor([&] { return mode() == 3; }, 5000)) << "mode " << mode();
+    WaitFor([] { return false; }, 500);
+    EXPECT_EQ(mode(), 3) << "the screen came back without input";
+
+    bus.call(QDBusMessage::createMethodCall("org.gnome.Mutter.IdleMonitor",
+                                            "/org/gnome/Mutter/IdleMonitor/Core",
+                                            "org.gnome.Mutter.IdleMonitor", "ResetIdletime"));
+    EXPECT_TRUE(WaitFor([&] { return mode() == 0; }, 5000)) << "input did not bring it back";
 }
 
 } // namespace

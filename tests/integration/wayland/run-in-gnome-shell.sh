@@ -66,7 +66,8 @@ for _ in $(seq 100); do
 done
 
 socket=quorlin-gnome
-"${as_user[@]}" "${session_env[@]}" gnome-shell --headless --wayland --no-x11 \
+# MUTTER_DEBUG_RESET_IDLETIME: the idle monitor's reset, input for tests without a keyboard.
+"${as_user[@]}" "${session_env[@]}" MUTTER_DEBUG_RESET_IDLETIME=1 gnome-shell --headless --wayland --no-x11 \
   --virtual-monitor 1280x800 --wayland-display "$socket" >"$work/compositor.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 300); do grep -q "GNOME Shell started" "$work/compositor.log" && break; sleep 0.1; done
