@@ -1,13 +1,21 @@
 // The parts of the Wayland bindings that need no compositor: the session's choice among
 // the desktop's ways, and the script text sent to KWin.
 
+#include "support/PrivateBus.h"
+#include "support/WaitFor.h"
+
+#include "platform/linux/DesktopScreenOff.h"
 #include "platform/linux/KWinScriptWindows.h"
 #include "platform/linux/WaylandSessionDesktop.h"
 
 #include <gtest/gtest.h>
 
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 
 namespace {
 
@@ -95,6 +103,49 @@ TEST(KWinScript, TitlesReachTheScriptAsTheyAreWhateverTheyHold)
     EXPECT_EQ(script.count(array), 1);
     EXPECT_TRUE(script.contains("\"quorlin-close-7\""));
     EXPECT_TRUE(script.contains("\":1.42\""));
+}
+
+// KDE's power management on a private bus (python3-dbusmock): offered only where the
+// service has its display control, and screen off is that control's call.
+TEST(KdeScreenOff, OfferedWithTheDisplayControlOnlyAndTurnsOffThroughIt)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.Start());
+    platform::KdeScreenOff screen(bus.address);
+    EXPECT_FALSE(screen.available()) << "no power management on the bus";
+
+    QTemporaryDir dir;
+    QProcess mock;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+    mock.setProcessEnvironment(env);
+    const QString log = dir.filePath("calls");
+    mock.start("/usr/bin/python3",
+               {"-m", "dbusmock", "--session", "-l", log, "org.kde.Solid.PowerManagement",
+                "/org/kde/Solid/PowerManagement/Actions/DPMSControl",
+                "org.kde.Solid.PowerManagement.Actions.DPMSControl"});
+    if (!mock.waitForStarted(10000))
+        GTEST_SKIP() << "python3-dbusmock did not start";
+    QDBusConnection control =
+        QDBusConnection::connectToBus(bus.address, QStringLiteral("kde-power-control"));
+    ASSERT_TRUE(WaitFor([&] {
+        return control.interface()->isServiceRegistered("org.kde.Solid.PowerManagement").value();
+    })) << "the mock never answered";
+
+    QDBusMessage add = QDBusMessage::createMethodCall(
+        "org.kde.Solid.PowerManagement", "/org/kde/Solid/PowerManagement/Actions/DPMSControl",
+        "org.freedesktop.DBus.Mock", "AddMethod");
+    add.setArguments({"org.kde.Solid.PowerManagement.Actions.DPMSControl", "turnOff", "", "", ""});
+    ASSERT_EQ(control.call(add).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(screen.available());
+    EXPECT_TRUE(screen.turnOff());
+    EXPECT_TRUE(WaitFor([&] {
+        QFile calls(log);
+        return calls.open(QIODevice::ReadOnly) && calls.readAll().contains("turnOff");
+    })) << "turnOff was not called";
+    mock.terminate();
+    mock.waitForFinished(3000);
+    QDBusConnection::disconnectFromBus(QStringLiteral("kde-power-control"));
 }
 
 } // namespace

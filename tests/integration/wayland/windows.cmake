@@ -21,9 +21,11 @@ quorlin_add_integration_test(wayland_windows_on_gnome
   bash ${CMAKE_CURRENT_LIST_DIR}/run-in-gnome-shell.sh
   "${PROJECT_SOURCE_DIR}/data/gnome-shell/windows@quorlin.app" ${wl_windows_test}
   --gtest_filter=WindowsOnWayland.*-*WlrScreenOff*)
-# Needs no compositor: the session's choice and the text sent to KWin.
+# Needs no compositor: the session's choice, the text sent to KWin, KDE's screen off against
+# python3-dbusmock on a private bus.
 quorlin_add_integration_test(wayland_windows_choice
-  $<TARGET_FILE:quorlin_wayland_windows_integration> --gtest_filter=SessionChoice.*:KWinScript.*)
+  $<TARGET_FILE:quorlin_wayland_windows_integration>
+  --gtest_filter=SessionChoice.*:KWinScript.*:KdeScreenOff.*)
 set_tests_properties(wayland_windows_on_sway wayland_windows_on_kwin wayland_windows_on_gnome
   wayland_windows_choice PROPERTIES LABELS "integration;wayland" TIMEOUT 90
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
