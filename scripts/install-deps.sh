@@ -19,9 +19,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix wine wine64 locales
   icecast2 ffmpeg sox iproute2
   # tests: headless Wayland compositors, a native client, typing, Qt on Wayland
-  sway foot wtype kwin-wayland libkf5service-bin qt6-wayland
-  # tests: headless GNOME Shell for the windows extension
-  gnome-shell
+  sway foot wtype kwin-wayland libkf5service-bin gnome-shell python3-dbus qt6-wayland
   # tests: a stand-in script host for the Windows cleaner, an ordinary user for the Linux one
   nodejs util-linux
   # the Debian package: its dependency list and its check

@@ -13,8 +13,9 @@ namespace platform {
 
 //! Input activity from GNOME's idle monitor on the session bus
 //! (org.gnome.Mutter.IdleMonitor, the seat's idle time in milliseconds). The idle time is
-//! read once a second without waiting for the answer; activity is a fresh idle time, one
-//! shorter than the last or than a reading period and a half. Every kind of input counts.
+//! read at start and once a second after, never waiting for the answer; activity is a
+//! fresh idle time, one shorter than the last or than a reading period and a half. Every
+//! kind of input counts.
 class MutterIdleMonitor : public IdleInput {
 public:
     static constexpr int kPeriodMs = 1000;
@@ -24,7 +25,7 @@ public:
     MutterIdleMonitor(const MutterIdleMonitor&) = delete;
     MutterIdleMonitor& operator=(const MutterIdleMonitor&) = delete;
 
-    //! False unless the monitor answers within a short wait.
+    //! False unless the monitor is on the bus (asked of the bus, with a short wait).
     bool start(std::function<void()> onActivity) override;
     void stop() override;
     bool listening() const override { return bool(context_); }
@@ -40,6 +41,7 @@ private:
     std::unique_ptr<QObject> context_;
     QTimer* timer_ = nullptr;
     bool waiting_ = false;
+    bool read_ = false;
     quint64 last_ = 0;
     std::function<void()> onActivity_;
 };

@@ -18,8 +18,7 @@ quorlin_add_integration_test(wayland_windows_on_kwin
   --gtest_filter=WindowsOnWayland.*-*ScreenOff*)
 # GNOME through the extension the package ships, installed switched off.
 quorlin_add_integration_test(wayland_windows_on_gnome
-  bash ${CMAKE_CURRENT_LIST_DIR}/run-in-gnome-shell.sh
-  "${PROJECT_SOURCE_DIR}/data/gnome-shell/windows@quorlin.app" ${wl_windows_test}
+  bash ${CMAKE_CURRENT_LIST_DIR}/run-in-compositor.sh gnome ${wl_windows_test}
   --gtest_filter=WindowsOnWayland.*-*WlrScreenOff*)
 # Needs no compositor: the session's choice, the text sent to KWin, KDE's screen off against
 # python3-dbusmock on a private bus.
@@ -34,3 +33,5 @@ set_tests_properties(wayland_windows_on_sway wayland_windows_on_kwin wayland_win
 # The KWin runner types through its own tool; these tests type nothing, but it is asked for.
 set_tests_properties(wayland_windows_on_kwin PROPERTIES ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen;QUORLIN_WL_FAKE_TYPE=$<TARGET_FILE:quorlin_wl_fake_type>")
+set_tests_properties(wayland_windows_on_gnome PROPERTIES ENVIRONMENT
+  "QT_QPA_PLATFORM=offscreen;QUORLIN_WL_GNOME_EXTENSION=${PROJECT_SOURCE_DIR}/data/gnome-shell/windows@quorlin.app")
