@@ -59,6 +59,8 @@ WlrScreenOff::~WlrScreenOff()
 {
     // A screen we turned off must not stay dark because we ended.
     turnOn();
+    // Gone now, with any call still queued on it.
+    context_.reset();
     disconnect();
 }
 

@@ -61,6 +61,8 @@ const zwlr_foreign_toplevel_handle_v1_listener handleListener{onTitle, onAppId, 
 
 WlrToplevelWindows::~WlrToplevelWindows()
 {
+    // Gone now, with any call still queued on it.
+    context_.reset();
     disconnect();
 }
 
@@ -82,16 +84,12 @@ bool WlrToplevelWindows::connect()
         disconnect();
         return false;
     }
+    context_ = std::make_unique<QObject>();
     connection_.watch([this] {
-        // The compositor is gone; the next use connects anew. Not from inside the dispatch.
-        QObject* context = new QObject;
+        // The compositor is gone; the next use connects anew. Not from inside the dispatch,
+        // and not at all once we are gone.
         QMetaObject::invokeMethod(
-            context,
-            [this, context] {
-                disconnect();
-                delete context;
-            },
-            Qt::QueuedConnection);
+            context_.get(), [this] { disconnect(); }, Qt::QueuedConnection);
     });
     return true;
 }
@@ -108,6 +106,8 @@ void WlrToplevelWindows::disconnect()
     }
     connection_.flush();
     connection_.close();
+    if (context_)
+        context_.release()->deleteLater(); // may be inside its own slot
 }
 
 void WlrToplevelWindows::added(zwlr_foreign_toplevel_handle_v1* handle)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class QObject;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
 
@@ -47,6 +48,7 @@ private:
     void disconnect();
 
     WaylandConnection connection_;
+    std::unique_ptr<QObject> context_;
     zwlr_foreign_toplevel_manager_v1* manager_ = nullptr;
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
 };
