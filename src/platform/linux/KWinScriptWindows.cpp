@@ -254,14 +254,20 @@ KWinScriptWindows::requestCloseEach(const std::vector<std::u16string>& titles)
         return matched;
     const qint64 now = clock_.elapsed();
     for (auto it = pending_.begin(); it != pending_.end();) {
-        if (now - it.value() < kCloseAnswerMs)
-            return matched; // the last request is still on its way
+        if (now - it->at < kCloseAnswerMs) {
+            for (const QString& t : it->titles)
+                wanted.removeAll(t); // still on its way
+            ++it;
+            continue;
+        }
         UnloadScript(it.key());
         it = pending_.erase(it);
     }
+    if (wanted.isEmpty())
+        return matched;
     const QString plugin = QStringLiteral("%1-close-%2").arg(watchPlugin_).arg(++serial_);
     if (LoadScript(plugin, CloseScript(bus_.Connection().baseService(), plugin, wanted)))
-        pending_.insert(plugin, now);
+        pending_.insert(plugin, Pending{now, wanted});
     return matched;
 }
 

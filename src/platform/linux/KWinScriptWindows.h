@@ -32,8 +32,8 @@ public:
     //! From the captions KWin last reported (none before the first report).
     bool exists(const std::u16string& title) override;
     bool requestClose(const std::u16string& title) override;
-    //! The titles among the reported captions; for them one close script goes out, unless
-    //! the last one has not answered yet.
+    //! The titles among the reported captions; one close script goes out for those of them
+    //! not still waiting for the answer to an earlier one.
     std::vector<std::u16string>
     requestCloseEach(const std::vector<std::u16string>& titles) override;
 
@@ -66,8 +66,14 @@ private:
     QString watchPlugin_;
     bool watching_ = false;
     QStringList captions_;
-    //! Close scripts loaded and not yet answered, by plugin name, with when they went out.
-    QHash<QString, qint64> pending_;
+    //! Close scripts loaded and not yet answered, by plugin name: when they went out and
+    //! for which titles. A title is asked again only once its last request is answered, so
+    //! one caller's window that will not close never holds up another caller's titles.
+    struct Pending {
+        qint64 at = 0;
+        QStringList titles;
+    };
+    QHash<QString, Pending> pending_;
     QElapsedTimer clock_;
     int serial_ = 0;
     QDBusServiceWatcher* kwin_ = nullptr;
