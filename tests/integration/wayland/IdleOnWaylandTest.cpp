@@ -18,6 +18,8 @@
 #include <QProcess>
 #include <QScopeGuard>
 
+#include <csignal>
+
 namespace {
 
 bool OnCompositor()
@@ -115,6 +117,27 @@ TEST(IdleOnWayland, TheDesktopsOwnSourceIsUsed)
     EXPECT_EQ(wayland->protocol(), desktop == "sway"
                                        ? platform::WaylandIdle::Protocol::KdeIdle
                                        : platform::WaylandIdle::Protocol::ExtIdleNotify);
+}
+
+// Ends its compositor: run alone (see CMakeLists.txt).
+TEST(WaylandCompositorLost, ListeningEndsQuietlyAndTheRuleStopsCounting)
+{
+    const qint64 compositor = qEnvironmentVariable("QUORLIN_WL_COMPOSITOR_PID").toLongLong();
+    if (!OnCompositor() || compositor <= 0)
+        GTEST_SKIP() << "needs a compositor (run-in-compositor.sh)";
+    platform::WaylandIdle idle;
+    ASSERT_TRUE(idle.start([] {}));
+    ASSERT_EQ(::kill(pid_t(compositor), SIGKILL), 0);
+    QElapsedTimer waited;
+    waited.start();
+    while (idle.listening() && waited.elapsed() < 5000)
+        Settle(50);
+    EXPECT_FALSE(idle.listening());
+    // Later starts fail at once instead of hanging on the dead socket.
+    QElapsedTimer again;
+    again.start();
+    EXPECT_FALSE(idle.start([] {}));
+    EXPECT_LT(again.elapsed(), 1000);
 }
 
 // A session that names a compositor that is not there, and has no GNOME on its bus.

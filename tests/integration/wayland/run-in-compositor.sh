@@ -12,6 +12,7 @@
 #                          newline) into the focused window, through the seat
 #   QUORLIN_WL_TYPED       the file where the native window's typed text ends up
 #   QUORLIN_WL_WORK        a directory the command may write to
+#   QUORLIN_WL_COMPOSITOR_PID  the compositor, for tests that end it
 # The native window is foot on sway. KWin's and GNOME's virtual outputs have no physical
 # size, which foot divides by: there the window is $QUORLIN_WL_NATIVE (a command that must
 # write what it receives to $QUORLIN_WL_TYPED); without one no window is opened.
@@ -22,7 +23,7 @@
 set -uo pipefail
 compositor=${1:-}
 shift || true
-[ $# -gt 0 ] || { echo "usage: $0 sway|kwin COMMAND..."; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 sway|kwin|gnome COMMAND..."; exit 2; }
 skip() { echo "skipped: $*"; exit 77; }
 
 case $compositor in
@@ -121,6 +122,7 @@ case $compositor in
       >"$work/compositor.log" 2>&1 &
     pids+=($!) ;;
 esac
+compositor_pid=${pids[-1]}
 for _ in $(seq 200); do [ -S "$work/run/$socket" ] && break; sleep 0.1; done
 if [ ! -S "$work/run/$socket" ]; then
   tail -5 "$work/compositor.log"
@@ -138,6 +140,7 @@ fi
 sleep 0.5
 
 user_env=("${session_env[@]}" WAYLAND_DISPLAY="$socket" QUORLIN_WL_COMPOSITOR="$compositor"
+  QUORLIN_WL_COMPOSITOR_PID="$compositor_pid"
   QUORLIN_WL_TYPE="$type_cmd" QUORLIN_WL_TYPED="$typed" QUORLIN_WL_WORK="$work/out")
 native=()
 if [ "$compositor" = sway ]; then
