@@ -19,6 +19,10 @@ install(FILES ${packaging_out}/quorlin DESTINATION bin)
 install(FILES ${QUORLIN_PACKAGING_DIR}/quorlin.desktop DESTINATION share/applications)
 # What software centres list: names, description, screenshots, releases.
 install(FILES ${QUORLIN_PACKAGING_DIR}/app.quorlin.quorlin.metainfo.xml DESTINATION share/metainfo)
+# GNOME lets no program close another's windows: the shell extension does it for us. The
+# program asks the shell to switch it on.
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/gnome-shell/windows@quorlin.app"
+  DESTINATION share/gnome-shell/extensions)
 install(FILES ${QUORLIN_PACKAGING_DIR}/quorlin.svg DESTINATION share/icons/hicolor/scalable/apps)
 
 # The PNG icons are drawn by the program's own artwork code at build time.

@@ -9,6 +9,9 @@ namespace platform {
 class WindowsByTitle {
 public:
     virtual ~WindowsByTitle() = default;
+    //! False where this desktop lets us neither see nor close other programs' windows now,
+    //! so that blocking and the lock can say so when they are set up.
+    virtual bool available() { return true; }
     virtual bool exists(const std::u16string& title) = 0;
     //! Asks the first window with this title to close, as its close button would.
     //! False when no such window exists.

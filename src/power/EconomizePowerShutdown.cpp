@@ -19,6 +19,7 @@ const QString kEconomizePowerTime = QStringLiteral("EconomizePowerTime");
 const QString kEconomizePowerTimeSelect = QStringLiteral("EconomizePowerTimeSelect");
 const QString kEconomizePowerShutDownMode = QStringLiteral("EconomizePowerShutDownMode");
 const QString kEconomizePowerState = QStringLiteral("EconomizePowerState");
+constexpr int kScreenOff = 5;
 
 } // namespace
 
@@ -99,6 +100,13 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
                 ctx_.Ui().ShowMessage(NoIdleSourceText());
                 return;
             }
+            // A desktop with no way to turn the screen off would see the rule fire and
+            // nothing happen.
+            if (Rule.Mode == kScreenOff && !ScreenOffOffered()) {
+                EconomizePowerCheckBox->setChecked(false);
+                ctx_.Ui().ShowMessage(kNoScreenOff);
+                return;
+            }
         } else {
             ReleaseInputHook();
             ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckEconomizePower));
@@ -110,6 +118,15 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
 QString EconomizePowerShutdown::NoIdleSourceText()
 {
     return QStringLiteral("本桌面无法得知键盘和鼠标的使用情况,不能启用智能省电模式");
+}
+
+const QString EconomizePowerShutdown::kNoScreenOff =
+    QStringLiteral("本桌面无法关闭屏幕,请选择其他模式");
+
+bool EconomizePowerShutdown::ScreenOffOffered() const
+{
+    platform::PowerActions* power = ctx_.Os().power.get();
+    return power && power->offers(kScreenOff);
 }
 
 void EconomizePowerShutdown::ReleaseInputHook()

@@ -46,6 +46,11 @@ public:
     //! Stops listening for input, if we listen.
     void ReleaseInputHook();
 
+    //! Why 关闭屏幕 is refused where the desktop cannot turn its screen off.
+    static const QString kNoScreenOff;
+
 private:
+    bool ScreenOffOffered() const;
+
     FeatureContext& ctx_;
 };

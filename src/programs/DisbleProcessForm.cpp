@@ -101,7 +101,11 @@ void TDisbleProcessForm::AdddisbleProcessButtonClick()
                                     day(DisbleProcessWeekDownComboBox), from->toString(format),
                                     to->toString(format)}))
         return;
-    ctx_.Ui().ShowMessage(QStringLiteral("添加成功"));
+    // Kept all the same: the list is the user's, and another desktop may enforce it.
+    ctx_.Ui().ShowMessage(list_.WindowsClosable()
+                              ? QStringLiteral("添加成功")
+                              : QStringLiteral("添加成功,但本桌面不允许关闭其他程序的窗口,"
+                                               "该程序在此桌面上不会被关闭"));
     close();
 }
 

@@ -208,6 +208,12 @@ void DisbleProcesses::CloseDisbleProcessWindow(int row)
                  QStringLiteral("已请求关闭"));
 }
 
+bool DisbleProcesses::WindowsClosable() const
+{
+    platform::WindowsByTitle* windows = ctx_.Os().windows.get();
+    return windows && windows->available();
+}
+
 void DisbleProcesses::AdddisbleProcessButtonClick()
 {
     DisbleProcessForm->ShowCentred();

@@ -41,6 +41,10 @@ public:
     //! Appends one record and reloads the grid; false, after a message, when not added.
     bool AppendDisbleProcess(const QStringList& record);
 
+    //! False where this desktop lets us close no other program's window, so that adding a
+    //! program can say it will not be closed here.
+    bool WindowsClosable() const;
+
     void AdddisbleProcessButtonClick();
     void DeleteDisbleProcessClick();
 

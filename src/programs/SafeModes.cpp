@@ -196,6 +196,11 @@ void SafeModes::EnableSafeCheckBoxClick()
     PasswordMaskEdit->clear();
     CheckPasswordMaskEdit->clear();
     SaveSafeModes();
+    // The lock over our own window works anywhere; only its guard needs other windows.
+    platform::WindowsByTitle* windows = ctx_.Os().windows.get();
+    if (!windows || !windows->available())
+        ctx_.Ui().ShowMessage(QStringLiteral("密码保护已启用,但本桌面不允许关闭其他程序的窗口,"
+                                             "任务管理器和日期时间窗口不会被关闭"));
 }
 
 void SafeModes::CancelPasswodButtonClick()

@@ -99,6 +99,40 @@ TEST(EconomizePower, DisarmingAndClosingStopListening)
     EXPECT_FALSE(env.idleInput->listening());
 }
 
+TEST(EconomizePower, ScreenOffIsRefusedWhereTheDesktopCannotTurnTheScreenOff)
+{
+    TestEnvironment env;
+    env.power->missing = {5};
+    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    Arm(rule, "01", 0, 5);
+    EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
+    EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{EconomizePowerShutdown::kNoScreenOff});
+    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerState"), "0");
+    Ticks(env, 120);
+    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_FALSE(env.idleInput->listening());
+
+    // Any other action still arms there.
+    Arm(rule, "01", 0, 4);
+    EXPECT_TRUE(rule.EconomizePowerCheckBox->isChecked());
+    EXPECT_EQ(env.ui.Count("message"), 1);
+}
+
+TEST(EconomizePower, AStoredScreenOffRuleIsDisarmedAtStartWhereItCannotAct)
+{
+    TestEnvironment env;
+    WriteSettings(env, "[EconomizePowers]\nEconomizePowerTime=01\nEconomizePowerTimeSelect=0\n"
+                       "EconomizePowerShutDownMode=5\nEconomizePowerState=1\n");
+    env.power->missing = {5};
+    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{EconomizePowerShutdown::kNoScreenOff});
+    // The user's choice of action stays, for a desktop that can carry it out.
+    EXPECT_EQ(rule.EconomizePowerShutDownComboBox->currentIndex(), 5);
+    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerShutDownMode"), "5");
+}
+
 TEST(EconomizePower, ADesktopThatCannotTellInputRefusesTheRuleAndDisarmsAStoredOne)
 {
     TestEnvironment env;

@@ -171,6 +171,27 @@ TEST(DisbleProcesses, TheDialogRefusesAMissingNameAndTimesThatDoNotExist)
     }
 }
 
+TEST(DisbleProcesses, AddingWhereWindowsCannotBeClosedKeepsTheRowAndSaysSo)
+{
+    for (const bool closable : {true, false}) {
+        SCOPED_TRACE(closable);
+        TestEnvironment env;
+        env.windows->closable = closable;
+        DisbleProcesses& d = Start(env, "");
+        TDisbleProcessForm& f = *d.DisbleProcessForm;
+        d.AdddisbleProcessButton->click();
+        Type(f.DisbleProcessEdit, "记事本");
+        Type(f.DisbleProcessTimeUpMaskEdit, "080000");
+        Type(f.DisbleProcessTimeDownMaskEdit, "170000");
+        f.AdddisbleProcessButton->click();
+        EXPECT_EQ(ReadList(env), "记事本 星期日 星期日 08:00:00 17:00:00\n");
+        ASSERT_EQ(env.ui.Count("message"), 1);
+        const QString said = env.ui.Texts("message")[0];
+        EXPECT_TRUE(said.startsWith("添加成功"));
+        EXPECT_EQ(said.contains("不允许关闭其他程序的窗口"), !closable) << said.toStdString();
+    }
+}
+
 TEST(DisbleProcesses, AWeekdayTypedByHandIsKeptButNeverEnforced)
 {
     TestEnvironment env;

@@ -57,6 +57,23 @@ TEST(SafeModes, ASetPasswordLocksWithinOneTickAndClosesTheGuardedWindows)
     EXPECT_EQ(env.windows->closeRequests, QStringList({"Windows 任务管理器", "日期和时间 属性"}));
 }
 
+TEST(SafeModes, ADesktopThatCannotCloseWindowsStillLocksAndSaysTheGuardIsOff)
+{
+    TestEnvironment env;
+    env.windows->closable = false;
+    SafeModes& s = env.Start<SafeModes>();
+    SetPassword(s, "pw", "pw");
+    ASSERT_EQ(env.ui.Count("message"), 1);
+    EXPECT_TRUE(env.ui.Texts("message")[0].contains("不允许关闭其他程序的窗口"));
+    EXPECT_EQ(Stored(env, "SafeModeState"), "1");
+    env.Tick();
+    EXPECT_TRUE(LockedView(env, s));
+
+    // A start with the lock stored says nothing: it was said when the lock was set.
+    env.Restart();
+    EXPECT_EQ(env.ui.Count("message"), 1);
+}
+
 TEST(SafeModes, EntriesThatDifferOrAreMissingStoreNothing)
 {
     const struct {

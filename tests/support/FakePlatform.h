@@ -16,7 +16,10 @@ class FakeWindows : public platform::WindowsByTitle {
 public:
     QStringList titles;
     QStringList closeRequests;
+    //! False: a desktop that lets us close no other program's window.
+    bool closable = true;
 
+    bool available() override { return closable; }
     bool exists(const std::u16string& title) override
     {
         return !titles.isEmpty() && titles.contains(QString::fromStdU16String(title));

@@ -9,6 +9,7 @@
 #include "SessionType.h"
 #include "SpawnLauncher.h"
 #include "TimedatedClockSetter.h"
+#include "WaylandSessionDesktop.h"
 #include "WaylandSessionIdle.h"
 #include "X11WindowsByTitle.h"
 #include "XInputIdle.h"
@@ -49,7 +50,11 @@ std::unique_ptr<Platform> createSystemPlatform()
     p->profile = std::make_unique<LinuxProfile>();
     // HKEY_LOCAL_MACHINE belongs to the administrator, here root, as on Windows.
     p->registry = std::make_unique<RegistryStore>(registryDir().u16string(), geteuid() == 0);
-    p->windows = std::make_unique<X11WindowsByTitle>();
+    // On Wayland, X11 would show only XWayland's windows: the desktop is asked instead.
+    if (isWaylandSession())
+        p->windows = std::make_unique<WaylandSessionWindows>();
+    else
+        p->windows = std::make_unique<X11WindowsByTitle>();
     p->shell = std::make_unique<XdgShell>();
     p->autostart = std::make_unique<XdgAutostart>();
     p->clock = std::make_unique<LinuxLocalClock>();
@@ -60,7 +65,10 @@ std::unique_ptr<Platform> createSystemPlatform()
     else
         p->idleInput = std::make_unique<XInputIdle>();
     p->icmp = std::make_unique<LinuxIcmpEcho>();
-    p->power = std::make_unique<LogindPowerActions>();
+    p->power = std::make_unique<LogindPowerActions>(
+        QString(), isWaylandSession()
+                       ? std::unique_ptr<ScreenOff>(std::make_unique<WaylandSessionScreenOff>())
+                       : makeX11ScreenOff());
     p->clockSetter = std::make_unique<TimedatedClockSetter>();
     p->wallpaper = std::make_unique<DesktopWallpaper>();
     p->desktopTheme = std::make_unique<LinuxDesktopTheme>();

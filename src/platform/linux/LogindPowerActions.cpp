@@ -7,9 +7,6 @@
 #include <QDBusVariant>
 #include <QVariant>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/dpms.h>
-
 #include <unistd.h>
 
 namespace platform {
@@ -140,40 +137,17 @@ bool logOff(const QDBusConnection& bus)
     return succeeded(call(bus, kManagerPath, kManager, QStringLiteral("TerminateSession"), {id}));
 }
 
-int ignoreXErrors(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
-// Forces the display off. A server without DPMS or a failed request leaves the screen on,
-// which is not treated as a failure: nothing may react to the request on any system.
-void screenOff()
-{
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return;
-    int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(ignoreXErrors);
-    int event = 0, error = 0;
-    if (DPMSQueryExtension(display, &event, &error) && DPMSCapable(display)) {
-        CARD16 level = 0;
-        BOOL enabled = False;
-        DPMSInfo(display, &level, &enabled);
-        // Forcing a level is refused while DPMS is switched off on the server.
-        if (!enabled)
-            DPMSEnable(display);
-        DPMSForceLevel(display, DPMSModeOff);
-        XSync(display, False);
-    }
-    XSetErrorHandler(previous);
-    XCloseDisplay(display);
-}
-
 } // namespace
 
 LogindPowerActions::LogindPowerActions() : LogindPowerActions(QString()) {}
 
 LogindPowerActions::LogindPowerActions(QString busAddress)
-    : bus_(QStringLiteral("logind"), std::move(busAddress))
+    : LogindPowerActions(std::move(busAddress), makeX11ScreenOff())
+{
+}
+
+LogindPowerActions::LogindPowerActions(QString busAddress, std::unique_ptr<ScreenOff> screenOff)
+    : bus_(QStringLiteral("logind"), std::move(busAddress)), screenOff_(std::move(screenOff))
 {
 }
 
@@ -181,7 +155,7 @@ LogindPowerActions::~LogindPowerActions() = default;
 
 bool LogindPowerActions::run(unsigned mode)
 {
-    if (mode > 5)
+    if (mode > 5 || (mode == 5 && !screenOff_))
         return false;
     const QDBusConnection connection = bus_.Connection();
     if (!logindReachable(connection))
@@ -200,9 +174,15 @@ bool LogindPowerActions::run(unsigned mode)
     case 4:
         return logOff(connection);
     default:
-        screenOff();
-        return true;
+        return screenOff_->turnOff();
     }
+}
+
+bool LogindPowerActions::offers(unsigned mode)
+{
+    if (mode == 5)
+        return screenOff_ && screenOff_->available();
+    return mode < 5;
 }
 
 } // namespace platform

@@ -100,6 +100,15 @@ void* WaylandConnection::bind(const wl_interface* interface, uint32_t maxVersion
     return nullptr;
 }
 
+void* WaylandConnection::bind(const Global& global, const wl_interface* interface,
+                              uint32_t maxVersion)
+{
+    if (!registry_)
+        return nullptr;
+    return wl_registry_bind(registry_, global.name, interface,
+                            std::min(global.version, maxVersion));
+}
+
 bool WaylandConnection::flush()
 {
     if (!display_)

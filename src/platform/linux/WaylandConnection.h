@@ -42,6 +42,8 @@ public:
     //! Binds the first global of `interface` at its version or `maxVersion`, whichever is
     //! lower; null when the compositor has none. The caller owns the proxy.
     void* bind(const wl_interface* interface, uint32_t maxVersion);
+    //! Binds this one global, for interfaces with several (outputs).
+    void* bind(const Global& global, const wl_interface* interface, uint32_t maxVersion);
 
     //! Waits until the compositor has handled every request sent so far and their events
     //! are dispatched; false on timeout or a broken connection.

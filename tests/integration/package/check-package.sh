@@ -75,6 +75,9 @@ desktop=$root/usr/share/applications/quorlin.desktop
 for key in 'Name=' 'Name\[zh_CN\]=' 'Comment=' 'Comment\[zh_CN\]=' 'Exec=quorlin$' 'Icon=quorlin$'; do
   check "desktop entry lacks $key" grep -q "^$key" "$desktop"
 done
+extension=$root/usr/share/gnome-shell/extensions/windows@quorlin.app
+check "the GNOME Shell extension is not in the package" \
+  test -f "$extension/metadata.json" -a -f "$extension/extension.js"
 if command -v identify >/dev/null; then
   for s in $sizes; do
     got=$(identify -format '%wx%h' "$root/usr/share/icons/hicolor/$s/apps/quorlin.png")

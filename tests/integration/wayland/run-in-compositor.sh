@@ -80,6 +80,12 @@ if [ "$compositor" = sway ]; then
   chmod 755 "$work/type"
   type_cmd=$work/type
 fi
+# A GNOME Shell extension folder to install for the user, switched off as a package leaves
+# it: $QUORLIN_WL_GNOME_EXTENSION.
+if [ -n "${QUORLIN_WL_GNOME_EXTENSION:-}" ]; then
+  mkdir -p "$work/home/.local/share/gnome-shell/extensions"
+  cp -r "$QUORLIN_WL_GNOME_EXTENSION" "$work/home/.local/share/gnome-shell/extensions/"
+fi
 chown -R "$owner" "$work/run" "$work/home" "$work/out"
 
 setsid "${as_user[@]}" "${base_env[@]}" dbus-daemon --session --nofork --print-address=3 \

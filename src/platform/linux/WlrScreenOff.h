@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ScreenOff.h"
+#include "WaylandConnection.h"
+
+#include <memory>
+#include <vector>
+
+class QObject;
+struct wl_output;
+struct wl_seat;
+struct zwlr_output_power_manager_v1;
+struct zwlr_output_power_v1;
+struct ext_idle_notifier_v1;
+struct ext_idle_notification_v1;
+struct org_kde_kwin_idle;
+struct org_kde_kwin_idle_timeout;
+
+namespace platform {
+
+//! wlroots compositors: every output off through the output power protocol. The compositor
+//! leaves them off until told otherwise, so an idle notification of our own switches them
+//! on again at the next input, as a screen turned off by the system would come back.
+class WlrScreenOff : public ScreenOff {
+public:
+    WlrScreenOff();
+    ~WlrScreenOff() override;
+    WlrScreenOff(const WlrScreenOff&) = delete;
+    WlrScreenOff& operator=(const WlrScreenOff&) = delete;
+
+    //! Whether the compositor offers output power control and a way to see input.
+    bool available() override;
+    bool turnOff() override;
+    //! True while our outputs are off and we wait for input.
+    bool off() const { return !outputs_.empty(); }
+
+    //! Called by the protocol listeners.
+    void idled();
+    void resumed();
+    void failed(zwlr_output_power_v1* power);
+
+private:
+    bool connect();
+    void disconnect();
+    //! Every output back on and our hold on them let go.
+    void turnOn();
+    void forgetIdle();
+
+    WaylandConnection connection_;
+    std::unique_ptr<QObject> context_;
+    zwlr_output_power_manager_v1* manager_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    struct Output {
+        wl_output* output = nullptr;
+        zwlr_output_power_v1* power = nullptr;
+    };
+    std::vector<Output> outputs_;
+    ext_idle_notifier_v1* notifier_ = nullptr;
+    ext_idle_notification_v1* notification_ = nullptr;
+    org_kde_kwin_idle* kdeIdle_ = nullptr;
+    org_kde_kwin_idle_timeout* kdeTimeout_ = nullptr;
+    bool idle_ = false;
+};
+
+} // namespace platform
