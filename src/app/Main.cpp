@@ -437,6 +437,7 @@ void TMainForm::HideToTray()
         return;
     }
     showMinimized();
+    minimisedForTray_ = true;
     WatchForTray();
 }
 
@@ -462,8 +463,11 @@ void TMainForm::WatchForTray()
         // The icon was shown while there was no tray to hold it: show it again there.
         TrayIcon->hide();
         TrayIcon->show();
-        if (isMinimized() && !closed_)
-            FormResize();
+        if ((isMinimized() || minimisedForTray_) && !closed_) {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            HideWindow();
+        }
+        minimisedForTray_ = false;
     });
     trayWatch_->start();
 }
@@ -490,6 +494,8 @@ void TMainForm::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized())
         QTimer::singleShot(0, this, [this] { FormResize(); });
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        minimisedForTray_ = false;
 }
 
 void TMainForm::TrayIconClick()

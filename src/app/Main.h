@@ -161,6 +161,10 @@ private:
     // A start before the panel's tray is up falls back to the taskbar; the window moves
     // into the tray when one appears within the first minutes.
     QTimer* trayWatch_ = nullptr;
+    // Sent to the taskbar for want of a tray and not taken up by the user since: it goes
+    // into the tray when one appears, even if the window manager that came with the tray
+    // mapped it again.
+    bool minimisedForTray_ = false;
     bool closed_ = false;
     // Started by the session manager's call; the logout follows within seconds.
     QElapsedTimer sessionEnding_;
