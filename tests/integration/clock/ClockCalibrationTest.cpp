@@ -479,28 +479,6 @@ TEST_F(Calibration, ARefusalIsToldOnceAndTheOtherHoursAreQuiet)
     EXPECT_TRUE(Balloons().isEmpty());
 }
 
-TEST_F(Calibration, TheEventLoopRunsOnWhileTimedatedIsSlow)
-{
-    Mock("AddMethod", {kService, "SetTime", "xbb", "", "import time; time.sleep(2)"});
-    server.reply = ClockCount(-120);
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<qint64> beats;
-    QTimer beat;
-    QObject::connect(&beat, &QTimer::timeout, [&] { beats.push_back(clock.elapsed()); });
-    beat.start(100);
-    host.TickNow();
-    EXPECT_LT(clock.elapsed(), 200);
-    WaitFor([&] { return !host->Busy(); }, 8000);
-    beat.stop();
-    EXPECT_GE(clock.elapsed(), 1900) << "the setting took as long as timedated";
-    ASSERT_GE(beats.size(), 10u);
-    for (size_t i = 1; i < beats.size(); ++i)
-        EXPECT_LT(beats[i] - beats[i - 1], 500) << "beat " << i;
-    EXPECT_EQ(SetTimeCalls().size(), 1);
-    EXPECT_TRUE(Balloons().isEmpty());
-}
-
 TEST_F(Calibration, TheTickKeepsItsSecondsWhileTheServerSaysNothing)
 {
     server.silent = true;
