@@ -4,10 +4,11 @@
 
 namespace platform {
 
-//! Conversion between UTF-16 and the system's narrow ANSI code page (936, GBK).
-//! Characters GBK lacks become '?'. Bytes that do not decode become a replacement character
-//! (U+FFFD through ICU; '?' or a private-use character through Windows); the text around
-//! them is kept.
+//! Conversion between UTF-16 and the narrow text of the files the program writes: code
+//! page 936 (GBK) on Windows, where characters GBK lacks become '?'; GB18030 elsewhere, which
+//! reads every GBK file the same and keeps every character. Bytes that do not decode become
+//! a replacement character (U+FFFD through ICU; '?' or a private-use character through
+//! Windows); the text around them is kept.
 class AnsiCodePage {
 public:
     virtual ~AnsiCodePage() = default;

@@ -12,12 +12,29 @@ class CommandLauncher {
 public:
     enum ShowMode { Hide = 0, Normal = 1, Minimized = 2, Maximized = 3, MinNoActive = 7 };
 
+    //! What a failed start found about the file, where the code alone cannot tell the user
+    //! what to do about it.
+    enum class Cause {
+        Unknown,
+        //! A regular file without the execute permission (and not a script we can run).
+        NotExecutable,
+        //! An executable file on a file system mounted without the right to run programs.
+        NoExecMount,
+        //! A folder, not a program.
+        Folder,
+        //! A desktop launcher (".desktop"), a description of a program rather than one.
+        DesktopFile,
+    };
+
     //! Codes as WinExec gives them: above 31 success; 0 out of resources, 2 file not found,
     //! 3 path not found, 5 access denied, 11 bad format; other failures their own number.
     struct Result {
         unsigned code = 0;
         //! What hasExited() asks about; 0 when the started program cannot be watched.
         std::int64_t process = 0;
+        //! The system's error number behind a failure (errno), 0 when there is none to tell.
+        int error = 0;
+        Cause cause = Cause::Unknown;
         bool started() const { return code > 31; }
     };
 

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -83,7 +84,12 @@ void AutoRunPrograms::BuildGroup()
     auto* buttons = new QHBoxLayout;
     AddAutoRunButton = new QPushButton(QStringLiteral("添加开机要启动的程序"), group);
     AddAutoRunButton->setObjectName(QStringLiteral("AddAutoRunButton"));
+#ifdef Q_OS_WIN
     AddAutoRunButton->setToolTip(QStringLiteral("开机启动为最小化方式运行"));
+#else
+    // Here a program opens its windows as it chooses; nothing can ask it to start minimised.
+    AddAutoRunButton->setToolTip(QStringLiteral("本程序每次启动时，依次启动列表中的程序"));
+#endif
     LookAutoRunErrorButton = new QPushButton(QStringLiteral("查看启动失败日志"), group);
     LookAutoRunErrorButton->setObjectName(QStringLiteral("LookAutoRunErrorButton"));
     buttons->addWidget(AddAutoRunButton);
@@ -119,30 +125,113 @@ QString AutoRunPrograms::DialogFilter()
 #endif
 }
 
-QString AutoRunPrograms::FailureText(const QString& path, unsigned code)
+namespace {
+
+QString ReasonOfError(int error)
 {
-    QString reason;
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("指定的文件不存在");
+    case ENOTDIR:
+        return QStringLiteral("指定的路径不存在（路径中有一段不是文件夹）");
+    case ENAMETOOLONG:
+        return QStringLiteral("路径太长");
+    case ELOOP:
+        return QStringLiteral("符号链接太多或互相指向");
+    case ENOEXEC:
+        return QStringLiteral("执行格式无效（不是程序，脚本也没有以 #! 开头的解释器行）");
+    case EACCES:
+        return QStringLiteral("没有权限访问或运行该文件");
+    case EPERM:
+        return QStringLiteral("系统不允许运行该文件");
+    case ENOMEM:
+    case EAGAIN:
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("内存或者资源不足");
+    case E2BIG:
+        return QStringLiteral("参数或环境变量太长");
+    case ETXTBSY:
+        return QStringLiteral("文件正被写入，暂时不能运行");
+    case EIO:
+        return QStringLiteral("读取文件时发生输入输出错误");
+    case EISDIR:
+        return QStringLiteral("这是一个文件夹，不是程序");
+    case ELIBBAD:
+    case EINVAL:
+        return QStringLiteral("程序格式不受支持或已损坏");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("文件所在的设备不可用");
+    default:
+        return QStringLiteral("系统错误（错误号 %1）").arg(error);
+    }
+}
+
+// The launch codes of WinExec and ShellExecute, for a failure that brings no error number.
+QString ReasonOfCode(unsigned code)
+{
     switch (code) {
     case 0:
-        reason = QStringLiteral("原因:内存或者资源不足");
-        break;
+        return QStringLiteral("内存或者资源不足");
     case 2:
-        reason = QStringLiteral("原因:指定的文件不存在");
-        break;
+        return QStringLiteral("指定的文件不存在");
     case 3:
-        reason = QStringLiteral("原因:指定的路径不存在");
-        break;
+        return QStringLiteral("指定的路径不存在");
+    case 5:
+        return QStringLiteral("拒绝访问");
+    case 8:
+        return QStringLiteral("内存不足");
     case 11:
-        reason = QStringLiteral("原因:执行格式无效");
-        break;
+        return QStringLiteral("执行格式无效");
+    case 26:
+        return QStringLiteral("文件正被其他程序使用");
+    case 27:
+    case 31:
+        return QStringLiteral("没有与此类文件关联的程序");
+    case 28:
+    case 29:
+    case 30:
+        return QStringLiteral("关联的程序没有响应");
     default:
         return QStringLiteral("未知错误代码：%1").arg(code);
     }
+}
+
+} // namespace
+
+QString AutoRunPrograms::FailureReason(const platform::CommandLauncher::Result& result)
+{
+    using Cause = platform::CommandLauncher::Cause;
+    QString reason;
+    switch (result.cause) {
+    case Cause::NotExecutable:
+        reason = QStringLiteral("文件没有可执行权限（可在文件属性中允许作为程序运行）");
+        break;
+    case Cause::NoExecMount:
+        reason = QStringLiteral("文件所在的分区不允许运行程序（以 noexec 方式挂载）");
+        break;
+    case Cause::Folder:
+        reason = QStringLiteral("这是一个文件夹，不是程序");
+        break;
+    case Cause::DesktopFile:
+        reason = QStringLiteral("这是桌面启动器（.desktop）文件，请添加其中 Exec= 一行所写的程序");
+        break;
+    case Cause::Unknown:
+        reason = result.error != 0 ? ReasonOfError(result.error) : ReasonOfCode(result.code);
+        break;
+    }
+    return QStringLiteral("原因:") + reason;
+}
+
+QString AutoRunPrograms::FailureText(const QString& path,
+                                     const platform::CommandLauncher::Result& result)
+{
     // A line of a damaged list may be a megabyte long: no box or log line shows all of it.
     constexpr qsizetype kLongestPath = 260;
     const QString shown =
         path.size() > kLongestPath ? path.left(kLongestPath) + QStringLiteral("…") : path;
-    return shown + QStringLiteral("运行失败:") + reason;
+    return shown + QStringLiteral("运行失败:") + FailureReason(result);
 }
 
 QString AutoRunPrograms::LogPath() const
@@ -180,7 +269,7 @@ void AutoRunPrograms::RunAutoRunList()
                 running_.push_back(result.process);
             continue;
         }
-        LastFailure = FailureText(path, result.code);
+        LastFailure = FailureText(path, result);
         const QString message = LastFailure;
         // One box a start: a list of many entries that are gone, or a damaged list, would
         // otherwise hold the user at a box per line. The later failures go to the log.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ListFile.h"
+#include "platform/CommandLauncher.h"
 
 #include <QObject>
 #include <QString>
@@ -17,7 +18,7 @@ class QTableWidget;
 class QTimer;
 
 //! The programs started at every start of the assistant: kept one path a line in
-//! "AutoRunApplication" (GBK, CR LF), listed in a one-column grid, started by their exact
+//! "AutoRunApplication" (narrow text, CR LF), listed in a one-column grid, started by their exact
 //! path. Every start that fails adds a line to "AutoRunErrorLog.txt"; the first failure of a
 //! start also shows its reason.
 class AutoRunPrograms {
@@ -36,9 +37,13 @@ public:
     QString LastFailure;
 
     static QString DialogFilter();
-    //! The message for a failed start of `path` with the launch code `code`; a path longer
-    //! than 260 characters shows its start and "…".
-    static QString FailureText(const QString& path, unsigned code);
+    //! The message for a failed start of `path`: the path, then the reason, from the
+    //! system's error number where there is one and from the launch code otherwise. A path
+    //! longer than 260 characters shows its start and "…".
+    static QString FailureText(const QString& path,
+                               const platform::CommandLauncher::Result& result);
+    //! The reason alone, "原因:…".
+    static QString FailureReason(const platform::CommandLauncher::Result& result);
 
     QString ListPath() const { return list_.Path(); }
     QString LogPath() const;

@@ -50,11 +50,40 @@ void ClockCalibration::CalibrateClock()
         return;
     if (!once_.First(now))
         return;
-    const auto [host, port] = NetTimeClient::ConfiguredServer();
-    // An exchange still under way from the last hour is left to finish.
-    GetNetTime.Fetch(host, port, [this](const NetTimeClient::Result& result) {
-        ctx_.Guard([&] { TakeNetTime(result); });
+    // A calibration still under way from the last hour is left to finish.
+    if (busy_ || GetNetTime.Busy())
+        return;
+    busy_ = true;
+    sync_ = Sync::Unknown;
+    platform::SystemClockSetter* setter = ctx_.Os().clockSetter.get();
+    if (!setter) {
+        Fetch();
+        return;
+    }
+    // A clock that the system's time service keeps in step is not ours to set: the system
+    // would refuse, and the user would be told of a failure every hour for nothing.
+    setter->querySync([this, alive = std::weak_ptr<bool>(alive_)](Sync sync) {
+        if (alive.expired())
+            return;
+        sync_ = sync;
+        if (sync == Sync::InStep) {
+            busy_ = false;
+            return;
+        }
+        Fetch();
     });
+}
+
+void ClockCalibration::Fetch()
+{
+    const auto [host, port] = NetTimeClient::ConfiguredServer();
+    const bool started = GetNetTime.Fetch(host, port, [this](const NetTimeClient::Result& result) {
+        ctx_.Guard([&] { TakeNetTime(result); });
+        if (!setting_)
+            busy_ = false;
+    });
+    if (!started)
+        busy_ = false;
 }
 
 void ClockCalibration::TakeNetTime(const NetTimeClient::Result& result)
@@ -73,20 +102,63 @@ void ClockCalibration::TakeNetTime(const NetTimeClient::Result& result)
     case Outcome::Time:
         break;
     }
-    // A clock within a second of the server's is left alone: setting it would change
-    // nothing, and a user without the right to set it would hear of a failure every hour.
+    // The server names whole seconds: its time lies somewhere in the second it names, so
+    // the middle of that second is the best guess. A clock within a second of it is left
+    // alone: setting it would change nothing.
     const LocalMoment now = ctx_.Now();
     const qint64 localMs = QDateTime(now.date, now.time).toMSecsSinceEpoch();
-    if (std::llabs(localMs - result.unixSeconds * 1000) < 1000)
+    const qint64 serverMs = result.unixSeconds * 1000 + 500;
+    if (std::llabs(localMs - serverMs) < 1000)
         return;
+    const qint64 localSecond = localMs >= 0 ? localMs / 1000 : (localMs - 999) / 1000;
+    const QString what = QStringLiteral("按时间服务器调整时钟 ") +
+                         ShiftText((result.unixSeconds - localSecond) * 1000);
+    if (sync_ == Sync::Automatic) {
+        // The system's time service is on and will set the clock once it reaches its
+        // server; it refuses to have the clock set meanwhile.
+        ctx_.Log(QStringLiteral("校准时间"), what,
+                 QStringLiteral("未调整：系统的自动同步时间已开启"));
+        return;
+    }
     platform::SystemClockSetter* setter = ctx_.Os().clockSetter.get();
-    const bool set = setter && setter->setUtc(result.unixSeconds);
-    ctx_.Log(QStringLiteral("校准时间"),
-             QStringLiteral("按时间服务器调整时钟 ") +
-                 ShiftText(result.unixSeconds * 1000 - localMs),
-             set ? QStringLiteral("成功") : QStringLiteral("失败"));
-    if (!set)
+    if (!setter) {
+        TakeSetOutcome(SetOutcome::Failed, what);
+        return;
+    }
+    setting_ = true;
+    setter->setUtcMs(serverMs, [this, what, alive = std::weak_ptr<bool>(alive_)](SetOutcome o) {
+        if (alive.expired())
+            return;
+        setting_ = false;
+        busy_ = false;
+        ctx_.Guard([&] { TakeSetOutcome(o, what); });
+    });
+}
+
+void ClockCalibration::TakeSetOutcome(SetOutcome outcome, const QString& what)
+{
+    const QString feature = QStringLiteral("校准时间");
+    switch (outcome) {
+    case SetOutcome::Set:
+        ctx_.Log(feature, what, QStringLiteral("成功"));
+        toldNotAllowed_ = false;
+        return;
+    case SetOutcome::AutomaticSyncOn:
+        ctx_.Log(feature, what, QStringLiteral("未调整：系统的自动同步时间已开启"));
+        return;
+    case SetOutcome::NotAllowed:
+        ctx_.Log(feature, what, QStringLiteral("失败：没有设置系统时钟的权限"));
+        // The same refusal would come every hour: said once a run, then only logged.
+        if (!toldNotAllowed_) {
+            toldNotAllowed_ = true;
+            ctx_.ShowTrayBalloon(NotSetText() + QStringLiteral("：没有设置系统时钟的权限"));
+        }
+        return;
+    case SetOutcome::Failed:
+        ctx_.Log(feature, what, QStringLiteral("失败"));
         ctx_.ShowTrayBalloon(NotSetText());
+        return;
+    }
 }
 
 void ClockCalibration::ListUpcoming(const LocalMoment& from, const LocalMoment& to,

@@ -23,9 +23,10 @@ std::u16string U16(const QString& s)
     return s.toStdU16String();
 }
 
-// Unicode noncharacters cannot come out of a GBK file, so this default tells "absent"
-// apart from any stored text, the empty one included.
-const std::u16string kAbsent = u"\uFDD0absent\uFDD1";
+// No decoder makes a lone surrogate out of narrow file text (GB18030 gives noncharacters
+// such as U+FDD0 a sequence of their own), so this default tells "absent" apart from any
+// stored text, the empty one included.
+const std::u16string kAbsent = {char16_t(0xDC00), u'a', u'b', u's', u'e', u'n', u't'};
 
 // The file holds the lock password's digest: only its owner may read it. A new file is made
 // private before anything is written into it; rewrites keep the mode the file has.

@@ -24,10 +24,39 @@ TEST(AnsiCodePageTest, ConvertsBothWaysInCodePage936)
     }
 }
 
+#ifdef _WIN32
+
 TEST(AnsiCodePageTest, CharactersOutsideGbkBecomeQuestionMarks)
 {
     EXPECT_EQ(under_test::ansi()->fromUtf16(u"x\u0E01y\u05D0z"), "x?y?z");
 }
+
+#else
+
+TEST(AnsiCodePageTest, CharactersOutsideGbkSurviveAsFourByteSequences)
+{
+    const auto ansi = under_test::ansi();
+    const struct {
+        std::u16string text;
+        std::string bytes;
+    } rows[] = {
+        {u"/home/jörg/Übersicht.sh", "/home/j\x81\x30\x8b\x32rg/\x81\x30\x89\x35"
+                                     "bersicht.sh"},
+        {u"Straße", "Stra\x81\x30\x89\x38"
+                    "e"},
+        {u"café 한국 😀", "caf\xa8\xa6 \x83\x36\x84\x33\x82\x37\xf4\x30 \x94\x39\xfc\x36"},
+        {u"\u0E01€", "\x81\x32\xce\x39\x80"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ansi->fromUtf16(row.text), row.bytes);
+        EXPECT_EQ(ansi->toUtf16(row.bytes), row.text);
+    }
+    // 0x80 is the euro only where a character starts; as a trail byte it is part of a pair.
+    EXPECT_EQ(ansi->toUtf16("\x81\x80\x80"), u"\u4E90€");
+    EXPECT_EQ(ansi->toUtf16("\xa2\xe3"), u"€");
+}
+
+#endif
 
 TEST(AnsiCodePageTest, TextAroundInvalidBytesSurvives)
 {
@@ -39,6 +68,11 @@ TEST(AnsiCodePageTest, TextAroundInvalidBytesSurvives)
     }
     EXPECT_EQ(ansi->toUtf16("ab\xd6").substr(0, 2), u"ab"); // lead byte cut off at the end
     EXPECT_EQ(ansi->toUtf16("\xd0x").find(u'中'), std::u16string::npos); // and not carried over
+#ifndef _WIN32
+    // A four-byte sequence cut off at the end is not joined to the next piece either.
+    EXPECT_EQ(ansi->toUtf16("ab\x81\x30").substr(0, 2), u"ab");
+    EXPECT_EQ(ansi->toUtf16("\x8b\x32x").find(u'ö'), std::u16string::npos);
+#endif
 }
 
 } // namespace

@@ -9,8 +9,12 @@
 #include <thread>
 
 #ifndef _WIN32
+#include <cerrno>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -124,31 +128,89 @@ TEST(CommandLauncherTest, StartsScriptsByTheirExactPathInASessionOfTheirOwn)
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "带.wrong"));
 }
 
-TEST(CommandLauncherTest, FailuresGiveTheCodesOfTheirReason)
+TEST(CommandLauncherTest, FailuresGiveTheCodesAndCausesOfTheirReason)
 {
+    using Cause = CommandLauncher::Cause;
     TempDir dir;
     writeScript(dir.path() / "plain.txt", "echo hi\n", false);
+    writeScript(dir.path() / "Tool.AppImage",
+                "\x7f"
+                "ELF",
+                false);
     writeScript(dir.path() / "garbage", std::string("\x7f\x01\x02\x03 not a program", 19), true);
+    const std::string desktop = "[Desktop Entry]\nType=Application\nExec=true\n";
+    writeScript(dir.path() / "firefox.desktop", desktop, false);
+    writeScript(dir.path() / "trusted.desktop", desktop, true);
     const struct {
         std::filesystem::path path;
         unsigned code;
+        int error;
+        Cause cause;
     } rows[] = {
-        {dir.path() / "no such program", 2},
-        {dir.path() / "no such folder" / "a.sh", 3},
-        {dir.path() / "plain.txt" / "a.sh", 3}, // a file where a folder should be
-        {dir.path() / "plain.txt", 5},          // no execute bit and not a script
-        {dir.path(), 5},                        // a folder
-        {dir.path() / "garbage", 11},
-        {"", 2},
+        {dir.path() / "no such program", 2, ENOENT, Cause::Unknown},
+        {dir.path() / "no such folder" / "a.sh", 3, ENOENT, Cause::Unknown},
+        {dir.path() / "plain.txt" / "a.sh", 3, ENOTDIR, Cause::Unknown}, // a file as a folder
+        {dir.path() / "plain.txt", 5, EACCES, Cause::NotExecutable},
+        {dir.path() / "Tool.AppImage", 5, EACCES, Cause::NotExecutable},
+        {dir.path(), 5, EACCES, Cause::Folder},
+        {dir.path() / "firefox.desktop", 5, EACCES, Cause::DesktopFile},
+        {dir.path() / "trusted.desktop", 11, ENOEXEC, Cause::DesktopFile},
+        {dir.path() / "garbage", 11, ENOEXEC, Cause::Unknown},
+        {"", 2, ENOENT, Cause::Unknown},
     };
     const auto launcher = under_test::launcher();
     for (const auto& row : rows) {
         const auto result = launcher->launch(row.path.u16string(), CommandLauncher::MinNoActive);
         EXPECT_EQ(result.code, row.code) << row.path;
+        EXPECT_EQ(result.error, row.error) << row.path;
+        EXPECT_EQ(result.cause, row.cause) << row.path;
         EXPECT_FALSE(result.started());
         EXPECT_EQ(result.process, 0);
         EXPECT_TRUE(launcher->hasExited(result.process));
     }
+}
+
+// A program on a file system mounted noexec: tried in a child with a mount of its own, so
+// nothing outside the test sees the mount.
+TEST(CommandLauncherTest, AProgramOnANoexecMountSaysSo)
+{
+    TempDir dir;
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeFds[0]);
+        int answer[3] = {-1, 0, 0};
+        if (unshare(CLONE_NEWNS) == 0 &&
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+            mount("tmpfs", dir.path().c_str(), "tmpfs", MS_NOEXEC, "size=1m") == 0) {
+            writeScript(dir.path() / "tool", "#!/bin/sh\nexit 0\n", true);
+            writeScript(dir.path() / "run.sh", "exit 0\n", true);
+            const auto launcher = under_test::launcher();
+            const auto tool = launcher->launch((dir.path() / "tool").u16string(), 7);
+            // A script is read by /bin/sh, which a noexec mount does not stop.
+            const auto script = launcher->launch((dir.path() / "run.sh").u16string(), 7);
+            answer[0] = int(tool.code);
+            answer[1] = int(tool.cause);
+            answer[2] =
+                script.started() && waitFor([&] { return launcher->hasExited(script.process); });
+        }
+        [[maybe_unused]] const auto n = write(pipeFds[1], answer, sizeof answer);
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    int answer[3] = {};
+    const auto n = read(pipeFds[0], answer, sizeof answer);
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(n, ssize_t(sizeof answer));
+    if (answer[0] == -1)
+        GTEST_SKIP() << "no private mount namespace here (needs root)";
+    EXPECT_EQ(answer[0], 5);
+    EXPECT_EQ(CommandLauncher::Cause(answer[1]), CommandLauncher::Cause::NoExecMount);
+    EXPECT_EQ(answer[2], 1);
 }
 
 #endif

@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <QTableWidget>
 
+#include <cerrno>
+
 namespace {
 
 using platform::CommandLauncher;
@@ -59,8 +61,9 @@ TEST(AutoRunPrograms, AFailedStartShowsItsReasonThenLogsOneLine)
         {2, "C:\\没有\\a.exe运行失败:原因:指定的文件不存在"},
         {3, "C:\\没有\\a.exe运行失败:原因:指定的路径不存在"},
         {11, "C:\\没有\\a.exe运行失败:原因:执行格式无效"},
-        {5, "未知错误代码：5"},
-        {31, "未知错误代码：31"},
+        {5, "C:\\没有\\a.exe运行失败:原因:拒绝访问"},
+        {31, "C:\\没有\\a.exe运行失败:原因:没有与此类文件关联的程序"},
+        {19, "C:\\没有\\a.exe运行失败:原因:未知错误代码：19"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.code);
@@ -101,6 +104,41 @@ TEST(AutoRunPrograms, ManyFailedStartsShowOneBoxAndLogEveryOne)
     EXPECT_EQ(a.LastFailure, "/opt/没有/b运行失败:原因:指定的文件不存在");
 }
 
+// What the system found is said in words, always after the path, in the box and in the log.
+TEST(AutoRunPrograms, EachReasonForAFailedStartIsNamedWithThePath)
+{
+    using Cause = CommandLauncher::Cause;
+    const struct {
+        QString path;
+        CommandLauncher::Result result;
+        QString reason;
+    } rows[] = {
+        {"/home/u/工具.sh", {5, 0, EACCES, Cause::NotExecutable}, "文件没有可执行权限"},
+        {"/media/u/Tool.AppImage", {5, 0, EACCES, Cause::NoExecMount}, "不允许运行程序"},
+        {"/home/u/bin", {5, 0, EACCES, Cause::Folder}, "这是一个文件夹"},
+        {"/home/u/Desktop/firefox.desktop", {11, 0, ENOEXEC, Cause::DesktopFile}, "Exec="},
+        {"/opt/a", {5, 0, EACCES, Cause::Unknown}, "没有权限访问或运行该文件"},
+        {"/opt/b", {26, 0, ETXTBSY, Cause::Unknown}, "文件正被写入"},
+        {"/opt/c", {31, 0, 200, Cause::Unknown}, "系统错误（错误号 200）"},
+    };
+    QString list;
+    TestEnvironment env;
+    for (const auto& row : rows) {
+        env.launcher->failures[row.path] = row.result;
+        list += row.path + "\r\n";
+    }
+    AutoRunPrograms& a = Start(env, list);
+    const QStringList logged = Log(env).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(logged.size(), std::size(rows));
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        const QString message = logged[i].section("  ", 2);
+        EXPECT_TRUE(message.startsWith(rows[i].path + "运行失败:原因:")) << message.toStdString();
+        EXPECT_TRUE(message.contains(rows[i].reason)) << message.toStdString();
+    }
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{logged[0].section("  ", 2)});
+    EXPECT_EQ(a.LastFailure, logged.last().section("  ", 2));
+}
+
 TEST(AutoRunPrograms, AddingAppendsThePathAndACancelledDialogStillReloads)
 {
     TestEnvironment env;
@@ -127,6 +165,27 @@ TEST(AutoRunPrograms, AddingAppendsThePathAndACancelledDialogStillReloads)
     EXPECT_FALSE(a.AutoRunStringGrid->isHidden());
     EXPECT_EQ(Grid(a), QStringList{"/usr/bin/xterm"});
     EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "/usr/bin/xterm\r\n");
+#ifndef Q_OS_WIN
+    EXPECT_FALSE(a.AddAutoRunButton->toolTip().contains("最小化"))
+        << "nothing starts minimised here";
+#endif
+}
+
+// Names outside GBK: written, read after a restart and started by exactly that path.
+TEST(AutoRunPrograms, PathsInAnyScriptSurviveARestart)
+{
+    TestEnvironment env;
+    // Written by an earlier version in GBK, the euro sign as its single byte.
+    AutoRunPrograms& a = Start(env, "/opt/工具/€报表.sh\r\n");
+    const QStringList paths = {"/home/jörg/Übersicht.sh", "/home/josé/straße/한글 😀.AppImage"};
+    env.ui.fileAnswers = {paths[0], paths[1]};
+    a.AddAutoRunButton->click();
+    a.AddAutoRunButton->click();
+    env.launcher->calls.clear();
+    env.Restart();
+    EXPECT_EQ(env.launcher->paths(), QStringList({"/opt/工具/€报表.sh", paths[0], paths[1]}));
+    EXPECT_EQ(Grid(env.Feature<AutoRunPrograms>()),
+              QStringList({"/opt/工具/€报表.sh", paths[0], paths[1]}));
 }
 
 TEST(AutoRunPrograms, DeletingRewritesTheListFromTheGrid)

@@ -65,22 +65,80 @@ TEST_F(Calibration, EachFailureHasItsBalloonAndSetsNothing)
     EXPECT_TRUE(setter->set.empty());
 }
 
-TEST_F(Calibration, AClockWithinASecondIsLeftAloneAndOneFurtherOffIsSet)
+TEST_F(Calibration, TheClockIsComparedWithTheMiddleOfTheServersSecond)
 {
+    // The clock reads 10:00:00.300; the server's time lies somewhere in the second it names.
     const struct {
-        qint64 serverAheadMs;
+        qint64 serverSecondAhead;
         bool set;
-    } rows[] = {{0, false},    {-300, false}, {650, false},
-                {-1300, true}, {1700, true},  {3600'000, true}};
+    } rows[] = {{0, false}, {-1, false}, {1, true}, {-2, true}, {3600, true}};
     for (const auto& row : rows) {
-        setter->set.clear();
-        const std::int64_t server = ClockPlus(row.serverAheadMs);
+        setter->setMs.clear();
+        const std::int64_t server = ClockPlus(0) + row.serverSecondAhead;
         host->TakeNetTime({Outcome::Time, server});
-        EXPECT_EQ(setter->set,
-                  row.set ? std::vector<std::int64_t>{server} : std::vector<std::int64_t>{})
-            << row.serverAheadMs;
+        EXPECT_EQ(setter->setMs, row.set ? std::vector<std::int64_t>{server * 1000 + 500}
+                                         : std::vector<std::int64_t>{})
+            << row.serverSecondAhead;
     }
     EXPECT_EQ(host.env.ui.Count("balloon"), 0) << "success is silent";
+}
+
+TEST_F(Calibration, AClockTheSystemKeepsInStepIsLeftAloneWithoutAWord)
+{
+    setter->sync = platform::SystemClockSetter::Sync::InStep;
+    // No server is asked: the test world's one is a closed port, which would be a balloon.
+    host.env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(9, 59, 58)), 4);
+    EXPECT_EQ(setter->syncQueries, 1);
+    EXPECT_FALSE(host->GetNetTime.Busy());
+    EXPECT_FALSE(host->Busy());
+    EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+
+    // Synchronisation on but not yet reached: the system would refuse, so nothing is set.
+    setter->sync = platform::SystemClockSetter::Sync::Automatic;
+    host.env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 59, 59)), 2);
+    EXPECT_EQ(setter->syncQueries, 2);
+    for (int i = 0; i < 200 && host->Busy(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList{ClockCalibration::ConnectErrorText()})
+        << "the server is still asked";
+    host.env.ui.Clear();
+    host->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+    EXPECT_TRUE(setter->setMs.empty());
+    EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+}
+
+TEST_F(Calibration, RefusalsForWantOfTheRightAreToldOnceAndOtherFailuresEachTime)
+{
+    using SetOutcome = platform::SystemClockSetter::Outcome;
+    const struct {
+        SetOutcome outcome;
+        QStringList balloons; // after three hours
+    } rows[] = {
+        {SetOutcome::NotAllowed, {"校准中国时间失败：没有设置系统时钟的权限"}},
+        {SetOutcome::AutomaticSyncOn, {}},
+        {SetOutcome::Failed, {"校准中国时间失败", "校准中国时间失败", "校准中国时间失败"}},
+    };
+    for (const auto& row : rows) {
+        ReminderHost<ClockCalibration> fresh;
+        fresh.env.clock->Set(host.env.clock->Current());
+        auto fake = std::make_unique<FakeClockSetter>();
+        fake->outcome = row.outcome;
+        fresh.env.platform.clockSetter = std::move(fake);
+        for (int hour = 0; hour < 3; ++hour)
+            fresh->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+        EXPECT_EQ(fresh.env.ui.Texts("balloon"), row.balloons) << int(row.outcome);
+    }
+}
+
+TEST_F(Calibration, TheOutcomeOfASettingIsTakenWhenItComes)
+{
+    setter->hold = true;
+    setter->refuse = true;
+    host->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+    EXPECT_EQ(setter->setMs.size(), 1u);
+    EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+    setter->Answer();
+    EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList{"校准中国时间失败"});
 }
 
 TEST_F(Calibration, ARefusedOrMissingClockSetterGivesTheThirdBalloon)

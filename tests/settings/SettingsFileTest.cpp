@@ -119,9 +119,9 @@ TEST_F(SettingsFileTest, GarbageLongValuesAndInvalidGbkNeverBreakReading)
     WriteRaw(bytes);
     SettingsFile s = Settings();
     EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "").size(), 2047);
-    // Code page 936 as Windows reads it: the stray lead byte and the unassigned pair map to
-    // private-use characters, so the text survives a rewrite instead of becoming "?".
-    EXPECT_EQ(s.ReadString("NetRadio", "Broken", "").toStdU32String(), U"\xF8F5\xE845");
+    // 0xFF reads as the private-use character Windows gives it and the pair as its
+    // character, so the text survives a rewrite instead of becoming "?".
+    EXPECT_EQ(s.ReadString("NetRadio", "Broken", "").toStdU32String(), U"\xF8F5\x4729");
     EXPECT_EQ(s.ReadInteger("NetRadio", "Broken", 7), 7);
     s.WriteString("NetRadio", "Broken", s.ReadString("NetRadio", "Broken", ""));
     QFile file(env.SettingsPath());
@@ -142,6 +142,26 @@ TEST_F(SettingsFileTest, WritesAreGbkOneValuePerLineAndKeepTheRest)
     EXPECT_TRUE(text.contains("[NetRadio]\r\nAutoPlay=0\r\nRadioVolume=42\r\n"))
         << text.toStdString();
     EXPECT_EQ(text.count("AutoPlay="), 1) << "a value is replaced in place";
+}
+
+TEST_F(SettingsFileTest, TextOfEveryScriptComesBackAndOlderGbkFilesReadTheSame)
+{
+    SettingsFile s = Settings();
+    const QString hint = QStringLiteral("jörg ß é 한 😀 €5 闹钟");
+    s.WriteString("AlarmClocks", "AlarmClockFirstHint", hint);
+    EXPECT_EQ(Settings().ReadString("AlarmClocks", "AlarmClockFirstHint", ""), hint);
+    // A value spelling what once stood for "absent" is a value like any other.
+    s.WriteString("NetRadio", "RadioName", QStringLiteral("\uFDD0absent\uFDD1"));
+    EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "x"), QStringLiteral("\uFDD0absent\uFDD1"));
+
+    // Written by an earlier version: GBK bytes, the euro sign as 0x80.
+    WriteRaw("[AlarmClocks]\r\nAlarmClockFirstHint=\xca\xb1\xbc\xe4\xb5\xbd\x80\r\n");
+    EXPECT_EQ(Settings().ReadString("AlarmClocks", "AlarmClockFirstHint", ""), "时间到€");
+    s.WriteBool("AlarmClocks", "AlarmClockFirstState", true);
+    QFile file(env.SettingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith(
+        "[AlarmClocks]\r\nAlarmClockFirstHint=\xca\xb1\xbc\xe4\xb5\xbd\x80\r\n"));
 }
 
 TEST_F(SettingsFileTest, TheFirstWriteMakesTheFoldersTheFileLivesIn)

@@ -74,6 +74,8 @@ public:
     };
     QList<Call> calls;
     QHash<QString, unsigned> codes;
+    //! Whole failures, error number and cause included; before `codes`.
+    QHash<QString, Result> failures;
     //! Processes that have not ended yet; every started one runs until removed.
     QSet<std::int64_t> running;
     std::int64_t nextProcess = 1000;
@@ -82,6 +84,8 @@ public:
     {
         const QString p = QString::fromStdU16String(path);
         calls << Call{p, showMode};
+        if (const auto failure = failures.constFind(p); failure != failures.constEnd())
+            return *failure;
         const unsigned code = codes.value(p, 33);
         if (code < 32)
             return {code, 0};

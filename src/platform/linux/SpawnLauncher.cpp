@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,9 +46,37 @@ unsigned codeOf(int error)
     }
 }
 
+bool endsWith(const std::string& path, const std::string& suffix)
+{
+    return path.size() > suffix.size() &&
+           path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 bool endsWithSh(const std::string& path)
 {
-    return path.size() > 3 && path.compare(path.size() - 3, 3, ".sh") == 0;
+    return endsWith(path, ".sh");
+}
+
+CommandLauncher::Result failure(int error, CommandLauncher::Cause cause = {})
+{
+    return {codeOf(error), 0, error, cause};
+}
+
+//! Why a file that exists could not be run, as far as the file itself tells.
+CommandLauncher::Cause causeOf(const std::string& file, const struct stat& info, int error)
+{
+    using Cause = CommandLauncher::Cause;
+    if (endsWith(file, ".desktop"))
+        return Cause::DesktopFile;
+    if (error != EACCES || !S_ISREG(info.st_mode))
+        return Cause::Unknown;
+    if ((info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) == 0)
+        return Cause::NotExecutable;
+    // Before access(): on such a mount it refuses X_OK whatever the permissions say.
+    struct statvfs fs {};
+    if (statvfs(file.c_str(), &fs) == 0 && (fs.f_flag & ST_NOEXEC))
+        return Cause::NoExecMount;
+    return access(file.c_str(), X_OK) != 0 ? Cause::NotExecutable : Cause::Unknown;
 }
 
 // Owns the spawn attributes and file actions for one launch.
@@ -85,11 +114,11 @@ struct SpawnSetup {
 CommandLauncher::Result SpawnLauncher::launch(const std::u16string& path, int /*showMode*/)
 {
     if (path.empty())
-        return {2, 0};
+        return failure(ENOENT);
     std::string file =
         QString::fromUtf16(path.data(), qsizetype(path.size())).toUtf8().toStdString();
     if (file.find('\0') != std::string::npos)
-        return {2, 0};
+        return failure(ENOENT);
     struct stat info {};
     if (stat(file.c_str(), &info) != 0) {
         const int error = errno;
@@ -98,9 +127,11 @@ CommandLauncher::Result SpawnLauncher::launch(const std::u16string& path, int /*
         struct stat folder {};
         if (error == ENOENT && slash != std::string::npos && slash > 0 &&
             stat(file.substr(0, slash).c_str(), &folder) != 0)
-            return {3, 0};
-        return {codeOf(error), 0};
+            return {3, 0, error};
+        return failure(error);
     }
+    if (S_ISDIR(info.st_mode))
+        return failure(EACCES, Cause::Folder);
 
     std::vector<std::string> args;
     if (S_ISREG(info.st_mode) && access(file.c_str(), X_OK) != 0 && endsWithSh(file)) {
@@ -118,7 +149,7 @@ CommandLauncher::Result SpawnLauncher::launch(const std::u16string& path, int /*
     pid_t pid = 0;
     const int error = posix_spawn(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ);
     if (error != 0)
-        return {codeOf(error), 0};
+        return failure(error, causeOf(file, info, error));
     return {started, pid};
 }
 

@@ -6,12 +6,15 @@
 
 #include <QString>
 
-class QDBusConnection;
+#include <memory>
+
+class QObject;
 
 namespace platform {
 
 //! Sets the clock through systemd-timedated on the system bus, without a password prompt.
-//! Refused when the user lacks the right or automatic time synchronisation is on.
+//! Refused when the user lacks the right or automatic time synchronisation is on. The
+//! asynchronous calls answer from the event loop, so a slow service never holds the window.
 class TimedatedClockSetter : public SystemClockSetter {
 public:
     TimedatedClockSetter();
@@ -20,9 +23,16 @@ public:
     ~TimedatedClockSetter() override;
 
     bool setUtc(std::int64_t secondsSinceEpoch) override;
+    void querySync(SyncAnswer answer) override;
+    void setUtcMs(std::int64_t msSinceEpoch, Done done) override;
+
+    //! What a refusal of SetTime, by its D-Bus error name, means.
+    static Outcome OutcomeOfError(const QString& errorName);
 
 private:
     SystemBus bus_;
+    // Parent of the pending calls: they end, unanswered, with the setter.
+    std::unique_ptr<QObject> calls_;
 };
 
 } // namespace platform

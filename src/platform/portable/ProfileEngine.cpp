@@ -93,12 +93,14 @@ std::shared_ptr<const ProfileEngine::Document> ProfileEngine::load(const std::u1
         return known;
     auto doc = std::make_shared<Document>();
     doc->lines.reserve(std::size_t(std::count(bytes->begin(), bytes->end(), '\n')) + 1);
-    // CR, LF and CR LF all end a line; no GBK byte pair contains either byte.
+    // CR, LF and CR LF all end a line; no GBK pair or GB18030 four-byte sequence contains
+    // either byte.
     for (std::size_t pos = 0; pos < bytes->size();) {
         const std::size_t stop = bytes->find_first_of("\r\n", pos);
         Line line;
         line.raw = bytes->substr(pos, stop == std::string::npos ? std::string::npos : stop - pos);
-        // Decoding before looking for "[" and "]": both can be the second byte of a GBK pair.
+        // Decoding before looking for "[" and "]": both can be the second byte of a GBK pair
+        // (and digits are part of GB18030's four-byte sequences).
         const std::u16string decoded = ansi_.toUtf16(line.raw);
         const std::u16string_view t = trimmed(decoded);
         const std::size_t close = t.find(u']');

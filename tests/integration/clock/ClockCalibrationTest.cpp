@@ -228,6 +228,13 @@ protected:
                   .arg(error)});
     }
 
+    //! What timedated says of the system's time service.
+    static void SetNtp(bool on, bool synchronized)
+    {
+        Mock("UpdateProperties",
+             {kService, QVariantMap{{"NTP", on}, {"NTPSynchronized", synchronized}}});
+    }
+
     //! The SetTime calls since the test began, without time stamps.
     QStringList SetTimeCalls() const
     {
@@ -273,6 +280,64 @@ TEST_F(Timedated, ARefusalIsAFailure)
     EXPECT_TRUE(calls[1].startsWith("SetTime raised")) << calls[1].toStdString();
 }
 
+TEST_F(Timedated, TheStateOfTheTimeServiceIsRead)
+{
+    using Sync = platform::SystemClockSetter::Sync;
+    const struct {
+        bool ntp, synchronized;
+        Sync sync;
+    } rows[] = {{true, true, Sync::InStep},
+                {false, true, Sync::InStep}, // chrony or ntpd outside timedated
+                {true, false, Sync::Automatic},
+                {false, false, Sync::Unknown}};
+    auto setter = Setter();
+    for (const auto& row : rows) {
+        SetNtp(row.ntp, row.synchronized);
+        std::optional<Sync> got;
+        setter.querySync([&](Sync s) { got = s; });
+        WaitFor([&] { return got.has_value(); }, 5000);
+        EXPECT_EQ(got, row.sync) << row.ntp << row.synchronized;
+    }
+}
+
+TEST_F(Timedated, EachRefusalHasItsOutcome)
+{
+    using SetOutcome = platform::SystemClockSetter::Outcome;
+    const struct {
+        const char* error;
+        SetOutcome outcome;
+    } rows[] = {
+        {"org.freedesktop.timedate1.AutomaticTimeSyncEnabled", SetOutcome::AutomaticSyncOn},
+        {"org.freedesktop.DBus.Error.InteractiveAuthorizationRequired", SetOutcome::NotAllowed},
+        {"org.freedesktop.DBus.Error.AccessDenied", SetOutcome::NotAllowed},
+        {"org.freedesktop.DBus.Error.Failed", SetOutcome::Failed},
+    };
+    auto setter = Setter();
+    for (const auto& row : rows) {
+        RefuseSetTime(row.error);
+        std::optional<SetOutcome> got;
+        setter.setUtcMs(1796810400500, [&](SetOutcome o) { got = o; });
+        WaitFor([&] { return got.has_value(); }, 5000);
+        EXPECT_EQ(got, row.outcome) << row.error;
+    }
+}
+
+TEST_F(Timedated, ASlowSetTimeDoesNotHoldTheCaller)
+{
+    Mock("AddMethod", {kService, "SetTime", "xbb", "", "import time; time.sleep(2)"});
+    auto setter = Setter();
+    std::optional<platform::SystemClockSetter::Outcome> got;
+    QElapsedTimer clock;
+    clock.start();
+    setter.setUtcMs(1796810400500, [&](auto o) { got = o; });
+    EXPECT_LT(clock.elapsed(), 200) << "the call returns before timedated answers";
+    EXPECT_FALSE(got.has_value());
+    WaitFor([&] { return got.has_value(); }, 8000);
+    EXPECT_EQ(got, platform::SystemClockSetter::Outcome::Set);
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_EQ(SetTimeCalls(), QStringList{"SetTime 1796810400500000 False False"});
+}
+
 TEST(TimedatedUnreachable, NoBusOrNoServiceIsAFailure)
 {
     EXPECT_FALSE(
@@ -293,6 +358,8 @@ protected:
             std::make_unique<platform::TimedatedClockSetter>(mock_->bus.address);
         host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 0, 0));
         qputenv("QUORLIN_TIME_SERVER", server.Address().toUtf8());
+        // A clock no time service keeps: the program's to set.
+        SetNtp(false, false);
     }
     void TearDown() override { qunsetenv("QUORLIN_TIME_SERVER"); }
 
@@ -306,7 +373,7 @@ protected:
     void CalibrateNow()
     {
         host.TickNow();
-        WaitFor([&] { return !host->GetNetTime.Busy(); }, 8000);
+        WaitFor([&] { return !host->Busy(); }, 8000);
         // Let the last queued deliveries run.
         WaitFor([] { return false; }, 50);
     }
@@ -320,8 +387,10 @@ TEST_F(Calibration, AClockThatIsOffIsSetSilentlyAndOneThatIsRightIsLeftAlone)
 {
     server.reply = ClockCount(3600);
     CalibrateNow();
-    EXPECT_EQ(SetTimeCalls(),
-              QStringList{QStringLiteral("SetTime %1 False False").arg((Unix() + 3600) * 1000000)});
+    EXPECT_EQ(
+        SetTimeCalls(),
+        QStringList{
+            QStringLiteral("SetTime %1 False False").arg((Unix() + 3600) * 1000000 + 500000)});
 
     host.env.clock->AdvanceSeconds(3600);
     server.reply = ClockCount(0);
@@ -335,7 +404,7 @@ TEST_F(Calibration, ACountPastTheWrapSetsTheClockInTheNextEra)
 {
     server.reply = Count(1000);
     CalibrateNow();
-    EXPECT_EQ(SetTimeCalls(), QStringList{"SetTime 2085979496000000 False False"});
+    EXPECT_EQ(SetTimeCalls(), QStringList{"SetTime 2085979496500000 False False"});
     EXPECT_TRUE(Balloons().isEmpty());
 }
 
@@ -366,15 +435,48 @@ TEST_F(Calibration, EachFailureShowsItsBalloonAndSetsNothing)
     EXPECT_TRUE(SetTimeCalls().isEmpty());
 }
 
-TEST_F(Calibration, ARefusedSetTimeGivesTheThirdBalloon)
+TEST_F(Calibration, AClockTheTimeServiceKeepsIsNotTouched)
 {
-    RefuseSetTime("org.freedesktop.timedate1.AutomaticTimeSyncEnabled");
+    SetNtp(true, true);
     server.reply = ClockCount(-120);
     CalibrateNow();
-    EXPECT_EQ(Balloons(), QStringList{"校准中国时间失败"});
+    EXPECT_EQ(server.connections, 0);
+    EXPECT_TRUE(SetTimeCalls().isEmpty());
+    EXPECT_TRUE(Balloons().isEmpty());
+
+    // On, but not yet synchronised: timedated would refuse, so it is not asked.
+    SetNtp(true, false);
+    host.env.clock->AdvanceSeconds(3600);
+    server.reply = ClockCount(-120);
+    CalibrateNow();
+    EXPECT_EQ(server.connections, 1);
+    EXPECT_TRUE(SetTimeCalls().isEmpty());
+    EXPECT_TRUE(Balloons().isEmpty());
+}
+
+TEST_F(Calibration, ARefusalIsToldOnceAndTheOtherHoursAreQuiet)
+{
+    RefuseSetTime("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired");
+    for (int hour = 0; hour < 2; ++hour) {
+        if (hour > 0)
+            host.env.clock->AdvanceSeconds(3600);
+        server.reply = ClockCount(-120);
+        CalibrateNow();
+    }
+    EXPECT_EQ(Balloons(), QStringList{"校准中国时间失败：没有设置系统时钟的权限"});
     const QStringList calls = SetTimeCalls();
-    ASSERT_EQ(calls.size(), 2);
-    EXPECT_EQ(calls[0], QStringLiteral("SetTime %1 False False").arg((Unix() - 120) * 1000000));
+    ASSERT_EQ(calls.size(), 4) << calls.join(" | ").toStdString(); // each call and its raise
+    EXPECT_EQ(
+        calls[0],
+        QStringLiteral("SetTime %1 False False").arg((Unix() - 3600 - 120) * 1000000 + 500000));
+
+    // Refused for automatic synchronisation (it was switched on meanwhile): not a word.
+    host.env.ui.Clear();
+    RefuseSetTime("org.freedesktop.timedate1.AutomaticTimeSyncEnabled");
+    host.env.clock->AdvanceSeconds(3600);
+    server.reply = ClockCount(-120);
+    CalibrateNow();
+    EXPECT_TRUE(Balloons().isEmpty());
 }
 
 TEST_F(Calibration, TheTickKeepsItsSecondsWhileTheServerSaysNothing)
