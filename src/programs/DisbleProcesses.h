@@ -18,8 +18,8 @@ class QTableWidget;
 class TDisbleProcessForm;
 
 //! Programs blocked on a span of weekdays and a span of the day, named by the exact title
-//! of their window. Kept in "DisbleProcessList" (GBK, one space between fields, LF), listed
-//! in a five-column grid; once a second the window of every row in force is asked to close.
+//! of their window. Kept in "DisbleProcessList" (ANSI code page, one space between fields, LF),
+//! listed in a five-column grid; once a second the window of every row in force is asked to close.
 class DisbleProcesses {
 public:
     explicit DisbleProcesses(FeatureContext& ctx);

@@ -21,10 +21,10 @@ class FeatureContext;
 struct UpcomingList;
 class TMemorandumForm;
 
-//! Dated notes kept in "Memorandum.txt" in the user data folder (GBK, CR LF, one note a line:
-//! date, time and content separated by single spaces), listed in a three-column grid.
-//! The tick announces a note dated tomorrow, rings a note when its second comes and
-//! removes notes whose day has passed.
+//! Dated notes kept in "Memorandum.txt" in the user data folder (ANSI code page, CR LF, one note a
+//! line: date, time and content separated by single spaces), listed in a three-column grid. The
+//! tick announces a note dated tomorrow, rings a note when its second comes and removes notes whose
+//! day has passed.
 class Memorandum {
 public:
     Memorandum(FeatureContext& ctx, AlarmClocks& alarms);
