@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IdleNotification.h"
 #include "WaylandConnection.h"
 #include "platform/IdleInput.h"
 
@@ -9,10 +10,6 @@
 
 class QTimer;
 struct wl_seat;
-struct ext_idle_notifier_v1;
-struct ext_idle_notification_v1;
-struct org_kde_kwin_idle;
-struct org_kde_kwin_idle_timeout;
 
 namespace platform {
 
@@ -22,7 +19,7 @@ namespace platform {
 //! activity is reported every second; every kind of input counts, clicks included.
 class WaylandIdle : public IdleInput {
 public:
-    enum class Protocol { None, ExtIdleNotify, KdeIdle };
+    using Protocol = IdleNotification::Protocol;
 
     //! Idle this long before the compositor says so; also the report period while in use.
     static constexpr int kThresholdMs = 1000;
@@ -34,24 +31,17 @@ public:
 
     bool start(std::function<void()> onActivity) override;
     void stop() override;
-    bool listening() const override { return protocol_ != Protocol::None; }
-    Protocol protocol() const { return protocol_; }
-
-    //! Called by the protocol listeners.
-    void idled();
-    void resumed();
+    bool listening() const override { return notification_.protocol() != Protocol::None; }
+    Protocol protocol() const { return notification_.protocol(); }
 
 private:
+    void resumed();
     void report();
 
     WaylandConnection connection_;
-    Protocol protocol_ = Protocol::None;
     bool idle_ = false;
     wl_seat* seat_ = nullptr;
-    ext_idle_notifier_v1* notifier_ = nullptr;
-    ext_idle_notification_v1* notification_ = nullptr;
-    org_kde_kwin_idle* kdeIdle_ = nullptr;
-    org_kde_kwin_idle_timeout* kdeTimeout_ = nullptr;
+    IdleNotification notification_;
     // Reports are queued on this object: the listeners run inside libwayland's dispatch,
     // where the owner must not be called (it may stop us).
     std::unique_ptr<QObject> context_;

@@ -18,30 +18,6 @@ namespace {
 // very key press or movement that raced the request does not undo it at once.
 constexpr uint32_t kSettleMs = 500;
 
-void extIdled(void* data, ext_idle_notification_v1*)
-{
-    static_cast<WlrScreenOff*>(data)->idled();
-}
-
-void extResumed(void* data, ext_idle_notification_v1*)
-{
-    static_cast<WlrScreenOff*>(data)->resumed();
-}
-
-const ext_idle_notification_v1_listener extListener{extIdled, extResumed};
-
-void kdeIdled(void* data, org_kde_kwin_idle_timeout*)
-{
-    static_cast<WlrScreenOff*>(data)->idled();
-}
-
-void kdeResumed(void* data, org_kde_kwin_idle_timeout*)
-{
-    static_cast<WlrScreenOff*>(data)->resumed();
-}
-
-const org_kde_kwin_idle_timeout_listener kdeListener{kdeIdled, kdeResumed};
-
 void powerMode(void*, zwlr_output_power_v1*, uint32_t) {}
 
 void powerFailed(void* data, zwlr_output_power_v1* power)
@@ -131,16 +107,8 @@ bool WlrScreenOff::turnOff()
         outputs_.push_back(o);
     }
     // Listen for input only once the screen is dark.
-    if (auto* notifier = static_cast<ext_idle_notifier_v1*>(
-            connection_.bind(&ext_idle_notifier_v1_interface, 1))) {
-        notifier_ = notifier;
-        notification_ = ext_idle_notifier_v1_get_idle_notification(notifier_, kSettleMs, seat_);
-        ext_idle_notification_v1_add_listener(notification_, &extListener, this);
-    } else if ((kdeIdle_ = static_cast<org_kde_kwin_idle*>(
-                    connection_.bind(&org_kde_kwin_idle_interface, 1)))) {
-        kdeTimeout_ = org_kde_kwin_idle_get_idle_timeout(kdeIdle_, seat_, kSettleMs);
-        org_kde_kwin_idle_timeout_add_listener(kdeTimeout_, &kdeListener, this);
-    }
+    notification_.subscribe(
+        connection_, seat_, kSettleMs, [this] { idle_ = true; }, [this] { resumed(); });
     // The compositor answers at once; an output it will not switch says "failed".
     const bool answered = connection_.roundtrip();
     const bool anyOff = std::any_of(outputs_.begin(), outputs_.end(),
@@ -161,11 +129,6 @@ void WlrScreenOff::failed(zwlr_output_power_v1* power)
         }
 }
 
-void WlrScreenOff::idled()
-{
-    idle_ = true;
-}
-
 void WlrScreenOff::resumed()
 {
     if (!idle_)
@@ -177,18 +140,7 @@ void WlrScreenOff::resumed()
 
 void WlrScreenOff::forgetIdle()
 {
-    if (notification_)
-        ext_idle_notification_v1_destroy(notification_);
-    if (notifier_)
-        ext_idle_notifier_v1_destroy(notifier_);
-    if (kdeTimeout_)
-        org_kde_kwin_idle_timeout_release(kdeTimeout_);
-    if (kdeIdle_)
-        org_kde_kwin_idle_destroy(kdeIdle_);
-    notification_ = nullptr;
-    notifier_ = nullptr;
-    kdeTimeout_ = nullptr;
-    kdeIdle_ = nullptr;
+    notification_.release();
     idle_ = false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IdleNotification.h"
 #include "ScreenOff.h"
 #include "WaylandConnection.h"
 
@@ -11,10 +12,6 @@ struct wl_output;
 struct wl_seat;
 struct zwlr_output_power_manager_v1;
 struct zwlr_output_power_v1;
-struct ext_idle_notifier_v1;
-struct ext_idle_notification_v1;
-struct org_kde_kwin_idle;
-struct org_kde_kwin_idle_timeout;
 
 namespace platform {
 
@@ -34,9 +31,7 @@ public:
     //! True while our outputs are off and we wait for input.
     bool off() const { return !outputs_.empty(); }
 
-    //! Called by the protocol listeners.
-    void idled();
-    void resumed();
+    //! Called by the protocol listener.
     void failed(zwlr_output_power_v1* power);
 
 private:
@@ -45,6 +40,7 @@ private:
     //! Every output back on and our hold on them let go.
     void turnOn();
     void forgetIdle();
+    void resumed();
 
     WaylandConnection connection_;
     std::unique_ptr<QObject> context_;
@@ -55,10 +51,7 @@ private:
         zwlr_output_power_v1* power = nullptr;
     };
     std::vector<Output> outputs_;
-    ext_idle_notifier_v1* notifier_ = nullptr;
-    ext_idle_notification_v1* notification_ = nullptr;
-    org_kde_kwin_idle* kdeIdle_ = nullptr;
-    org_kde_kwin_idle_timeout* kdeTimeout_ = nullptr;
+    IdleNotification notification_;
     bool idle_ = false;
 };
 
