@@ -1,27 +1,21 @@
 #pragma once
 
-#include <QDBusConnection>
-#include <QString>
+#include "NamedBus.h"
 
 namespace platform {
 
-//! A named connection to the session bus (or, in tests, to a private bus at an address),
-//! made when first asked for and made again after the bus was gone.
-class DesktopBus {
+//! A named connection to the session bus, where the desktop's own services are.
+class DesktopBus : public NamedBus {
 public:
     //! `purpose` names the connection; an empty address is the session bus.
-    DesktopBus(const QString& purpose, QString busAddress);
-    ~DesktopBus();
-    DesktopBus(const DesktopBus&) = delete;
-    DesktopBus& operator=(const DesktopBus&) = delete;
+    DesktopBus(const QString& purpose, QString busAddress)
+        : NamedBus(QStringLiteral("desktop-") + purpose, std::move(busAddress),
+                   QDBusConnection::SessionBus)
+    {
+    }
 
-    QDBusConnection Connection() const;
     //! Whether `service` has an owner on the bus now.
     bool Has(const QString& service) const;
-
-private:
-    QString busAddress_;
-    QString connectionName_;
 };
 
 //! How long a call to the desktop's own services may hold the window: a desktop that does

@@ -2,8 +2,8 @@
 
 #include "platform/PowerActions.h"
 
+#include "NamedBus.h"
 #include "ScreenOff.h"
-#include "SystemBus.h"
 
 #include <QString>
 
@@ -31,7 +31,7 @@ public:
     bool offers(unsigned mode) override;
 
 private:
-    SystemBus bus_;
+    NamedBus bus_;
     std::unique_ptr<ScreenOff> screenOff_;
 };
 

@@ -2,7 +2,7 @@
 
 #include "platform/SystemClockSetter.h"
 
-#include "SystemBus.h"
+#include "NamedBus.h"
 
 #include <QString>
 
@@ -30,7 +30,7 @@ public:
     static Outcome OutcomeOfError(const QString& errorName);
 
 private:
-    SystemBus bus_;
+    NamedBus bus_;
     // Parent of the pending calls: they end, unanswered, with the setter.
     std::unique_ptr<QObject> calls_;
 };
