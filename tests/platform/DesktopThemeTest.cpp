@@ -1,6 +1,7 @@
 // Themes on the Linux desktops; Windows keeps its theme in the registry (ThemeRegistryTest).
 #ifndef _WIN32
 
+#include "CommandOutput.h"
 #include "TempDir.h"
 
 #include "platform/linux/LinuxDesktopTheme.h"
@@ -16,18 +17,6 @@
 namespace {
 
 using platform::LinuxDesktopTheme;
-
-std::string Output(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            out += buffer;
-        pclose(pipe);
-    }
-    return out;
-}
 
 class DesktopThemeTest : public ::testing::Test {
 protected:

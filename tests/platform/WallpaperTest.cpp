@@ -9,6 +9,7 @@
 #include "platform/windows/WinRegistry.h"
 #include "platform/windows/WinWallpaper.h"
 #else
+#include "CommandOutput.h"
 #include "platform/linux/DesktopWallpaper.h"
 
 #include <sys/wait.h>
@@ -73,18 +74,6 @@ TEST(WallpaperTest, DesktopIsTheFirstKnownNameInTheList)
     };
     for (const auto& row : rows)
         EXPECT_EQ(DesktopWallpaper::Detect(row.value), row.kind) << row.value;
-}
-
-std::string Output(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            out += buffer;
-        pclose(pipe);
-    }
-    return out;
 }
 
 class DesktopWallpaperTest : public ::testing::Test {
