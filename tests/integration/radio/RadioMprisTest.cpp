@@ -1,5 +1,6 @@
 #include "support/PrivateBus.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "radio/RadioCatalogue.h"
 #include "radio/RadioMpris.h"
@@ -70,21 +71,7 @@ protected:
         env_.reset();
     }
 
-    bool RunUntil(const std::function<bool()>& done, int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        QElapsedTimer gap;
-        gap.start();
-        while (!deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            longestGapMs_ = std::max(longestGapMs_, gap.restart());
-            if (done())
-                return true;
-            QThread::msleep(5);
-            gap.restart();
-        }
-        return done();
-    }
+    bool RunUntil(const std::function<bool()>& done, int ms) { return loop_.RunUntil(done, ms); }
 
     QProcessEnvironment BusEnvironment() const
     {
@@ -111,7 +98,7 @@ protected:
     RadioPlayback* radio_ = nullptr;
     std::unique_ptr<QDBusConnection> connection_;
     std::unique_ptr<RadioMpris> mpris_;
-    qint64 longestGapMs_ = 0;
+    WatchedLoop loop_;
 };
 
 TEST_F(RadioMprisTest, PlayerctlPlaysPausesChangesStationAndReadsTheStation)
@@ -157,7 +144,7 @@ TEST_F(RadioMprisTest, PlayerctlPlaysPausesChangesStationAndReadsTheStation)
     EXPECT_EQ(Playerctl({"status"}), "Stopped");
     Playerctl({"stop"});
     EXPECT_EQ(radio_->RadioPlayState->text(), "目前暂无播放的电台");
-    EXPECT_LT(longestGapMs_, 200);
+    EXPECT_LT(loop_.longestGapMs, 200);
 }
 
 TEST_F(RadioMprisTest, EveryChangeIsAnnouncedOnTheBus)

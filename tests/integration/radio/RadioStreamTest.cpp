@@ -1,5 +1,6 @@
 #include "support/ColdMediaRegistry.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "app/Main.h"
 #include "radio/MediaBackend.h"
@@ -44,32 +45,6 @@ quint16 FreePort()
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
-
-//! Runs the event loop until `done` holds or `ms` pass; records the longest gap between
-//! two turns of the loop, which is how long the UI would have frozen.
-struct Loop {
-    qint64 longestGapMs = 0;
-
-    bool RunUntil(const std::function<bool()>& done, int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        QElapsedTimer gap;
-        gap.start();
-        while (!deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            longestGapMs = std::max(longestGapMs, gap.restart());
-            if (done())
-                return true;
-            QThread::msleep(5);
-            gap.restart();
-        }
-        return done();
-    }
-    void Run(int ms)
-    {
-        RunUntil([] { return false; }, ms);
-    }
-};
 
 //! An icecast2 server on loopback with one ffmpeg source per mount.
 class StreamServer {
@@ -140,7 +115,7 @@ public:
             *why = "icecast2 did not start";
             return false;
         }
-        Loop loop;
+        WatchedLoop loop;
         if (!loop.RunUntil([this] { return Listening(); }, 10000)) {
             *why = "icecast2 does not listen: " + QString::fromUtf8(icecast_.readAll());
             return false;
@@ -292,7 +267,7 @@ protected:
         }
         server_->Feed("/a.mp3", 440);
         server_->Feed("/b.mp3", 660);
-        Loop loop;
+        WatchedLoop loop;
         loop.RunUntil([] { return server_->MountLive("/a.mp3") && server_->MountLive("/b.mp3"); },
                       15000);
     }
@@ -349,7 +324,7 @@ protected:
     static inline std::unique_ptr<StreamServer> server_;
     static inline QString skip_;
     std::unique_ptr<QtNetRadioLibrary> library_;
-    Loop loop_;
+    WatchedLoop loop_;
 };
 
 TEST_F(RadioStreams, PlaysAStreamUntilStoppedAndSwitchesStations)
