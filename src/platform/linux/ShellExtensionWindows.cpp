@@ -2,6 +2,7 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QStringList>
 
 namespace platform {
@@ -42,14 +43,32 @@ bool ShellExtensionWindows::available()
     return bus_.Has(QLatin1String(kService));
 }
 
+void ShellExtensionWindows::Refresh()
+{
+    constexpr qint64 kRefreshMs = 500;
+    if (asking_ || (asked_.isValid() && asked_.elapsed() < kRefreshMs))
+        return;
+    asking_ = true;
+    asked_.start();
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus_.Connection().asyncCall(QDBusMessage::createMethodCall(
+                                        QLatin1String(kService), QLatin1String(kPath),
+                                        QLatin1String(kInterface), QStringLiteral("Titles"))),
+                                    context_.get());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context_.get(), [this, watcher] {
+        watcher->deleteLater();
+        asking_ = false;
+        const QDBusMessage reply = watcher->reply();
+        titles_ = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                      ? reply.arguments().constFirst().toStringList()
+                      : QStringList();
+    });
+}
+
 bool ShellExtensionWindows::exists(const std::u16string& title)
 {
-    const QDBusMessage reply = bus_.Connection().call(
-        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kPath),
-                                       QLatin1String(kInterface), QStringLiteral("Titles")),
-        QDBus::Block, kDesktopCallMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().constFirst().toStringList().contains(QString::fromStdU16String(title));
+    Refresh();
+    return !title.empty() && titles_.contains(QString::fromStdU16String(title));
 }
 
 bool ShellExtensionWindows::requestClose(const std::u16string& title)
@@ -60,23 +79,23 @@ bool ShellExtensionWindows::requestClose(const std::u16string& title)
 std::vector<std::u16string>
 ShellExtensionWindows::requestCloseEach(const std::vector<std::u16string>& titles)
 {
-    std::vector<std::u16string> closed;
-    QStringList wanted = toQt(titles);
-    wanted.removeAll(QString()); // an empty title would name every untitled window
+    Refresh();
+    std::vector<std::u16string> matched;
+    QStringList wanted;
+    for (const QString& title : toQt(titles))
+        // An empty title would name every untitled window.
+        if (!title.isEmpty() && titles_.contains(title) && !wanted.contains(title)) {
+            wanted << title;
+            matched.push_back(title.toStdU16String());
+        }
     if (wanted.isEmpty())
-        return closed;
+        return matched;
     QDBusMessage ask =
         QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kPath),
                                        QLatin1String(kInterface), QStringLiteral("CloseEach"));
     ask.setArguments({wanted});
-    const QDBusMessage reply = bus_.Connection().call(ask, QDBus::Block, kDesktopCallMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return closed;
-    // Only what we asked for counts, whatever else the answer holds.
-    for (const QString& title : reply.arguments().constFirst().toStringList())
-        if (wanted.contains(title))
-            closed.push_back(title.toStdU16String());
-    return closed;
+    bus_.Connection().asyncCall(ask);
+    return matched;
 }
 
 } // namespace platform
