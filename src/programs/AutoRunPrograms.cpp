@@ -229,8 +229,13 @@ QString AutoRunPrograms::FailureText(const QString& path,
 {
     // A line of a damaged list may be a megabyte long: no box or log line shows all of it.
     constexpr qsizetype kLongestPath = 260;
-    const QString shown =
+    QString shown =
         path.size() > kLongestPath ? path.left(kLongestPath) + QStringLiteral("…") : path;
+    // Control characters (a NUL, a stray CR) would cut the box's text and break the log's lines.
+    for (QChar& c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
     return shown + QStringLiteral("运行失败:") + FailureReason(result);
 }
 

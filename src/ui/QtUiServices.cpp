@@ -33,8 +33,14 @@ void MakeModal(QDialog& box)
 
 void Log(const QString& text, bool shown)
 {
+    // One line a box: a NUL would end the log line early, a line break would split it.
     QString line = text;
-    line.replace(u'\n', u'\u23CE');
+    for (QChar& c : line) {
+        if (c == u'\n')
+            c = QChar(0x23CE);
+        else if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
     if (shown)
         qCInfo(lcBoxes).noquote() << line;
     else

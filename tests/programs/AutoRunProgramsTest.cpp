@@ -22,7 +22,7 @@ QString Log(const TestEnvironment& env)
     QFile file(env.ProgramDir() + "AutoRunErrorLog.txt");
     if (!file.open(QIODevice::ReadOnly))
         return "<absent>";
-    return QStringDecoder("GBK").decode(file.readAll());
+    return QStringDecoder("GB18030").decode(file.readAll());
 }
 
 QStringList Grid(const AutoRunPrograms& a)
@@ -93,14 +93,18 @@ TEST(AutoRunPrograms, ManyFailedStartsShowOneBoxAndLogEveryOne)
 {
     TestEnvironment env;
     const QString longPath = "/opt/" + QString(2000, u'长');
-    for (const QString& path : {QString("/opt/没有/a"), longPath, QString("/opt/没有/b")})
+    const QString garbage = QString::fromUtf16(u"\0\x1b\r/x", 5);
+    for (const QString& path : {QString("/opt/没有/a"), longPath, garbage, QString("/opt/没有/b")})
         env.launcher->codes[path] = 2;
-    AutoRunPrograms& a = Start(env, "/opt/没有/a\r\n" + longPath + "\r\n/opt/没有/b\r\n");
-    EXPECT_EQ(env.launcher->paths(), QStringList({"/opt/没有/a", longPath, "/opt/没有/b"}));
+    AutoRunPrograms& a =
+        Start(env, "/opt/没有/a\r\n" + longPath + "\r\n" + garbage + "\r\n/opt/没有/b\r\n");
+    EXPECT_EQ(env.launcher->paths(),
+              QStringList({"/opt/没有/a", longPath, garbage, "/opt/没有/b"}));
     EXPECT_EQ(env.ui.Texts("message"), QStringList{"/opt/没有/a运行失败:原因:指定的文件不存在"});
     const QString longText = "/opt/" + QString(255, u'长') + "…运行失败:原因:指定的文件不存在";
-    EXPECT_EQ(Log(env).split("\r\n", Qt::SkipEmptyParts).size(), 3);
+    EXPECT_EQ(Log(env).split("\r\n", Qt::SkipEmptyParts).size(), 4);
     EXPECT_TRUE(Log(env).contains(longText + "\r\n"));
+    EXPECT_TRUE(Log(env).contains("\uFFFD\uFFFD\uFFFD/x运行失败"));
     EXPECT_EQ(a.LastFailure, "/opt/没有/b运行失败:原因:指定的文件不存在");
 }
 

@@ -42,7 +42,8 @@ fi
 
 gbk() { iconv -f UTF-8 -t GBK; }
 crlf() { sed 's/$/\r/'; }
-garbage() { head -c 65536 /dev/urandom >"$1"; }
+# A NUL first: the first line of a damaged list may be anything.
+garbage() { { printf '\0\x1b'; head -c 65534 /dev/urandom; } >"$1"; }
 # Lead bytes without a valid trail, a lone trail byte and a cut-off pair at the end.
 bad_gbk() { printf '2026/12/10 9:00:00 \x81\x20\xff\xfe\x80\r\n\xa1\r\n\xd6' >"$1"; }
 long_line() { { head -c 1048576 /dev/zero | tr '\0' 'A'; printf '\r\n'; } >"$1"; }
