@@ -1,5 +1,6 @@
 #include "core/FeatureContext.h"
 
+#include "core/Occurrences.h"
 #include "power/ShutDownComputer.h"
 
 #include <QBoxLayout>
@@ -131,12 +132,107 @@ void FeatureContext::OnUpcoming(UpcomingQuery query)
     upcoming_.push_back(std::move(query));
 }
 
+int FeatureContext::OnSchedule(Schedule schedule)
+{
+    schedules_.push_back({std::move(schedule)});
+    return int(schedules_.size()) - 1;
+}
+
+void FeatureContext::OnWatch(std::function<bool()> active)
+{
+    watches_.push_back(std::move(active));
+}
+
+void FeatureContext::OnWaiting(std::function<void(std::vector<Waiting>&)> waiting)
+{
+    waiting_.push_back(std::move(waiting));
+}
+
+namespace {
+
+// The schedule's answer for the second `from` on, as a second; -1 for none.
+qint64 Ask(const Schedule& schedule, qint64 from)
+{
+    if (!schedule.nextDue)
+        return -1;
+    const std::optional<Occurrence> next = schedule.nextDue(Occurrences::MomentAt(from));
+    return next ? std::max(SecondOf(next->when), from) : -1;
+}
+
+} // namespace
+
+bool FeatureContext::Due(int schedule, const LocalMoment& now) const
+{
+    Planned& p = schedules_[schedule];
+    const qint64 second = SecondOf(now);
+    // Planned and still ahead (or nothing planned): the common case, a comparison.
+    if (p.from >= 0 && p.from <= second && (p.due < 0 || second < p.due))
+        return false;
+    if (p.from < 0 || second < p.from || second > p.due) {
+        // Unplanned, or the clock went back or jumped past the planned second.
+        p.from = second;
+        p.due = Ask(p.schedule, second);
+        if (p.due != second)
+            return false;
+    }
+    // This second is the planned one: the next answer starts after it. A second tick in
+    // the same second (a box's nested loop) finds nothing due.
+    p.from = second;
+    p.due = Ask(p.schedule, second + 1);
+    return true;
+}
+
+void FeatureContext::Replan() const
+{
+    for (Planned& p : schedules_)
+        p.from = -1;
+    if (replanned_)
+        replanned_();
+}
+
+std::optional<qint64> FeatureContext::NextTickSecond(const LocalMoment& now) const
+{
+    const qint64 second = SecondOf(now);
+    for (const std::function<bool()>& active : watches_)
+        if (active && active())
+            return second + 1;
+    std::optional<qint64> earliest;
+    for (Planned& p : schedules_) {
+        if (p.from < 0 || p.from > second || (p.due >= 0 && p.due <= second)) {
+            p.from = second + 1;
+            p.due = Ask(p.schedule, second + 1);
+        }
+        if (p.due >= 0 && (!earliest || p.due < *earliest))
+            earliest = p.due;
+    }
+    return earliest;
+}
+
 UpcomingList FeatureContext::Upcoming(const LocalMoment& from, const LocalMoment& to) const
 {
     UpcomingList list;
     for (const UpcomingQuery& query : upcoming_)
         if (query)
             Guard([&] { query(from, to, list); });
+    // Each schedule's answers one after the other, from its first at or after `from`.
+    constexpr int kMostPerFeature = 500;
+    const qint64 last = SecondOf(to);
+    for (const Planned& p : schedules_) {
+        if (!p.schedule.nextDue)
+            continue;
+        Guard([&] {
+            std::optional<Occurrence> next = p.schedule.nextDue(from);
+            for (int n = 0; next && SecondOf(next->when) <= last && n < kMostPerFeature; ++n) {
+                list.timed.push_back(*next);
+                if (p.schedule.nextOnly)
+                    break;
+                next = p.schedule.nextDue(Occurrences::After(next->when, 1));
+            }
+        });
+    }
+    for (const auto& waiting : waiting_)
+        if (waiting)
+            Guard([&] { waiting(list.waiting); });
     std::stable_sort(list.timed.begin(), list.timed.end(),
                      [](const Occurrence& a, const Occurrence& b) {
                          return SecondOf(a.when) < SecondOf(b.when);

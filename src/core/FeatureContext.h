@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ActionLog.h"
+#include "core/Schedule.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/TimeText.h"
@@ -63,28 +64,6 @@ enum class LoadStep {
 
 //! What is asked before the program exits, in this order. A false answer keeps it running.
 enum class CloseQueryStep { ExitPassword, ChangeThemeOnExit, Count };
-
-//! One coming firing of an armed feature, as the view of what comes next lists it.
-struct Occurrence {
-    LocalMoment when;
-    QString feature; //!< as its page names it: "定时关机", "闹钟", "备忘录", "定时收音" ...
-    QString what; //!< what will be done: "关机", "闹钟一", the note's text ...
-    //! The power mode (0 to 5) when this is a power action, -1 otherwise.
-    int powerMode = -1;
-};
-
-//! An armed rule that waits for an event (idle time, the network, the running time), with
-//! its condition and how far it has counted: "无人使用 20 分钟后关机，已计 3 分 10 秒".
-struct Waiting {
-    QString feature;
-    QString condition;
-    int powerMode = -1;
-};
-
-struct UpcomingList {
-    std::vector<Occurrence> timed; //!< in time order
-    std::vector<Waiting> waiting;
-};
 
 //! Everything a feature sees of the program: the settings file, the boxes, the system,
 //! the power actions, the clock, the two folders, the tray balloon, the guarded entry and
@@ -149,6 +128,26 @@ public:
         std::function<void(const LocalMoment& from, const LocalMoment& to, UpcomingList& out)>;
     void OnUpcoming(UpcomingQuery query);
 
+    //! A feature that acts at known times. The returned id is its check's key to Due().
+    int OnSchedule(Schedule schedule);
+    //! True once, in the tick of the second the schedule's next occurrence falls in. Costs a
+    //! comparison until that second; the answer is asked again after it, after Replan(), or
+    //! when the clock has gone back. A clock that jumps over the second skips it.
+    bool Due(int schedule, const LocalMoment& now) const;
+    //! A feature that must look every second while `active` says so (an event rule, a guard,
+    //! a playing radio, a shown window).
+    void OnWatch(std::function<bool()> active);
+    //! An armed event rule's line in the view of what comes next.
+    void OnWaiting(std::function<void(std::vector<Waiting>& out)> waiting);
+    //! A feature's times changed (armed, disarmed, a list edited), or the clock was set, or
+    //! the computer resumed: every answer is asked again and the pacer re-aims.
+    void Replan() const;
+    //! Called by Replan(): the owner of the tick re-aims its timer.
+    void SetReplanned(std::function<void()> hook) { replanned_ = std::move(hook); }
+    //! The next wall-clock second after `now`'s that needs a tick: the next one while any
+    //! watch is active, else the earliest planned occurrence; none when nothing is armed.
+    std::optional<qint64> NextTickSecond(const LocalMoment& now) const;
+
     // Driven by the owner of the context.
     //! Every registered loader in LoadStep order, each under its own guard, so one feature
     //! that cannot load does not leave the later ones unloaded.
@@ -180,4 +179,14 @@ private:
     mutable std::array<bool, static_cast<int>(CloseQueryStep::Count)> closeQueriesDone_{};
     std::vector<std::function<void()>> closeSteps_;
     std::vector<UpcomingQuery> upcoming_;
+    struct Planned {
+        Schedule schedule;
+        qint64 from = -1; //!< the second the answer was asked for; -1: ask again
+        qint64 due = -1;  //!< the answer's second; -1: none
+    };
+    //! The planned seconds: asked again as the clock passes them (so mutable).
+    mutable std::vector<Planned> schedules_;
+    std::vector<std::function<bool()>> watches_;
+    std::vector<std::function<void(std::vector<Waiting>&)>> waiting_;
+    std::function<void()> replanned_;
 };
