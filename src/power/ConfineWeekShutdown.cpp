@@ -117,7 +117,7 @@ void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
             to_ = ParseTime(ConfineTime2);
             skippedStay_ = false;
         } else {
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckConfineWeek));
+            ctx_.Power().DropDisarmed(PowerRule::ConfineWeek);
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         for (QWidget* input : {static_cast<QWidget*>(ConfineWeekComboBox1),
@@ -144,12 +144,11 @@ bool ConfineWeekShutdown::CheckConfineWeek()
         skippedStay_ = false;
         return true;
     }
-    constexpr int rule = static_cast<int>(TickCheck::CheckConfineWeek);
-    ShutDownComputer& power = ctx_.PowerActions();
     // A warning let go leaves the rest of this stay in the period alone.
-    if (skippedStay_ || power.Holding(rule))
+    if (skippedStay_)
         return true;
-    return power.RunRule({rule, ConfineMode, [this] { skippedStay_ = true; }});
+    return ctx_.Power().Ask(PowerRule::ConfineWeek, PowerModeAt(ConfineMode),
+                            [this] { skippedStay_ = true; }) != PowerAnswer::Failed;
 }
 
 void ConfineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,

@@ -92,7 +92,7 @@ void DestineWeekShutdown::DestineWeekCheckBoxClick()
             dueTime_ = ParseTime(DestineWeekTime);
             fired_.Reset();
         } else {
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckDestineWeek));
+            ctx_.Power().DropDisarmed(PowerRule::DestineWeek);
         }
         // Inputs first: a refused write below must not leave a cleared rule locked.
         DestineWeekTimeEdit->setEnabled(!armed);
@@ -133,8 +133,8 @@ bool DestineWeekShutdown::CheckDestineWeek()
         return true;
     if (!fired_.First(now))
         return true;
-    return ctx_.PowerActions().RunRule(
-        {static_cast<int>(TickCheck::CheckDestineWeek), DestineWeekMode, {}});
+    return ctx_.Power().Ask(PowerRule::DestineWeek, PowerModeAt(DestineWeekMode)) !=
+           PowerAnswer::Failed;
 }
 
 void DestineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,

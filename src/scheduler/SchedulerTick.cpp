@@ -16,10 +16,11 @@ const char16_t kSupportContact[] = u"客服邮箱 support@quorlin.app";
 
 } // namespace
 
-QString SchedulerTick::FailureMessage(int rule)
+QString SchedulerTick::FailureMessage(TickCheck rule)
 {
-    return QString::fromUtf16(kFailureTexts[rule]) + QString::fromUtf16(kSupportContact) +
-           QStringLiteral(",感谢您的使用");
+    Q_ASSERT(static_cast<int>(rule) < kPowerRules);
+    return QString::fromUtf16(kFailureTexts[static_cast<int>(rule)]) +
+           QString::fromUtf16(kSupportContact) + QStringLiteral(",感谢您的使用");
 }
 
 void SchedulerTick::SetPowerRule(TickCheck which, Check check)
@@ -41,7 +42,7 @@ void SchedulerTick::ReportFailure(int rule)
         return;
     failureShown_[rule] = true;
     const auto reset = qScopeGuard([this, rule] { failureShown_[rule] = false; });
-    ui_.ShowMessage(FailureMessage(rule));
+    ui_.ShowMessage(FailureMessage(static_cast<TickCheck>(rule)));
 }
 
 void SchedulerTick::Run()

@@ -161,7 +161,8 @@ TEST(ConfineWeek, AnActionThatKeepsFailingShowsOneBoxAtATime)
     env.Tick();
     EXPECT_EQ(nested, 5);
     EXPECT_EQ(env.power->requests.size(), 6u);
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{SchedulerTick::FailureMessage(2)});
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList{SchedulerTick::FailureMessage(TickCheck::CheckConfineWeek)});
     // Closed: the next failing tick may show it again.
     env.ui.WhileOpen = nullptr;
     env.Tick();

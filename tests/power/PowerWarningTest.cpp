@@ -159,7 +159,9 @@ TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIs
         EXPECT_EQ(env.power->requests.size(), row.ticksToAction < 0 ? 0u : 1u) << row.name;
         EXPECT_FALSE(Showing(w)) << row.name;
         EXPECT_EQ(env.ui.Texts("message"),
-                  row.refused ? QStringList{SchedulerTick::FailureMessage(1)} : QStringList{})
+                  row.refused
+                      ? QStringList{SchedulerTick::FailureMessage(TickCheck::CheckDestineWeek)}
+                      : QStringList{})
             << row.name;
     }
 }
@@ -251,7 +253,7 @@ TEST(PowerWarning, SwitchingARuleOffDropsItsCountdownOrItsTurnInTheQueue)
             }
             QCheckBox* box = rule.armAndMakeDue(env);
             ASSERT_TRUE(Showing(w));
-            EXPECT_TRUE(env.Host().Context().PowerActions().Holding(index));
+            EXPECT_TRUE(env.Host().Context().Power().Holding(static_cast<PowerRule>(index)));
             box->setChecked(false);
             if (waiting)
                 w.Form->SkipOnceButton->click();

@@ -93,7 +93,8 @@ TEST(SystemRun, AFailingActionShowsOneBoxAtATime)
     };
     env.Tick();
     EXPECT_EQ(env.power->requests.size(), 11u);
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{SchedulerTick::FailureMessage(3)});
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList{SchedulerTick::FailureMessage(TickCheck::CheckSystemRun)});
 }
 
 } // namespace
