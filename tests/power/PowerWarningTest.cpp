@@ -265,6 +265,36 @@ TEST(PowerWarning, SwitchingARuleOffDropsItsCountdownOrItsTurnInTheQueue)
     }
 }
 
+// The rules that ask again on every tick while due, with and without a countdown first:
+// while the failure box waits, ticks go on and the action keeps failing, and no second box
+// opens on top of it, also not when a held action fails at the end of its countdown.
+TEST(PowerWarning, AnActionThatKeepsFailingShowsOneBoxAtATimeHeldOrNot)
+{
+    for (int index : {2, 3}) {
+        for (const char* seconds : {"", "5"}) {
+            SCOPED_TRACE(testing::Message() << kSixRules[index].name << ", warning " << seconds);
+            TestEnvironment env;
+            Start(env, seconds);
+            env.power->refused = {0};
+            int shownInside = -1; // in the first box; -2 while it is open
+            env.ui.WhileOpen = [&](const FakeUi::Call&) {
+                if (shownInside != -1)
+                    return;
+                shownInside = -2;
+                const int before = env.ui.Count("message");
+                Ticks(env, 20);
+                shownInside = env.ui.Count("message") - before;
+            };
+            kSixRules[index].armAndMakeDue(env);
+            Ticks(env, 10);
+            EXPECT_EQ(shownInside, 0);
+            EXPECT_GT(env.power->requests.size(), 2u) << "the rule kept asking";
+            EXPECT_EQ(env.ui.Texts("message").value(0),
+                      SchedulerTick::FailureMessage(static_cast<TickCheck>(index)));
+        }
+    }
+}
+
 // The click of the test goes through the window system's path, where a modal box blocks it.
 bool ClickReaches(QPushButton* button)
 {
