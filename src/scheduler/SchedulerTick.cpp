@@ -18,9 +18,11 @@ const char16_t kSupportContact[] = u"客服邮箱 support@quorlin.app";
 
 QString SchedulerTick::FailureMessage(TickCheck rule)
 {
-    Q_ASSERT(static_cast<int>(rule) < kPowerRules);
-    return QString::fromUtf16(kFailureTexts[static_cast<int>(rule)]) +
-           QString::fromUtf16(kSupportContact) + QStringLiteral(",感谢您的使用");
+    const int index = static_cast<int>(rule);
+    if (index >= kPowerRules)
+        return {};
+    return QString::fromUtf16(kFailureTexts[index]) + QString::fromUtf16(kSupportContact) +
+           QStringLiteral(",感谢您的使用");
 }
 
 void SchedulerTick::SetPowerRule(TickCheck which, Check check)
