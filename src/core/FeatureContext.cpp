@@ -23,6 +23,8 @@ FeatureContext::FeatureContext(platform::Platform& os, UiServices& ui, SettingsF
 {
     if (os_.ansi)
         actions_ = std::make_unique<ActionLog>(*os_.ansi, dataDir_);
+    // A failure waits for the next tick to be shown.
+    OnWatch([this] { return requests_->HeldFailurePending(); });
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "power/ShutDownComputer.h"
 #include "scheduler/TimeText.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -98,6 +99,11 @@ void PowerRequests::ActHeld(const PowerRequest& request)
 bool PowerRequests::TakeHeldFailure(PowerRule rule)
 {
     return std::exchange(heldFailed_[IndexOf(rule)], false);
+}
+
+bool PowerRequests::HeldFailurePending() const
+{
+    return std::find(heldFailed_.begin(), heldFailed_.end(), true) != heldFailed_.end();
 }
 
 bool PowerRequests::RunNow(PowerRule rule, std::optional<PowerMode> mode)

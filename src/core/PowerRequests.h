@@ -90,6 +90,8 @@ public:
     void ActHeld(const PowerRequest& request);
     //! True once for each held action of `rule` that failed since the last call.
     bool TakeHeldFailure(PowerRule rule);
+    //! A held action failed and the tick has not reported it yet.
+    bool HeldFailurePending() const;
 
     //! Writes one line of the power rules into the record.
     void Note(PowerRule rule, std::optional<PowerMode> mode, const QString& result) const;

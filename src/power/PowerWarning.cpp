@@ -54,6 +54,8 @@ PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx), hook_(ctx.Power(), 
             [this] { WarnBeforeActionCheckBoxClick(); });
     ctx.OnLoad(LoadStep::PowerTasks, [this] { LoadPowerTasks(); });
     ctx.OnTick(TickCheck::CountDownPowerWarning, [this] { CountDownPowerWarning(); });
+    // A running countdown needs every second.
+    ctx.OnWatch([this] { return current_.has_value(); });
     // Made hidden now, so that a due rule only has to show it.
     Form = new PowerWarningForm;
     if (const QWidget* window = ctx.Window())
