@@ -78,6 +78,6 @@ private:
     int remaining_ = 0;
     // The tick that opened the countdown does not count: the whole time is given.
     bool justOpened_ = false;
-    // Last: the requests reach this object only once everything above exists.
+    // Last: undone first when the warning goes, before the countdown state it guards.
     PowerRequests::Hook hook_;
 };
