@@ -11,15 +11,20 @@
 FeatureContext::FeatureContext(platform::Platform& os, UiServices& ui, SettingsFile& settings,
                                ShutDownComputer& power, SchedulerTick& tick, QWidget* window,
                                Pages pages, QString programDir, QString dataDir)
-    : os_(os), ui_(ui), settings_(settings), power_(power), tick_(tick), window_(window),
-      pages_(pages), programDir_(std::move(programDir)), dataDir_(std::move(dataDir))
+    : os_(os), ui_(ui), settings_(settings), power_(power),
+      // The power rules' actions are recorded where they are carried out.
+      requests_(std::make_unique<PowerRequests>(
+          power, os.clock.get(),
+          [this](const QString& feature, const QString& what, const QString& result) {
+              Log(feature, what, result);
+          })),
+      tick_(tick), window_(window), pages_(pages), programDir_(std::move(programDir)),
+      dataDir_(std::move(dataDir))
 {
     if (os_.ansi)
         actions_ = std::make_unique<ActionLog>(*os_.ansi, dataDir_);
-    // The power rules' actions are recorded where they are carried out.
-    power_.SetRecord([this](const QString& feature, const QString& what, const QString& result) {
-        Log(feature, what, result);
-    });
+    // A failure waits for the next tick to be shown.
+    OnWatch([this] { return requests_->HeldFailurePending(); });
 }
 
 namespace {
@@ -68,7 +73,22 @@ void FeatureContext::OnTick(TickCheck which, std::function<void()> check) const
 
 void FeatureContext::OnPowerRule(TickCheck which, std::function<bool()> check) const
 {
-    tick_.SetPowerRule(which, std::move(check));
+    // The tick's first six checks are the rules, in the same order.
+    static_assert(
+        static_cast<int>(TickCheck::CheckFixedTime) == static_cast<int>(PowerRule::FixedTime) &&
+        static_cast<int>(TickCheck::CheckNetState) == static_cast<int>(PowerRule::NetState));
+    const int index = static_cast<int>(which);
+    if (index >= kPowerRuleCount) {
+        tick_.SetPowerRule(which, std::move(check));
+        return;
+    }
+    // The failure of an action that waited for its countdown is reported in its rule's turn,
+    // so that it too gets one box at a time.
+    tick_.SetPowerRule(which,
+                       [this, rule = static_cast<PowerRule>(index), check = std::move(check)] {
+                           const bool ok = check();
+                           return !requests_->TakeHeldFailure(rule) && ok;
+                       });
 }
 
 void FeatureContext::OnLoad(LoadStep step, std::function<void()> load)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ActionLog.h"
+#include "core/PowerRequests.h"
 #include "core/Schedule.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
@@ -81,6 +82,8 @@ public:
     UiServices& Ui() const { return ui_; }
     platform::Platform& Os() const { return os_; }
     ShutDownComputer& PowerActions() const { return power_; }
+    //! Where the power rules ask for their actions.
+    PowerRequests& Power() const { return *requests_; }
     LocalMoment Now() const { return ReadClock(*os_.clock); }
 
     //! The folder of the shipped, read-only files, with a trailing '/'.
@@ -116,7 +119,8 @@ public:
 
     // Registration points. One function per slot; a later registration replaces it.
     void OnTick(TickCheck which, std::function<void()> check) const;
-    //! A power rule's check: false means its power action failed.
+    //! A power rule's check: false means its power action failed. A held action of that rule
+    //! that failed since its last turn counts as a failure of the check.
     void OnPowerRule(TickCheck which, std::function<bool()> check) const;
     void OnLoad(LoadStep step, std::function<void()> load);
     void OnCloseQuery(CloseQueryStep step, std::function<bool()> query);
@@ -168,6 +172,7 @@ private:
     UiServices& ui_;
     SettingsFile& settings_;
     ShutDownComputer& power_;
+    std::unique_ptr<PowerRequests> requests_;
     SchedulerTick& tick_;
     QWidget* window_;
     Pages pages_;

@@ -10,12 +10,6 @@
 
 #include <stdexcept>
 
-namespace {
-
-constexpr int kRestart = 1;
-
-} // namespace
-
 KeyOptimization::KeyOptimization(FeatureContext& ctx) : ctx_(ctx)
 {
     KeyOptimizationButton =
@@ -61,6 +55,6 @@ void KeyOptimization::KeyOptimizationButtonClick()
     if (ctx_.Ui().AskYesNo(
             RestartQuestion(optimization.FirstBackupPath(), optimization.BackupPath())))
         ctx_.Log(QStringLiteral("一键优化"), QStringLiteral("请求重启"),
-                 ctx_.PowerActions().RunPowerMode(kRestart) ? QStringLiteral("成功")
-                                                            : QStringLiteral("失败"));
+                 ctx_.PowerActions().RunPowerMode(PowerMode::Restart) ? QStringLiteral("成功")
+                                                                      : QStringLiteral("失败"));
 }

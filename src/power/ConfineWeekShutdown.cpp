@@ -117,7 +117,7 @@ void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
             to_ = ParseTime(ConfineTime2);
             skippedStay_ = false;
         } else {
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckConfineWeek));
+            ctx_.Power().DropDisarmed(PowerRule::ConfineWeek);
         }
         ctx_.Replan();
         // Inputs first: a refused write below must not leave a cleared rule locked.
@@ -146,15 +146,11 @@ bool ConfineWeekShutdown::CheckConfineWeek()
         return true;
     // The seconds left of a stay whose warning was let go are never due: this is a new one.
     skippedStay_ = false;
-    constexpr int rule = static_cast<int>(TickCheck::CheckConfineWeek);
-    ShutDownComputer& power = ctx_.PowerActions();
-    if (power.Holding(rule))
-        return true;
     // A warning let go leaves the rest of this stay in the period alone.
-    return power.RunRule({rule, ConfineMode, [this] {
-                              skippedStay_ = true;
-                              ctx_.Replan();
-                          }});
+    return ctx_.Power().Ask(PowerRule::ConfineWeek, PowerModeAt(ConfineMode), [this] {
+        skippedStay_ = true;
+        ctx_.Replan();
+    }) != PowerAnswer::Failed;
 }
 
 bool ConfineWeekShutdown::Inside(qint64 second) const

@@ -93,7 +93,7 @@ void DestineWeekShutdown::DestineWeekCheckBoxClick()
             DestineWeekMode = DestineWeekShutDownComboBox->currentIndex();
             dueTime_ = ParseTime(DestineWeekTime);
         } else {
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckDestineWeek));
+            ctx_.Power().DropDisarmed(PowerRule::DestineWeek);
         }
         ctx_.Replan();
         // Inputs first: a refused write below must not leave a cleared rule locked.
@@ -131,8 +131,8 @@ bool DestineWeekShutdown::CheckDestineWeek()
         return true;
     if (!ctx_.Due(schedule_, ctx_.Now()))
         return true;
-    return ctx_.PowerActions().RunRule(
-        {static_cast<int>(TickCheck::CheckDestineWeek), DestineWeekMode, {}});
+    return ctx_.Power().Ask(PowerRule::DestineWeek, PowerModeAt(DestineWeekMode)) !=
+           PowerAnswer::Failed;
 }
 
 std::optional<Occurrence> DestineWeekShutdown::NextDue(const LocalMoment& after) const

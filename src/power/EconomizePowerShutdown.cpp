@@ -113,7 +113,7 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
             }
         } else {
             ReleaseInputHook();
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckEconomizePower));
+            ctx_.Power().DropDisarmed(PowerRule::EconomizePower);
         }
         Rule.Commit();
     });
@@ -146,16 +146,15 @@ bool EconomizePowerShutdown::CheckEconomizePower()
     platform::IdleInput* idle = ctx_.Os().idleInput.get();
     // Without the system's signal no input could ever reset the count, and a machine in
     // use would be switched off: count only while listening, and try again every tick.
-    constexpr int rule = static_cast<int>(TickCheck::CheckEconomizePower);
-    ShutDownComputer& power = ctx_.PowerActions();
+    PowerRequests& power = ctx_.Power();
     // Input also ends a countdown before this rule's action, as it ends the idle time.
     if (!idle || !(idle->listening() || idle->start([this] {
             IdleCounter = 0;
-            ctx_.PowerActions().Drop(rule, QStringLiteral("有人使用电脑,已取消"));
+            ctx_.Power().Drop(PowerRule::EconomizePower, QStringLiteral("有人使用电脑,已取消"));
         })))
         return true;
     // Nothing is counted while the countdown runs.
-    if (power.Holding(rule))
+    if (power.Holding(PowerRule::EconomizePower))
         return true;
     ++IdleCounter;
     const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
@@ -165,5 +164,5 @@ bool EconomizePowerShutdown::CheckEconomizePower()
         return true;
     ReleaseInputHook();
     IdleCounter = 0;
-    return power.RunRule({rule, Rule.Mode, {}});
+    return power.Ask(PowerRule::EconomizePower, PowerModeAt(Rule.Mode)) != PowerAnswer::Failed;
 }

@@ -97,7 +97,7 @@ void FixedTimeShutdown::FixedTimeCheckBoxClick()
             dueTime_ = ParseTime(FixedTime);
             spent_ = false;
         } else {
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckFixedTime));
+            ctx_.Power().DropDisarmed(PowerRule::FixedTime);
         }
         ctx_.Replan();
         // Inputs first: a refused write below must not leave a cleared rule locked.
@@ -142,7 +142,7 @@ bool FixedTimeShutdown::CheckFixedTime()
     // it behind an error box. The date only tells the next start what was planned, and
     // that start arms the rule afresh anyway.
     const bool done =
-        ctx_.PowerActions().RunRule({static_cast<int>(TickCheck::CheckFixedTime), FixedMode, {}});
+        ctx_.Power().Ask(PowerRule::FixedTime, PowerModeAt(FixedMode)) != PowerAnswer::Failed;
     ctx_.Guard([&] {
         ctx_.Settings().WriteString(kSection, kFixedDate,
                                     DateText(now.date.addDays(FixedDayComboBox->currentIndex())));

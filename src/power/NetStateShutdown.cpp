@@ -140,7 +140,7 @@ void NetStateShutdown::NetStateCheckBoxClick()
             }
         } else {
             StopWorker();
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckNetState));
+            ctx_.Power().DropDisarmed(PowerRule::NetState);
         }
         Rule.Commit();
     });
@@ -167,13 +167,14 @@ bool NetStateShutdown::CheckNetState()
     const int unit = AmountRule::SecondsPerUnit(Rule.Unit);
     if (unit == 0)
         return false;
-    constexpr int rule = static_cast<int>(TickCheck::CheckNetState);
-    ShutDownComputer& power = ctx_.PowerActions();
-    if (power.Holding(rule) ||
+    // While the request is held the outage goes on counting from the request.
+    PowerRequests& power = ctx_.Power();
+    if (power.Holding(PowerRule::NetState) ||
         NetStateFailures.load(std::memory_order_relaxed) < Rule.Amount * unit)
         return true;
     NetStateFailures.store(0, std::memory_order_relaxed);
     // A warning let go counts the outage again from that moment.
-    return power.RunRule(
-        {rule, Rule.Mode, [this] { NetStateFailures.store(0, std::memory_order_relaxed); }});
+    return power.Ask(PowerRule::NetState, PowerModeAt(Rule.Mode), [this] {
+        NetStateFailures.store(0, std::memory_order_relaxed);
+    }) != PowerAnswer::Failed;
 }

@@ -1,6 +1,6 @@
 #include "power/PowerRuleInputs.h"
 
-#include "power/ShutDownComputer.h"
+#include "core/PowerRequests.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -23,8 +23,9 @@ QComboBox* NewModeComboBox(QWidget* parent, const QString& name, const QString& 
 {
     // Screen off is offered only where a rule adds it.
     QStringList modes;
-    for (int mode = 0; mode < 5; ++mode)
-        modes << ShutDownComputer::ModeName(mode);
+    for (PowerMode mode : {PowerMode::ShutDown, PowerMode::Restart, PowerMode::StandBy,
+                           PowerMode::Hibernate, PowerMode::LogOff})
+        modes << PowerModeName(mode);
     return NewComboBox(parent, name, modes, toolTip);
 }
 

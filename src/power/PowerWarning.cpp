@@ -19,8 +19,6 @@ const QString kSection = QStringLiteral("PowerTasks");
 const QString kWarnBeforeAction = QStringLiteral("WarnBeforeAction");
 const QString kWarnSeconds = QStringLiteral("WarnSeconds");
 
-constexpr int kScreenOff = 5;
-
 QString RangeRefusal()
 {
     return QStringLiteral("提醒时间请输入 %1 到 %2 之间的整数秒")
@@ -30,7 +28,7 @@ QString RangeRefusal()
 
 } // namespace
 
-PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx)
+PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx), hook_(ctx.Power(), *this)
 {
     PowerWarningGroupBox = new QGroupBox(ctx.Page(PageId::RegularShutDown));
     PowerWarningGroupBox->setObjectName(QStringLiteral("PowerWarningGroupBox"));
@@ -56,13 +54,14 @@ PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx)
             [this] { WarnBeforeActionCheckBoxClick(); });
     ctx.OnLoad(LoadStep::PowerTasks, [this] { LoadPowerTasks(); });
     ctx.OnTick(TickCheck::CountDownPowerWarning, [this] { CountDownPowerWarning(); });
+    // A running countdown needs every second.
+    ctx.OnWatch([this] { return current_.has_value(); });
     // Made hidden now, so that a due rule only has to show it.
     Form = new PowerWarningForm;
     if (const QWidget* window = ctx.Window())
         Form->setWindowIcon(window->windowIcon());
     Form->OnActNow = [this] { ctx_.Guard([this] { Answer(&PowerWarning::ActNow); }); };
     Form->OnSkip = [this] { ctx_.Guard([this] { Answer(&PowerWarning::SkipOnce); }); };
-    ctx.PowerActions().SetGate(this);
     // A program that ends acts on nothing it was counting down.
     ctx.OnClose([this] {
         waiting_.clear();
@@ -73,13 +72,12 @@ PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx)
 
 PowerWarning::~PowerWarning()
 {
-    ctx_.PowerActions().SetGate(nullptr);
     delete Form;
 }
 
-QString PowerWarning::CountdownText(int seconds, int mode)
+QString PowerWarning::CountdownText(int seconds, PowerMode mode)
 {
-    return QStringLiteral("%1 秒后将%2").arg(seconds).arg(ShutDownComputer::ModeName(mode));
+    return QStringLiteral("%1 秒后将%2").arg(seconds).arg(PowerModeName(mode));
 }
 
 void PowerWarning::LoadPowerTasks()
@@ -116,54 +114,52 @@ void PowerWarning::WarnBeforeActionCheckBoxClick()
     });
 }
 
-bool PowerWarning::Hold(PowerRuleCall& call)
+bool PowerWarning::Hold(PowerRequest& request)
 {
     // Screen off harms nothing and is undone by a touch of the mouse: never held.
-    if (!WarnBeforeActionCheckBox->isChecked() || call.mode == kScreenOff)
+    if (!WarnBeforeActionCheckBox->isChecked() || request.mode == PowerMode::ScreenOff)
         return false;
-    if (Holding(call.rule))
-        return true;
     if (current_)
-        waiting_.push_back(std::move(call));
+        waiting_.push_back(std::move(request));
     else
-        Open(std::move(call));
+        Open(std::move(request));
     return true;
 }
 
-bool PowerWarning::Holding(int rule) const
+bool PowerWarning::Holding(PowerRule rule) const
 {
     return (current_ && current_->rule == rule) ||
            std::any_of(waiting_.begin(), waiting_.end(),
-                       [rule](const PowerRuleCall& c) { return c.rule == rule; });
+                       [rule](const PowerRequest& r) { return r.rule == rule; });
 }
 
-void PowerWarning::Open(PowerRuleCall call)
+void PowerWarning::Open(PowerRequest request)
 {
-    current_ = std::move(call);
+    current_ = std::move(request);
     ++opened_;
     remaining_ = WarnSeconds;
     justOpened_ = true;
-    Form->SetText(CountdownText(remaining_, current_->mode),
-                  ShutDownComputer::FeatureName() + QStringLiteral(" · ") +
-                      ShutDownComputer::RuleName(current_->rule));
+    Form->SetText(CountdownText(remaining_, current_->mode), PowerRequests::FeatureName() +
+                                                                 QStringLiteral(" · ") +
+                                                                 PowerRuleName(current_->rule));
     Form->ShowOnTop();
-    ctx_.PowerActions().Note(current_->rule, current_->mode,
-                             QStringLiteral("倒计时 %1 秒").arg(remaining_));
+    ctx_.Power().Note(current_->rule, current_->mode,
+                      QStringLiteral("倒计时 %1 秒").arg(remaining_));
 }
 
-PowerRuleCall PowerWarning::Close()
+PowerRequest PowerWarning::Close()
 {
-    PowerRuleCall call = std::move(*current_);
+    PowerRequest request = std::move(*current_);
     current_.reset();
     Form->Dismiss();
-    return call;
+    return request;
 }
 
 void PowerWarning::OpenNext()
 {
     if (current_ || waiting_.empty())
         return;
-    PowerRuleCall next = std::move(waiting_.front());
+    PowerRequest next = std::move(waiting_.front());
     waiting_.pop_front();
     Open(std::move(next));
 }
@@ -203,10 +199,8 @@ void PowerWarning::ActNow()
 {
     if (!current_)
         return;
-    const PowerRuleCall call = Close();
-    // The same message the rule's own check gives when its action fails.
-    if (!ctx_.PowerActions().RunRuleNow(call.rule, call.mode))
-        ctx_.Ui().ShowMessage(SchedulerTick::FailureMessage(call.rule));
+    // A failure is reported by the tick, in the rule's turn.
+    ctx_.Power().ActHeld(Close());
     OpenNext();
 }
 
@@ -214,20 +208,20 @@ void PowerWarning::SkipOnce()
 {
     if (!current_)
         return;
-    const PowerRuleCall call = Close();
-    ctx_.PowerActions().Note(call.rule, call.mode, QStringLiteral("已取消本次"));
-    if (call.skipped)
-        call.skipped();
+    const PowerRequest request = Close();
+    ctx_.Power().Note(request.rule, request.mode, QStringLiteral("已取消本次"));
+    if (request.skipped)
+        request.skipped();
     OpenNext();
 }
 
-void PowerWarning::Drop(int rule, const QString& why)
+void PowerWarning::Drop(PowerRule rule, const QString& why)
 {
     if (current_ && current_->rule == rule) {
-        const PowerRuleCall call = Close();
-        ctx_.PowerActions().Note(rule, call.mode, why);
+        const PowerRequest request = Close();
+        ctx_.Power().Note(rule, request.mode, why);
         OpenNext();
         return;
     }
-    std::erase_if(waiting_, [rule](const PowerRuleCall& c) { return c.rule == rule; });
+    std::erase_if(waiting_, [rule](const PowerRequest& r) { return r.rule == rule; });
 }

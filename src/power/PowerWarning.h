@@ -1,6 +1,6 @@
 #pragma once
 
-#include "power/ShutDownComputer.h"
+#include "core/PowerRequests.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +21,7 @@ class QLineEdit;
 //! armed. Screen off is never held. One countdown at a time: a rule that comes due
 //! meanwhile waits for its turn. A rule switched off drops its countdown, and so does the
 //! program's end.
-class PowerWarning : public QObject, public PowerRuleGate {
+class PowerWarning : public QObject, public PowerRequests::Warning {
     Q_OBJECT
 public:
     static constexpr int kDefaultSeconds = 60;
@@ -56,26 +56,28 @@ public:
     void Answer(void (PowerWarning::*act)());
 
     //! "60 秒后将关机".
-    static QString CountdownText(int seconds, int mode);
+    static QString CountdownText(int seconds, PowerMode mode);
 
-    bool Hold(PowerRuleCall& call) override;
-    bool Holding(int rule) const override;
-    void Drop(int rule, const QString& why) override;
+    bool Hold(PowerRequest& request) override;
+    bool Holding(PowerRule rule) const override;
+    void Drop(PowerRule rule, const QString& why) override;
 
 private:
-    void Open(PowerRuleCall call);
-    //! Ends the running countdown and hides its window; its call.
-    PowerRuleCall Close();
+    void Open(PowerRequest request);
+    //! Ends the running countdown and hides its window; its request.
+    PowerRequest Close();
     //! The countdown of the rule that waited longest, when none runs.
     void OpenNext();
 
     FeatureContext& ctx_;
-    std::optional<PowerRuleCall> current_;
+    std::optional<PowerRequest> current_;
     // Counts the countdowns opened, so that an answer given late is not taken for a later one.
     quint64 opened_ = 0;
     bool answering_ = false;
-    std::deque<PowerRuleCall> waiting_;
+    std::deque<PowerRequest> waiting_;
     int remaining_ = 0;
     // The tick that opened the countdown does not count: the whole time is given.
     bool justOpened_ = false;
+    // Last: undone first when the warning goes, before the countdown state it guards.
+    PowerRequests::Hook hook_;
 };

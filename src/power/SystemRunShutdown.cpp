@@ -102,7 +102,7 @@ void SystemRunShutdown::SystemRunCheckBoxClick()
     ctx_.Guard([this] {
         skippedAt_ = 0;
         if (!SystemRunCheckBox->isChecked())
-            ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckSystemRun));
+            ctx_.Power().DropDisarmed(PowerRule::SystemRun);
         if (SystemRunCheckBox->isChecked() &&
             !Rule.Take(QStringLiteral("请输入一个有效的两位整数，而不是0"), QStringLiteral("24")))
             return;
@@ -121,10 +121,8 @@ bool SystemRunShutdown::CheckSystemRun()
     // Unsigned: the difference stays right across the 49-day wrap of the counter.
     if (!info || (info->tickCount() - skippedAt_) / unit < std::uint32_t(Rule.Amount))
         return true;
-    constexpr int rule = static_cast<int>(TickCheck::CheckSystemRun);
-    ShutDownComputer& power = ctx_.PowerActions();
-    if (power.Holding(rule))
-        return true;
     // A warning let go counts the running time again from that moment.
-    return power.RunRule({rule, Rule.Mode, [this, info] { skippedAt_ = info->tickCount(); }});
+    return ctx_.Power().Ask(PowerRule::SystemRun, PowerModeAt(Rule.Mode), [this, info] {
+        skippedAt_ = info->tickCount();
+    }) != PowerAnswer::Failed;
 }

@@ -16,9 +16,12 @@ const char16_t kSupportContact[] = u"客服邮箱 support@quorlin.app";
 
 } // namespace
 
-QString SchedulerTick::FailureMessage(int rule)
+QString SchedulerTick::FailureMessage(TickCheck rule)
 {
-    return QString::fromUtf16(kFailureTexts[rule]) + QString::fromUtf16(kSupportContact) +
+    const int index = static_cast<int>(rule);
+    if (index >= kPowerRules)
+        return {};
+    return QString::fromUtf16(kFailureTexts[index]) + QString::fromUtf16(kSupportContact) +
            QStringLiteral(",感谢您的使用");
 }
 
@@ -41,7 +44,7 @@ void SchedulerTick::ReportFailure(int rule)
         return;
     failureShown_[rule] = true;
     const auto reset = qScopeGuard([this, rule] { failureShown_[rule] = false; });
-    ui_.ShowMessage(FailureMessage(rule));
+    ui_.ShowMessage(FailureMessage(static_cast<TickCheck>(rule)));
 }
 
 void SchedulerTick::Run()

@@ -28,8 +28,9 @@ enum class TickCheck {
 };
 
 //! Runs every feature's check once a second. The first six are the power rules: a false
-//! result shows that rule's failure message before the next check runs. An error escaping
-//! any step ends that tick there and is shown in the error box.
+//! result shows that rule's failure message before the next check runs; this is the only
+//! place their failures are shown. An error escaping any step ends that tick there and is
+//! shown in the error box.
 class SchedulerTick {
 public:
     using Check = std::function<bool()>;
@@ -48,8 +49,8 @@ public:
 
     void Run();
 
-    //! The failure message of power rule `rule` (0 to 5).
-    static QString FailureMessage(int rule);
+    //! The failure message of a power rule's check (one of the first six).
+    static QString FailureMessage(TickCheck rule);
 
 private:
     void ReportFailure(int rule);

@@ -147,25 +147,4 @@ TEST(ConfineWeek, AnImpossibleTimeMakesThePeriodEmptyWithoutABoxEverySecond)
     EXPECT_EQ(env.ui.calls.size(), 0u);
 }
 
-TEST(ConfineWeek, AnActionThatKeepsFailingShowsOneBoxAtATime)
-{
-    TestEnvironment env;
-    env.power->refused = {0};
-    Arm(*env.Start(Recipes::PowerRules).ConfineWeekTimes, 0, 6, "00:00:00", "23:59:59", 0);
-    // While the box waits for the user, the message loop keeps ticking.
-    int nested = 0;
-    env.ui.WhileOpen = [&](const FakeUi::Call&) {
-        for (int i = 0; i < 5; ++i, ++nested)
-            env.Tick();
-    };
-    env.Tick();
-    EXPECT_EQ(nested, 5);
-    EXPECT_EQ(env.power->requests.size(), 6u);
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{SchedulerTick::FailureMessage(2)});
-    // Closed: the next failing tick may show it again.
-    env.ui.WhileOpen = nullptr;
-    env.Tick();
-    EXPECT_EQ(env.ui.Count("message"), 2);
-}
-
 } // namespace

@@ -82,7 +82,7 @@ TEST(DestineWeekShutdown, ARefusedActionShowsItsMessageAndTriesAgainNextWeek)
     DestineWeekShutdown& rule = *env.Start(Recipes::PowerRules).DestineWeeks;
     Arm(rule, "12:00:00", 3, 0);
     TickAt(env, kWednesday, QTime(12, 0, 0));
-    EXPECT_EQ(env.ui.Texts("message"), QStringList({SchedulerTick::FailureMessage(1)}));
+    EXPECT_EQ(env.ui.Texts("message"), FailureBox(TickCheck::CheckDestineWeek));
     EXPECT_TRUE(rule.DestineWeekCheckBox->isChecked());
     TickAt(env, kWednesday.addDays(7), QTime(12, 0, 0));
     EXPECT_EQ(env.power->requests, (std::vector<unsigned>{0, 0}));

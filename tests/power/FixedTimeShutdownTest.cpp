@@ -134,8 +134,7 @@ TEST(FixedTimeShutdown, ARefusedActionShowsTheRuleMessageAndTheRuleStaysArmed)
     Arm(rule, "12:00:00", 0, 3);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
-    EXPECT_EQ(env.ui.Texts("message"), QStringList({SchedulerTick::FailureMessage(0)}));
-    EXPECT_TRUE(env.ui.Texts("message")[0].startsWith("固定时间关机失败"));
+    EXPECT_EQ(env.ui.Texts("message"), FailureBox(TickCheck::CheckFixedTime));
     EXPECT_TRUE(rule.FixedTimeCheckBox->isChecked());
     EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
     EXPECT_EQ(Stored(env, "FixedTimes", "FixedTimeState"), "1");
@@ -149,7 +148,7 @@ TEST(FixedTimeShutdown, AStoredModeOutsideTheListSelectsNothingAndFailsWhenDue)
     EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), -1);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_TRUE(env.power->requests.empty());
-    EXPECT_EQ(env.ui.Texts("message"), QStringList({SchedulerTick::FailureMessage(0)}));
+    EXPECT_EQ(env.ui.Texts("message"), FailureBox(TickCheck::CheckFixedTime));
 }
 
 TEST(FixedTimeShutdown, TheActionIsNotHeldBackByASettingsFileThatCannotBeWritten)

@@ -228,7 +228,7 @@ TEST(NetStateMode, AFailingActionIsReportedWithTheCountAlreadyReset)
     env.Tick();
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
     EXPECT_EQ(rule.NetStateFailures.load(), 0);
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{SchedulerTick::FailureMessage(5)});
+    EXPECT_EQ(env.ui.Texts("message"), FailureBox(TickCheck::CheckNetState));
 }
 
 } // namespace

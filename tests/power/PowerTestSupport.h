@@ -11,6 +11,12 @@ namespace power_test {
 // 2026-12-09, the fake clock's first day, is a Wednesday.
 inline const QDate kWednesday(2026, 12, 9);
 
+//! What the tick shows when `rule`'s action fails.
+inline QStringList FailureBox(TickCheck rule)
+{
+    return {SchedulerTick::FailureMessage(rule)};
+}
+
 //! Writes the settings file as it would be found at start (ASCII content only).
 inline void WriteSettings(const TestEnvironment& env, const QString& ini)
 {

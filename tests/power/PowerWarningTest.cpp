@@ -141,12 +141,16 @@ TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIs
     for (const Row& row : rows) {
         TestEnvironment env;
         PowerWarning& w = Start(env, "10");
+        // The program must wake in the next second while a countdown or its failure waits.
+        const FeatureContext& c = env.Host().Context();
+        const auto wakesNext = [&c] { return c.NextTickSecond(c.Now()) == SecondOf(c.Now()) + 1; };
         if (row.refused)
             env.power->refused = {1};
         ArmWeekday(env, 1);
         TickAt(env, kWednesday, kDue);
         EXPECT_TRUE(env.power->requests.empty()) << row.name;
         ASSERT_TRUE(Showing(w)) << row.name;
+        EXPECT_TRUE(wakesNext()) << row.name;
         EXPECT_EQ(w.Form->CountdownLabel->text(), "10 秒后将重启") << row.name;
         if (row.button)
             w.Form->findChild<QPushButton*>(row.button)->click();
@@ -154,12 +158,14 @@ TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIs
             Ticks(env, row.ticksToAction - 1);
             EXPECT_TRUE(env.power->requests.empty()) << row.name;
             EXPECT_EQ(w.Form->CountdownLabel->text(), "1 秒后将重启") << row.name;
+            env.Tick(); // the action; its failure is shown by the next tick
+            EXPECT_EQ(wakesNext(), row.refused) << row.name;
         }
         Ticks(env, 30);
         EXPECT_EQ(env.power->requests.size(), row.ticksToAction < 0 ? 0u : 1u) << row.name;
         EXPECT_FALSE(Showing(w)) << row.name;
         EXPECT_EQ(env.ui.Texts("message"),
-                  row.refused ? QStringList{SchedulerTick::FailureMessage(1)} : QStringList{})
+                  row.refused ? FailureBox(TickCheck::CheckDestineWeek) : QStringList{})
             << row.name;
     }
 }
@@ -266,7 +272,7 @@ TEST(PowerWarning, SwitchingARuleOffDropsItsCountdownOrItsTurnInTheQueue)
             }
             QCheckBox* box = rule.armAndMakeDue(env);
             ASSERT_TRUE(Showing(w));
-            EXPECT_TRUE(env.Host().Context().PowerActions().Holding(index));
+            EXPECT_TRUE(env.Host().Context().Power().Holding(static_cast<PowerRule>(index)));
             box->setChecked(false);
             if (waiting)
                 w.Form->SkipOnceButton->click();
@@ -274,6 +280,33 @@ TEST(PowerWarning, SwitchingARuleOffDropsItsCountdownOrItsTurnInTheQueue)
             Ticks(env, 30);
             EXPECT_TRUE(env.power->requests.empty());
             EXPECT_FALSE(Showing(w));
+        }
+    }
+}
+
+// Rules that ask on every tick while due, with a countdown first or not: while the failure box
+// waits the action keeps failing, and no second box opens on top, also not from a held one.
+TEST(PowerWarning, AnActionThatKeepsFailingShowsOneBoxAtATimeHeldOrNot)
+{
+    for (int index : {2, 3}) {
+        for (const char* seconds : {"", "5"}) {
+            SCOPED_TRACE(testing::Message() << kSixRules[index].name << ", warning " << seconds);
+            TestEnvironment env;
+            Start(env, seconds);
+            env.power->refused = {0};
+            bool opened = false;
+            int shownInside = 0; // while the first box waits
+            env.ui.WhileOpen = [&](const FakeUi::Call&) {
+                if (std::exchange(opened, true))
+                    return;
+                Ticks(env, 20);
+                shownInside = env.ui.Count("message") - 1;
+            };
+            kSixRules[index].armAndMakeDue(env);
+            Ticks(env, 10);
+            EXPECT_EQ(shownInside, 0);
+            EXPECT_GT(env.power->requests.size(), 2u) << "the rule kept asking";
+            EXPECT_EQ(env.ui.Texts("message").mid(0, 1), FailureBox(static_cast<TickCheck>(index)));
         }
     }
 }

@@ -80,20 +80,4 @@ TEST(SystemRun, ArmingSavesTheSectionInOrderAndDisarmingStopsTheRule)
     EXPECT_TRUE(env.power->requests.empty());
 }
 
-TEST(SystemRun, AFailingActionShowsOneBoxAtATime)
-{
-    TestEnvironment env;
-    env.power->refused = {0};
-    Arm(*env.Start(Recipes::PowerRules).SystemRunTimes, "01", 0, 0);
-    env.systemInfo->uptimeMs = 2 * kHour;
-    int nested = 0;
-    env.ui.WhileOpen = [&](const FakeUi::Call&) {
-        for (; nested < 10; ++nested)
-            env.Tick();
-    };
-    env.Tick();
-    EXPECT_EQ(env.power->requests.size(), 11u);
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{SchedulerTick::FailureMessage(3)});
-}
-
 } // namespace

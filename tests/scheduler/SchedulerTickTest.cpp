@@ -31,7 +31,6 @@ TEST(SchedulerTick, RunsChecksInTableOrderAndReportsEachFailedRuleInTurn)
 
     EXPECT_EQ(order,
               QStringList({"clock", "fixed", "box", "week", "box", "alarm", "radio", "hide"}));
-    EXPECT_EQ(ui.Count("message"), 2);
 }
 
 TEST(SchedulerTick, EachOfTheSixPowerRulesFailsWithItsOwnTextAndAnyOtherCheckWithNone)
@@ -52,7 +51,7 @@ TEST(SchedulerTick, EachOfTheSixPowerRulesFailsWithItsOwnTextAndAnyOtherCheckWit
         const QString text = ui.Texts("message")[0];
         EXPECT_EQ(text, QString(texts[rule]) + ",如在次出现此问题请联系客服邮箱 support@quorlin.app"
                                                ",感谢您的使用");
-        EXPECT_EQ(text, SchedulerTick::FailureMessage(rule));
+        EXPECT_EQ(text, SchedulerTick::FailureMessage(static_cast<TickCheck>(rule)));
     }
 }
 
