@@ -176,9 +176,12 @@ bool FeatureContext::Due(int schedule, const LocalMoment& now) const
             return false;
     }
     // This second is the planned one: the next answer starts after it. A second tick in
-    // the same second (a box's nested loop) finds nothing due.
+    // the same second (a box's nested loop) finds nothing due, even after a re-plan.
     p.from = second;
     p.due = Ask(p.schedule, second + 1);
+    if (p.fired == second)
+        return false;
+    p.fired = second;
     return true;
 }
 
@@ -223,9 +226,11 @@ UpcomingList FeatureContext::Upcoming(const LocalMoment& from, const LocalMoment
         Guard([&] {
             std::optional<Occurrence> next = p.schedule.nextDue(from);
             for (int n = 0; next && SecondOf(next->when) <= last && n < kMostPerFeature; ++n) {
-                list.timed.push_back(*next);
-                if (p.schedule.nextOnly)
-                    break;
+                if (next->listed) {
+                    list.timed.push_back(*next);
+                    if (p.schedule.nextOnly)
+                        break;
+                }
                 next = p.schedule.nextDue(Occurrences::After(next->when, 1));
             }
         });
