@@ -1,7 +1,7 @@
 #include "RadioTestSupport.h"
 
-#include "core/FeatureContext.h"
 #include "radio/RadioSleepTimer.h"
+#include "support/PacedTicks.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimeEdit>
-
-#include <functional>
-#include <map>
 
 namespace {
 
@@ -124,80 +121,41 @@ TEST(RadioSleepTimer, ATimeOfDayAlreadyPastMeansTomorrow)
 
 // A day of timed starts, a sleep timer and a stop by hand: ticking only in the seconds the
 // schedules name, and every second while the radio plays or the timer runs, sends the
-// player what ticking every second sends, when it sends it.
+// player what ticking every second sends, when it sends it. The timer's end is listed.
 TEST(RadioSleepTimer, TickingOnlyWhenSomethingIsDueMissesNothing)
 {
     const QDateTime start(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC);
-    const QDateTime end = start.addSecs(26 * 3600);
-    struct Run {
-        TestEnvironment env;
-        FeatureView* form = nullptr;
-        QStringList sent;
-        void Note(const QString& at)
-        {
-            for (const QString& command : env.radio.Sent())
-                sent << at + command;
-            env.radio.Clear();
-            if (env.radio.state.phase == Phase::Opening)
-                env.radio.state.phase = Phase::Playing;
-        }
-    };
-    const std::map<QDateTime, std::function<void(Run&)>> edits = {
+    const TimedEdits edits = {
         {start.addSecs(20 * 60 + 30),
-         [](Run& r) { r.form->Radio->SleepTimer->SleepTimerComboBox->setCurrentIndex(1); }},
-        {start.addSecs(23 * 3600 + 30), [](Run& r) { r.form->Radio->PlayStopButton->click(); }},
+         [](TestEnvironment& env) {
+             env.Feature<RadioPlayback>().SleepTimer->SleepTimerComboBox->setCurrentIndex(1);
+             FeatureContext& ctx = env.Host().Context();
+             const std::vector<Occurrence> timed =
+                 ctx.Upcoming(ctx.Now(), {ctx.Now().date, QTime(23, 0)}).timed;
+             ASSERT_EQ(timed.size(), 1u);
+             EXPECT_EQ(timed[0].when.time, QTime(10, 35, 30));
+             EXPECT_EQ(timed[0].what, "定时停止播放");
+         }},
+        {start.addSecs(23 * 3600 + 30),
+         [](TestEnvironment& env) { env.Feature<RadioPlayback>().PlayStopButton->click(); }},
     };
-    const auto begin = [&](Run& r) {
-        r.env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        r.env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n");
-        r.form = &r.env.Start(Recipes::Radio);
-        r.env.clock->Set(start);
-    };
-    const auto at = [](const QDateTime& t) { return t.toString("dd hh:mm:ss "); };
-
-    Run every;
-    begin(every);
-    for (QDateTime t = start; t <= end; t = t.addSecs(1)) {
-        every.env.clock->Set(t);
-        if (const auto edit = edits.find(t); edit != edits.end())
-            edit->second(every);
-        every.env.RunTick();
-        every.Note(at(t));
+    QStringList sent[2];
+    for (const bool everySecond : {true, false}) {
+        TestEnvironment env;
+        env.WriteProgramFile("NetRadio.dat", kCatalogue);
+        env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n");
+        env.Start(Recipes::Radio);
+        TickThroughPaced(env, everySecond, start, start.addSecs(26 * 3600), edits,
+                         [&](const QDateTime& t) {
+                             for (const QString& command : env.radio.Sent())
+                                 sent[everySecond] << t.toString("dd hh:mm:ss ") + command;
+                             env.radio.Clear();
+                             if (env.radio.state.phase == Phase::Opening)
+                                 env.radio.state.phase = Phase::Playing;
+                         });
     }
-
-    Run paced;
-    begin(paced);
-    FeatureContext& ctx = paced.env.Host().Context();
-    paced.env.RunTick();
-    paced.Note(at(start));
-    auto edit = edits.begin();
-    for (;;) {
-        const std::optional<qint64> next = ctx.NextTickSecond(ctx.Now());
-        const QDateTime now = paced.env.clock->Current();
-        const QDateTime t = next ? now.addSecs(*next - SecondOf(ctx.Now())) : end.addSecs(1);
-        if (edit != edits.end() && edit->first < t) {
-            paced.env.clock->Set(edit->first);
-            edit->second(paced);
-            paced.Note(at(edit->first));
-            if (edit->first == start.addSecs(20 * 60 + 30)) {
-                // The end of the timer is listed as well.
-                const std::vector<Occurrence> timed =
-                    ctx.Upcoming(ctx.Now(), {ctx.Now().date, QTime(23, 0)}).timed;
-                ASSERT_EQ(timed.size(), 1u);
-                EXPECT_EQ(timed[0].when.time, QTime(10, 35, 30));
-                EXPECT_EQ(timed[0].what, "定时停止播放");
-            }
-            ++edit;
-            continue;
-        }
-        if (t > end)
-            break;
-        paced.env.clock->Set(t);
-        paced.env.RunTick();
-        paced.Note(at(t));
-    }
-    EXPECT_EQ(paced.sent.join(u'\n').toStdString(), every.sent.join(u'\n').toStdString());
-    EXPECT_GE(paced.sent.size(), 6);
+    EXPECT_EQ(sent[0].join(u'\n').toStdString(), sent[1].join(u'\n').toStdString());
+    EXPECT_GE(sent[0].size(), 6);
 }
 
 } // namespace
