@@ -132,6 +132,16 @@ void Memorandum::IndexRows()
         const QStringList cells = Row(r);
         notes_[static_cast<size_t>(r)] = {ParseDate(cells[0]), ParseTime(cells[1]), cells};
     }
+    ringSeconds_.clear();
+    noteDays_.clear();
+    for (std::size_t r = 0; r < notes_.size(); ++r)
+        if (const Note& note = notes_[r]; note.date && note.time) {
+            ringSeconds_.emplace_back(SecondOf({*note.date, *note.time}), r);
+            noteDays_.push_back(note.date->toJulianDay());
+        }
+    std::sort(ringSeconds_.begin(), ringSeconds_.end());
+    std::sort(noteDays_.begin(), noteDays_.end());
+    noteDays_.erase(std::unique(noteDays_.begin(), noteDays_.end()), noteDays_.end());
     day_.day = QDate(); // the next tick works the day out again
     ctx_.Replan();
 }
@@ -162,29 +172,25 @@ std::optional<Occurrence> Memorandum::NextDue(const LocalMoment& after) const
     const qint64 from = SecondOf(after);
     std::optional<qint64> ring;
     QStringList what; // the distinct notes of that second; equal rows ring once
-    std::optional<qint64> tidy;
-    const auto tidyAt = [&](const QDate& day) {
-        const qint64 at = SecondOf({day, QTime(0, 0)});
-        if (at >= from && (!tidy || at < *tidy))
-            tidy = at;
-    };
-    for (const Note& note : notes_) {
-        if (!note.date || !note.time)
-            continue;
-        const qint64 at = SecondOf({*note.date, *note.time});
-        if (at >= from && (!ring || at <= *ring)) {
-            if (!ring || at < *ring)
-                what.clear();
-            ring = at;
-            if (!what.contains(note.cells[2]))
-                what << note.cells[2];
-        }
-        // The day after its own the note is removed; the day before, it is announced.
-        if (!pastRemovalFailed_)
-            tidyAt(note.date->addDays(1));
-        if (TomorrowNoticeArmed)
-            tidyAt(note.date->addDays(-1));
+    for (auto it = std::lower_bound(ringSeconds_.begin(), ringSeconds_.end(),
+                                    std::pair<qint64, std::size_t>(from, 0));
+         it != ringSeconds_.end() && (!ring || it->first == *ring); ++it) {
+        ring = it->first;
+        if (const QString& content = notes_[it->second].cells[2]; !what.contains(content))
+            what << content;
     }
+    // A note is removed the day after its own and announced the day before, at midnight.
+    std::optional<qint64> tidy;
+    const qint64 firstDay = (from + 86399) / 86400; // the first midnight not before `from`
+    const auto tidyAt = [&](qint64 shift) {
+        const auto it = std::lower_bound(noteDays_.begin(), noteDays_.end(), firstDay - shift);
+        if (it != noteDays_.end() && (!tidy || (*it + shift) * 86400 < *tidy))
+            tidy = (*it + shift) * 86400;
+    };
+    if (!pastRemovalFailed_)
+        tidyAt(1);
+    if (TomorrowNoticeArmed)
+        tidyAt(-1);
     if (ring && (!tidy || *ring <= *tidy))
         return Occurrence{Occurrences::MomentAt(*ring), QStringLiteral("备忘录"),
                           what.join(QStringLiteral("；"))};

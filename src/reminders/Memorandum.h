@@ -98,6 +98,10 @@ private:
     AlarmClocks& alarms_;
     ListFile store_;
     std::vector<Note> notes_;
+    // The notes' seconds with their rows, and the days that have notes, both sorted: the
+    // answer of what comes next is a search, asked again for every entry the view lists.
+    std::vector<std::pair<qint64, std::size_t>> ringSeconds_;
+    std::vector<qint64> noteDays_;
     DayIndex day_;
     int schedule_ = -1;
     // A past note that cannot be removed is left alone for the rest of the run instead of
