@@ -261,6 +261,8 @@ void Radiotiming::DeleteRadioTiming(int row)
 void Radiotiming::Rearm()
 {
     armed_.clear();
+    for (auto& day : byWeekday_)
+        day.clear();
     const auto replan = qScopeGuard([this] { ctx_.Replan(); });
     // The one emptied row of a cleared list is no timing; neither is any row after it.
     if (CellText(RadioGrid, 0, 0).isEmpty())
@@ -273,6 +275,13 @@ void Radiotiming::Rearm()
         armed.time = ParseTime(CellText(RadioGrid, r, 1));
         armed.station = CellText(RadioGrid, r, 2);
         armed_.push_back(armed);
+    }
+    for (int weekday = 0; weekday < 7; ++weekday) {
+        auto& day = byWeekday_[std::size_t(weekday)];
+        for (std::size_t r = 0; r < armed_.size(); ++r)
+            if (armed_[r].time && (armed_[r].day == 0 || armed_[r].day == weekday + 1))
+                day.emplace_back(armed_[r].time->msecsSinceStartOfDay() / 1000, r);
+        std::sort(day.begin(), day.end());
     }
 }
 
@@ -287,28 +296,24 @@ bool OnDay(int day, const QDate& date)
 
 std::optional<Occurrence> Radiotiming::NextDue(const LocalMoment& after) const
 {
-    const qint64 from = SecondOf(after);
-    std::optional<Occurrence> next;
     // A week holds every day a timing can name.
-    for (int day = 0; day <= 7 && !next; ++day) {
-        const QDate date = after.date.addDays(day);
-        for (const Armed& armed : armed_) {
-            if (!armed.time || !OnDay(armed.day, date))
-                continue;
-            const LocalMoment when{date, *armed.time};
-            const qint64 at = SecondOf(when);
-            if (at < from || (next && at > SecondOf(next->when)))
-                continue;
-            if (next && at == SecondOf(next->when)) {
-                // Timings of one second start one after the other, in the list's order.
-                if (!next->what.split(QStringLiteral("、")).contains(armed.station))
-                    next->what += QStringLiteral("、") + armed.station;
-                continue;
-            }
-            next = Occurrence{when, QStringLiteral("定时收音"), armed.station};
-        }
+    for (int offset = 0; offset <= 7; ++offset) {
+        const QDate date = after.date.addDays(offset);
+        const auto& day = byWeekday_[std::size_t(WeekdayOf(date))];
+        const int from = offset == 0 ? after.time.msecsSinceStartOfDay() / 1000 : 0;
+        auto it = std::lower_bound(day.begin(), day.end(), std::pair<int, std::size_t>(from, 0));
+        if (it == day.end())
+            continue;
+        // Timings of one second start one after the other, in the list's order.
+        QStringList stations;
+        for (const int second = it->first; it != day.end() && it->first == second; ++it)
+            if (!stations.contains(armed_[it->second].station))
+                stations << armed_[it->second].station;
+        return Occurrence{{date, *armed_[std::prev(it)->second].time},
+                          QStringLiteral("定时收音"),
+                          stations.join(QStringLiteral("、"))};
     }
-    return next;
+    return std::nullopt;
 }
 
 void Radiotiming::CheckRadioTimings()

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTime>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -87,5 +88,8 @@ private:
     RadioPlayback& radio_;
     ListFile file_;
     std::vector<Armed> armed_;
+    //! Per weekday (0 Sunday): the seconds of the day of its timings with their rows, sorted,
+    //! so that what comes next is a search.
+    std::array<std::vector<std::pair<int, std::size_t>>, 7> byWeekday_;
     int schedule_ = -1;
 };
