@@ -199,7 +199,7 @@ bool FeatureContext::Due(int schedule, const LocalMoment& now) const
     }
     p.fired = second;
     // This second is the planned one: the next answer starts after it. A second tick in
-    // the same second (a box's nested loop) finds nothing due.
+    // the same second (a box's nested loop) finds nothing due, even after a re-plan.
     p.from = second;
     p.due = Ask(p.schedule, second + 1);
     return true;
@@ -246,9 +246,11 @@ UpcomingList FeatureContext::Upcoming(const LocalMoment& from, const LocalMoment
         Guard([&] {
             std::optional<Occurrence> next = p.schedule.nextDue(from);
             for (int n = 0; next && SecondOf(next->when) <= last && n < kMostPerFeature; ++n) {
-                list.timed.push_back(*next);
-                if (p.schedule.nextOnly)
-                    break;
+                if (next->listed) {
+                    list.timed.push_back(*next);
+                    if (p.schedule.nextOnly)
+                        break;
+                }
                 next = p.schedule.nextDue(Occurrences::After(next->when, 1));
             }
         });

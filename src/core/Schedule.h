@@ -15,6 +15,10 @@ struct Occurrence {
     QString what; //!< what will be done: "关机", "闹钟一", the note's text ...
     //! The power mode (0 to 5) when this is a power action, -1 otherwise.
     int powerMode = -1;
+    //! False for work the check does at that time that the user has no need to see listed
+    //! (a removal of stale entries, a calibration the system makes needless): the pacer
+    //! wakes for it, the view of what comes next leaves it out.
+    bool listed = true;
 };
 
 //! An armed rule that waits for an event (idle time, the network, the running time), with

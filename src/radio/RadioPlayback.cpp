@@ -81,6 +81,7 @@ RadioPlayback::RadioPlayback(FeatureContext& ctx, RadioCatalogue& stations,
     SleepTimer->Now = [this] { return ctx_.Now(); };
     SleepTimer->Fade = [this](int percent) { SleepFade(percent); };
     SleepTimer->Expired = [this] { SleepExpired(); };
+    SleepTimer->Changed = [this] { ctx_.Replan(); };
     stations.SideColumn->addWidget(group);
 
     QObject::connect(PlayStopButton, &QPushButton::clicked, group,
@@ -93,6 +94,10 @@ RadioPlayback::RadioPlayback(FeatureContext& ctx, RadioCatalogue& stations,
                      [this] { RadioTreeViewDblClick(); });
 
     ctx.OnTick(TickCheck::RefreshRadioState, [this] { RefreshRadioState(); });
+    // The end of the sleep timer for the view of what comes next; the countdown, the fade
+    // and the stream's state want every second anyway.
+    ctx.OnSchedule({[this](const LocalMoment& after) { return SleepTimer->NextDue(after); }});
+    ctx.OnWatch([this] { return RadioPlaying || SleepTimer->Armed(); });
     // The catalogue and the timings load in their own steps just before this one.
     ctx.OnLoad(LoadStep::Radio, [this] { LoadRadioSettings(); });
     stations.CurrentStation = [this] { return CurrentRadioName; };
@@ -134,6 +139,7 @@ void RadioPlayback::PlayOrStop()
         ExecuteWMP(NetRadioLibrary::Volume, QString::number(EffectiveVolume()));
         ExecuteWMP(NetRadioLibrary::Open, *url);
         Notify();
+        ctx_.Replan();
         return;
     }
     StopRadio();

@@ -1,5 +1,8 @@
 #include "radio/RadioSleepTimer.h"
 
+#include "core/Occurrences.h"
+#include "core/Schedule.h"
+
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -39,6 +42,14 @@ RadioSleepTimer::RadioSleepTimer(QWidget* parent, QBoxLayout* layout)
     });
 }
 
+std::optional<Occurrence> RadioSleepTimer::NextDue(const LocalMoment& after) const
+{
+    if (!deadline_ || *deadline_ < SecondOf(after))
+        return std::nullopt;
+    return Occurrence{Occurrences::MomentAt(*deadline_), QStringLiteral("网络电台"),
+                      QStringLiteral("定时停止播放")};
+}
+
 std::optional<qint64> RadioSleepTimer::Remaining() const
 {
     if (!deadline_ || !Now)
@@ -75,6 +86,8 @@ void RadioSleepTimer::ArmFromControls()
     deadlineText_ = (days > 0 ? QStringLiteral("明天 ") : QString()) +
                     TimeText(QTime::fromMSecsSinceStartOfDay(int(deadline % 86400) * 1000));
     ShowRemaining(deadline - second);
+    if (Changed)
+        Changed();
 }
 
 void RadioSleepTimer::Cancel()
@@ -91,6 +104,8 @@ void RadioSleepTimer::Cancel()
     SleepTimerLabel->hide();
     if (wasFading && Fade)
         Fade(100);
+    if (Changed)
+        Changed();
 }
 
 void RadioSleepTimer::Check()

@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QTimeEdit;
 class QWidget;
+struct Occurrence;
 
 //! Stops the radio after a chosen while or at a time of day, lowering the volume over the
 //! last seconds instead of cutting the sound. The end is a fixed moment: changing the
@@ -39,10 +40,14 @@ public:
     std::function<void(int percent)> Fade;
     //! The end has come: stop the radio.
     std::function<void()> Expired;
+    //! The end was set or cancelled.
+    std::function<void()> Changed;
 
     bool Armed() const { return deadline_.has_value(); }
     //! Seconds left, when armed.
     std::optional<qint64> Remaining() const;
+    //! The end, when armed and not before `after`'s second.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
 
     //! Sets the timer from the combo (and the time field) as they stand.
     void ArmFromControls();

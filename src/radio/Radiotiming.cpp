@@ -2,7 +2,6 @@
 
 #include "core/FeatureContext.h"
 #include "core/Occurrences.h"
-#include "core/OncePerSecond.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
 #include "radio/RadioCatalogue.h"
@@ -17,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -167,9 +167,7 @@ Radiotiming::Radiotiming(FeatureContext& ctx, RadioCatalogue& stations, RadioPla
 
     ctx.OnTick(TickCheck::CheckRadioTimings, [this] { CheckRadioTimings(); });
     ctx.OnLoad(LoadStep::RadioTimings, [this] { LoadRadioTimings(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        AnswerUpcoming(from, to, out);
-    });
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
 }
 
 Radiotiming::~Radiotiming() = default;
@@ -263,7 +261,9 @@ void Radiotiming::DeleteRadioTiming(int row)
 void Radiotiming::Rearm()
 {
     armed_.clear();
-    armedDay_ = QDate();
+    for (auto& day : byWeekday_)
+        day.clear();
+    const auto replan = qScopeGuard([this] { ctx_.Replan(); });
     // The one emptied row of a cleared list is no timing; neither is any row after it.
     if (CellText(RadioGrid, 0, 0).isEmpty())
         return;
@@ -276,6 +276,13 @@ void Radiotiming::Rearm()
         armed.station = CellText(RadioGrid, r, 2);
         armed_.push_back(armed);
     }
+    for (int weekday = 0; weekday < 7; ++weekday) {
+        auto& day = byWeekday_[std::size_t(weekday)];
+        for (std::size_t r = 0; r < armed_.size(); ++r)
+            if (armed_[r].time && (armed_[r].day == 0 || armed_[r].day == weekday + 1))
+                day.emplace_back(armed_[r].time->msecsSinceStartOfDay() / 1000, r);
+        std::sort(day.begin(), day.end());
+    }
 }
 
 namespace {
@@ -287,14 +294,26 @@ bool OnDay(int day, const QDate& date)
 
 } // namespace
 
-void Radiotiming::ArmDay(const QDate& day)
+std::optional<Occurrence> Radiotiming::NextDue(const LocalMoment& after) const
 {
-    armedDay_ = day;
-    dueToday_.clear();
-    for (std::size_t r = 0; r < armed_.size(); ++r)
-        if (armed_[r].time && OnDay(armed_[r].day, day))
-            dueToday_.emplace_back(armed_[r].time->msecsSinceStartOfDay() / 1000, int(r));
-    std::sort(dueToday_.begin(), dueToday_.end());
+    // A week holds every day a timing can name.
+    for (int offset = 0; offset <= 7; ++offset) {
+        const QDate date = after.date.addDays(offset);
+        const auto& day = byWeekday_[std::size_t(WeekdayOf(date))];
+        const int from = offset == 0 ? after.time.msecsSinceStartOfDay() / 1000 : 0;
+        auto it = std::lower_bound(day.begin(), day.end(), std::pair<int, std::size_t>(from, 0));
+        if (it == day.end())
+            continue;
+        // Timings of one second start one after the other, in the list's order.
+        QStringList stations;
+        for (const int second = it->first; it != day.end() && it->first == second; ++it)
+            if (!stations.contains(armed_[it->second].station))
+                stations << armed_[it->second].station;
+        return Occurrence{{date, *armed_[std::prev(it)->second].time},
+                          QStringLiteral("定时收音"),
+                          stations.join(QStringLiteral("、"))};
+    }
+    return std::nullopt;
 }
 
 void Radiotiming::CheckRadioTimings()
@@ -302,19 +321,13 @@ void Radiotiming::CheckRadioTimings()
     if (armed_.empty())
         return;
     const LocalMoment now = ctx_.Now();
-    // Two ticks in one second must not start a stream twice.
-    if (!fired_.First(now))
-        return;
-    // A new day, the clock set to another one, or a changed list.
-    if (now.date != armedDay_)
-        ArmDay(now.date);
-    const int second = now.time.msecsSinceStartOfDay() / 1000;
-    const auto first = std::lower_bound(dueToday_.begin(), dueToday_.end(), Due{second, -1});
-    if (first == dueToday_.end() || first->first != second)
+    if (!ctx_.Due(schedule_, now))
         return;
     std::vector<int> rows;
-    for (auto it = first; it != dueToday_.end() && it->first == second; ++it)
-        rows.push_back(it->second);
+    for (std::size_t r = 0; r < armed_.size(); ++r)
+        if (armed_[r].time && OnDay(armed_[r].day, now.date) &&
+            SameSecond(*armed_[r].time, now.time))
+            rows.push_back(int(r));
     // Starting a station shows no box, but nothing here may outlive a change of the list.
     for (const int r : rows) {
         if (r >= static_cast<int>(armed_.size()))
@@ -326,17 +339,4 @@ void Radiotiming::CheckRadioTimings()
                  : radio.RadioPlaying ? QStringLiteral("已开始")
                                       : QStringLiteral("闹铃答复后开始"));
     }
-}
-
-void Radiotiming::AnswerUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                 UpcomingList& out) const
-{
-    for (QDate date = from.date; date.isValid() && date <= to.date; date = date.addDays(1))
-        for (const Armed& armed : armed_) {
-            if (!armed.time || !OnDay(armed.day, date))
-                continue;
-            const LocalMoment when{date, *armed.time};
-            if (Occurrences::Within(when, from, to))
-                out.timed.push_back({when, QStringLiteral("定时收音"), armed.station});
-        }
 }

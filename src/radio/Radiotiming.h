@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/ListFile.h"
-#include "core/OncePerSecond.h"
 
 #include <QDate>
 #include <QDialog>
 #include <QString>
 #include <QTime>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -22,7 +22,7 @@ class QPushButton;
 class QTableWidget;
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 class RadioCatalogue;
 class RadioPlayback;
 
@@ -70,6 +70,8 @@ public:
     void DeleteTimingClick();
     void DeleteRadioTiming(int row);
     void CheckRadioTimings();
+    //! The first second, `after`'s or later, in which a timing starts its station.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
 
 private:
     //! A grid row as the check needs it, parsed once whenever the grid changes.
@@ -78,21 +80,16 @@ private:
         std::optional<QTime> time;
         QString station;
     };
-    //! A timing of the day the check works on: its second of the day and its grid row.
-    using Due = std::pair<int, int>;
-
     void OpenDialog();
     void Rearm();
-    //! The timings of `day`, sorted by their second, so that a tick finds its own at once.
-    void ArmDay(const QDate& day);
-    void AnswerUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
     FeatureContext& ctx_;
     RadioCatalogue& stations_;
     RadioPlayback& radio_;
     ListFile file_;
     std::vector<Armed> armed_;
-    QDate armedDay_; // invalid: to be worked out again
-    std::vector<Due> dueToday_;
-    OncePerSecond fired_;
+    //! Per weekday (0 Sunday): the seconds of the day of its timings with their rows, sorted,
+    //! so that what comes next is a search.
+    std::array<std::vector<std::pair<int, std::size_t>>, 7> byWeekday_;
+    int schedule_ = -1;
 };

@@ -1,7 +1,6 @@
 #include "reminders/AlarmClocks.h"
 
 #include "core/FeatureContext.h"
-#include "core/Occurrences.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
 
@@ -48,9 +47,7 @@ AlarmClocks::AlarmClocks(FeatureContext& ctx)
     BuildSoundGroup();
     ctx_.OnTick(TickCheck::CheckAlarmClocks, [this] { CheckAlarmClocks(); });
     ctx_.OnLoad(LoadStep::AlarmClocks, [this] { LoadAlarmClocks(); });
-    ctx_.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    schedule_ = ctx_.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
 }
 
 AlarmClocks::~AlarmClocks() = default;
@@ -178,6 +175,7 @@ void AlarmClocks::TakeInEffectValues()
     // Parsed here once, so the check only compares numbers.
     firstAt_ = ParseTime(FirstTime);
     secondAt_ = ParseTime(SecondTime);
+    ctx_.Replan();
 }
 
 void AlarmClocks::EnableBoxClick(bool first)
@@ -246,18 +244,10 @@ void AlarmClocks::CheckAlarmClocks()
     if (!firstArmed && !secondArmed)
         return;
     const LocalMoment now = ctx_.Now();
-    const auto due = [&](const std::optional<QTime>& at) {
-        return at && SameSecond(*at, now.time);
-    };
-    // Only an alarm whose own box is checked rings.
-    const bool firstDue = firstArmed && due(firstAt_);
-    const bool secondDue = secondArmed && due(secondAt_);
-    if (!firstDue && !secondDue)
+    if (!ctx_.Due(schedule_, now))
         return;
-    if (!Between(WeekdayOf(now.date), WeekUp, WeekDown))
-        return;
-    if (!rung_.First(now))
-        return;
+    // Two alarms due in one second ring once, with the first one's hint.
+    const bool firstDue = firstArmed && firstAt_ && SameSecond(*firstAt_, now.time);
     const QString message = QStringLiteral("闹铃时间到：") + TimeText(ctx_.Now().time) + u'\n' +
                             (firstDue ? FirstHint : SecondHint);
     RingAlarm(message, QStringLiteral("闹钟"),
@@ -300,22 +290,32 @@ void AlarmClocks::AlarmClockMediaPlayerNotify()
     AlarmClockMediaPlayer->Play();
 }
 
-void AlarmClocks::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                               UpcomingList& out) const
+std::optional<Occurrence> AlarmClocks::NextDue(const LocalMoment& after) const
 {
-    const bool first = AlarmClockFirstCheckBox->isChecked() && firstAt_;
-    // Two alarms due in one second ring once, with the first one's hint.
-    const bool second = AlarmClockSecondCheckBox->isChecked() && secondAt_ &&
-                        !(first && SameSecond(*firstAt_, *secondAt_));
-    const auto inWeek = [this](const QDate& day) {
-        return Between(WeekdayOf(day), WeekUp, WeekDown);
-    };
-    const auto add = [&](const QTime& at, const QString& hint) {
-        for (const LocalMoment& when : Occurrences::Daily(from, to, at, inWeek))
-            out.timed.push_back({when, QStringLiteral("闹钟"), hint});
-    };
-    if (first)
-        add(*firstAt_, FirstHint);
-    if (second)
-        add(*secondAt_, SecondHint);
+    // Only an alarm whose own box is checked rings.
+    const std::optional<QTime> first =
+        AlarmClockFirstCheckBox->isChecked() ? firstAt_ : std::optional<QTime>();
+    const std::optional<QTime> second =
+        AlarmClockSecondCheckBox->isChecked() ? secondAt_ : std::optional<QTime>();
+    if (!first && !second)
+        return std::nullopt;
+    const qint64 from = SecondOf(after);
+    // A week holds every weekday the range can name.
+    for (int day = 0; day <= 7; ++day) {
+        const QDate date = after.date.addDays(day);
+        if (!Between(WeekdayOf(date), WeekUp, WeekDown))
+            continue;
+        std::optional<Occurrence> next;
+        const auto offer = [&](const std::optional<QTime>& at, const QString& hint) {
+            const LocalMoment when{date,
+                                   at ? QTime(at->hour(), at->minute(), at->second()) : QTime()};
+            if (at && SecondOf(when) >= from && (!next || SecondOf(when) < SecondOf(next->when)))
+                next = Occurrence{when, QStringLiteral("闹钟"), hint};
+        };
+        offer(first, FirstHint);
+        offer(second, SecondHint);
+        if (next)
+            return next;
+    }
+    return std::nullopt;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/OncePerSecond.h"
 #include "reminders/SoundPlayer.h"
 
 #include <QString>
@@ -16,7 +15,7 @@ class QLineEdit;
 class QPushButton;
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 
 //! Two daily alarm clocks over one weekday range, and the ring that the memorandum
 //! shares: the sound loops while a Yes-only box waits for its answer.
@@ -56,8 +55,8 @@ public:
     void AlarmClockSecondCheckBoxClick();
     void SetAlarmClockSoundButtonClick();
     void CheckAlarmClocks();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The first ring in the second `after` falls in or later, or none while neither is armed.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
     //! Plays the sound in a loop and shows `message` until it is answered. The ring and
     //! its answer go into the record under `feature` as `what` (the message when empty).
     void RingAlarm(const QString& message, const QString& feature = QStringLiteral("闹钟"),
@@ -84,6 +83,5 @@ private:
     std::optional<QTime> secondAt_;
     QString playerFile_;
     int openRings_ = 0;
-    // One ring per second: two ticks can fall into one second.
-    OncePerSecond rung_;
+    int schedule_ = -1;
 };

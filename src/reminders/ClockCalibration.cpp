@@ -10,9 +10,7 @@
 ClockCalibration::ClockCalibration(FeatureContext& ctx) : ctx_(ctx)
 {
     ctx.OnTick(TickCheck::CalibrateClock, [this] { CalibrateClock(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }, true});
 }
 
 const QString& ClockCalibration::ConnectErrorText()
@@ -44,11 +42,7 @@ QString ClockCalibration::ShiftText(qint64 ms)
 
 void ClockCalibration::CalibrateClock()
 {
-    const LocalMoment now = ctx_.Now();
-    const QTime t = now.time;
-    if (t.minute() != 0 || t.second() != 0)
-        return;
-    if (!once_.First(now))
+    if (!ctx_.Due(schedule_, ctx_.Now()))
         return;
     // A calibration still under way from the last hour is left to finish.
     if (busy_ || GetNetTime.Busy())
@@ -65,13 +59,22 @@ void ClockCalibration::CalibrateClock()
     setter->querySync([this, alive = std::weak_ptr<bool>(alive_)](Sync sync) {
         if (alive.expired())
             return;
-        sync_ = sync;
+        TakeSync(sync);
         if (sync == Sync::InStep) {
             busy_ = false;
             return;
         }
         Fetch();
     });
+}
+
+void ClockCalibration::TakeSync(Sync sync)
+{
+    sync_ = sync;
+    if (inStep_ != (sync == Sync::InStep)) {
+        inStep_ = sync == Sync::InStep;
+        ctx_.Replan();
+    }
 }
 
 void ClockCalibration::Fetch()
@@ -161,10 +164,9 @@ void ClockCalibration::TakeSetOutcome(SetOutcome outcome, const QString& what)
     }
 }
 
-void ClockCalibration::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                    UpcomingList& out) const
+std::optional<Occurrence> ClockCalibration::NextDue(const LocalMoment& after) const
 {
-    if (const auto at = Occurrences::FirstAligned(from, to, 3600))
-        out.timed.push_back({*at, QStringLiteral("校准时间"),
-                             QStringLiteral("从时间服务器校准系统时钟（每小时）")});
+    const auto at = Occurrences::FirstAligned(after, Occurrences::After(after, 3600), 3600);
+    return Occurrence{*at, QStringLiteral("校准时间"),
+                      QStringLiteral("从时间服务器校准系统时钟（每小时）"), -1, !inStep_};
 }

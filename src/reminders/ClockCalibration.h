@@ -1,16 +1,16 @@
 #pragma once
 
-#include "core/OncePerSecond.h"
 #include "platform/SystemClockSetter.h"
 #include "reminders/NetTimeClient.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 
 //! Sets the computer's clock from a Time Protocol server at every full hour, unless the
 //! system's own time service keeps it in step. The exchange and the setting run on the event
@@ -29,8 +29,9 @@ public:
     static QString ShiftText(qint64 ms);
 
     void CalibrateClock();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The first full hour in the second `after` falls in or later. Not listed while the
+    //! system was last found keeping the clock itself: the check only asks again then.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
     //! What the exchange brought back: the balloon of its failure, or the clock set.
     void TakeNetTime(const NetTimeClient::Result& result);
     //! True from the full hour until that hour's calibration has ended.
@@ -43,12 +44,16 @@ private:
     void Fetch();
     void TakeSetOutcome(SetOutcome outcome, const QString& what);
 
+    void TakeSync(Sync sync);
+
     FeatureContext& ctx_;
-    OncePerSecond once_;
+    int schedule_ = -1;
     bool busy_ = false;
     bool setting_ = false;
     // How the system said it keeps its clock, asked at the start of each calibration.
     Sync sync_ = Sync::Unknown;
+    // The last answer of the system, kept over calibrations for the view of what comes next.
+    bool inStep_ = false;
     bool toldNotAllowed_ = false;
     // Answers that come after this object is gone find the token expired.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -39,9 +39,8 @@ HalfHourChime::HalfHourChime(FeatureContext& ctx) : ctx_(ctx)
 
     ctx.OnTick(TickCheck::CheckHalfHourChime, [this] { CheckHalfHourChime(); });
     ctx.OnLoad(LoadStep::HalfHourChime, [this] { LoadHalfHourChime(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    // It speaks every half hour: the next time stands for all of them.
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }, true});
 }
 
 HalfHourChime::~HalfHourChime()
@@ -70,6 +69,7 @@ void HalfHourChime::LoadHalfHourChime()
 void HalfHourChime::HintTimeCheckBoxClick()
 {
     ctx_.Settings().WriteBool(kSection, kKey, HintTimeCheckBox->isChecked());
+    ctx_.Replan();
 }
 
 void HalfHourChime::CheckHalfHourChime()
@@ -77,11 +77,9 @@ void HalfHourChime::CheckHalfHourChime()
     if (!HintTimeCheckBox->isChecked())
         return;
     const LocalMoment now = ctx_.Now();
+    if (!ctx_.Due(schedule_, now))
+        return;
     const QTime t = now.time;
-    if (t.second() != 0 || t.minute() % 30 != 0)
-        return;
-    if (!once_.First(now))
-        return;
     const Spoken spoken = PartOfDay(t.hour());
     SpeakTime(QString::fromLatin1(spoken.word), spoken.hour, t.minute());
 }
@@ -127,12 +125,10 @@ void HalfHourChime::PlayFile(const QString& name)
     HintTimeMediaPlayer->Play();
 }
 
-void HalfHourChime::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                 UpcomingList& out) const
+std::optional<Occurrence> HalfHourChime::NextDue(const LocalMoment& after) const
 {
     if (!HintTimeCheckBox->isChecked())
-        return;
-    // It speaks every half hour: the next time stands for all of them.
-    if (const auto at = Occurrences::FirstAligned(from, to, 1800))
-        out.timed.push_back({*at, QStringLiteral("半点报时"), QStringLiteral("报时（每半小时）")});
+        return std::nullopt;
+    const auto at = Occurrences::FirstAligned(after, Occurrences::After(after, 1800), 1800);
+    return Occurrence{*at, QStringLiteral("半点报时"), QStringLiteral("报时（每半小时）")};
 }

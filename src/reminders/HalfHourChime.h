@@ -1,16 +1,16 @@
 #pragma once
 
-#include "core/OncePerSecond.h"
 #include "reminders/SoundPlayer.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 class QCheckBox;
 
 //! Speaks the time at every full and half hour as a chain of short recordings from
@@ -38,8 +38,8 @@ public:
     void LoadHalfHourChime();
     void HintTimeCheckBoxClick();
     void CheckHalfHourChime();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The first full or half hour in the second `after` falls in or later, while the box is on.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
     void SpeakTime(const QString& word, int hour, int minute);
     void HintTimeMediaPlayerNotify();
 
@@ -49,5 +49,5 @@ private:
     void PlayFile(const QString& name);
 
     FeatureContext& ctx_;
-    OncePerSecond once_;
+    int schedule_ = -1;
 };

@@ -1,7 +1,7 @@
 #include "reminders/Memorandum.h"
 
 #include "core/FeatureContext.h"
-#include "core/OncePerSecond.h"
+#include "core/Occurrences.h"
 #include "reminders/AlarmClocks.h"
 #include "reminders/MemorandumForm.h"
 
@@ -39,9 +39,9 @@ Memorandum::Memorandum(FeatureContext& ctx, AlarmClocks& alarms)
     IndexRows();
     ctx_.OnTick(TickCheck::CheckMemoranda, [this] { CheckMemoranda(); });
     ctx_.OnLoad(LoadStep::Memoranda, [this] { LoadMemoranda(); });
-    ctx_.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        AnswerUpcoming(from, to, out);
-    });
+    schedule_ = ctx_.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
+    // Tidying that is due already (a list loaded with past notes) is done in the next second.
+    ctx_.OnWatch([this] { return !day_.day.isValid() || TidyingDue(); });
 }
 
 Memorandum::~Memorandum() = default;
@@ -132,7 +132,18 @@ void Memorandum::IndexRows()
         const QStringList cells = Row(r);
         notes_[static_cast<size_t>(r)] = {ParseDate(cells[0]), ParseTime(cells[1]), cells};
     }
+    ringSeconds_.clear();
+    noteDays_.clear();
+    for (std::size_t r = 0; r < notes_.size(); ++r)
+        if (const Note& note = notes_[r]; note.date && note.time) {
+            ringSeconds_.emplace_back(SecondOf({*note.date, *note.time}), r);
+            noteDays_.push_back(note.date->toJulianDay());
+        }
+    std::sort(ringSeconds_.begin(), ringSeconds_.end());
+    std::sort(noteDays_.begin(), noteDays_.end());
+    noteDays_.erase(std::unique(noteDays_.begin(), noteDays_.end()), noteDays_.end());
     day_.day = QDate(); // the next tick works the day out again
+    ctx_.Replan();
 }
 
 void Memorandum::IndexDay(const QDate& day)
@@ -140,7 +151,6 @@ void Memorandum::IndexDay(const QDate& day)
     day_.day = day;
     day_.past = false;
     day_.tomorrow = false;
-    day_.dueSeconds.clear();
     const QDate tomorrow = day.addDays(1);
     for (const Note& note : notes_) {
         if (!note.date || !note.time)
@@ -149,18 +159,45 @@ void Memorandum::IndexDay(const QDate& day)
             day_.past = true;
         else if (*note.date == tomorrow)
             day_.tomorrow = true;
-        else if (*note.date == day)
-            day_.dueSeconds.push_back(note.time->msecsSinceStartOfDay() / 1000);
     }
-    std::sort(day_.dueSeconds.begin(), day_.dueSeconds.end());
 }
 
-bool Memorandum::WorkDue(const LocalMoment& now) const
+bool Memorandum::TidyingDue() const
 {
-    if ((day_.past && !pastRemovalFailed_) || (day_.tomorrow && TomorrowNoticeArmed))
-        return true;
-    const int second = now.time.msecsSinceStartOfDay() / 1000;
-    return std::binary_search(day_.dueSeconds.begin(), day_.dueSeconds.end(), second);
+    return (day_.past && !pastRemovalFailed_) || (day_.tomorrow && TomorrowNoticeArmed);
+}
+
+std::optional<Occurrence> Memorandum::NextDue(const LocalMoment& after) const
+{
+    const qint64 from = SecondOf(after);
+    std::optional<qint64> ring;
+    QStringList what; // the distinct notes of that second; equal rows ring once
+    for (auto it = std::lower_bound(ringSeconds_.begin(), ringSeconds_.end(),
+                                    std::pair<qint64, std::size_t>(from, 0));
+         it != ringSeconds_.end() && (!ring || it->first == *ring); ++it) {
+        ring = it->first;
+        if (const QString& content = notes_[it->second].cells[2]; !what.contains(content))
+            what << content;
+    }
+    // A note is removed the day after its own and announced the day before, at midnight.
+    std::optional<qint64> tidy;
+    const qint64 firstDay = (from + 86399) / 86400; // the first midnight not before `from`
+    const auto tidyAt = [&](qint64 shift) {
+        const auto it = std::lower_bound(noteDays_.begin(), noteDays_.end(), firstDay - shift);
+        if (it != noteDays_.end() && (!tidy || (*it + shift) * 86400 < *tidy))
+            tidy = (*it + shift) * 86400;
+    };
+    if (!pastRemovalFailed_)
+        tidyAt(1);
+    if (TomorrowNoticeArmed)
+        tidyAt(-1);
+    if (ring && (!tidy || *ring <= *tidy))
+        return Occurrence{Occurrences::MomentAt(*ring), QStringLiteral("备忘录"),
+                          what.join(QStringLiteral("；"))};
+    if (tidy)
+        return Occurrence{Occurrences::MomentAt(*tidy), QStringLiteral("备忘录"),
+                          QStringLiteral("整理备忘录"), -1, false};
+    return std::nullopt;
 }
 
 void Memorandum::LoadMemoranda()
@@ -217,13 +254,15 @@ int Memorandum::FindRow(const QStringList& cells, int near) const
 void Memorandum::CheckMemoranda()
 {
     const LocalMoment now = ctx_.Now();
-    if (rungThisSecond_.First(now))
-        rungNotes_.clear();
+    const bool due = ctx_.Due(schedule_, now);
     // A new day, the clock set to another one, or a changed list.
     if (now.date != day_.day)
         IndexDay(now.date);
-    if (WorkDue(now))
-        WalkRows(now);
+    if (!due && !TidyingDue())
+        return;
+    if (rungThisSecond_.First(now))
+        rungNotes_.clear();
+    WalkRows(now);
 }
 
 void Memorandum::WalkRows(const LocalMoment& now)
@@ -246,12 +285,16 @@ void Memorandum::WalkRows(const LocalMoment& now)
                 ctx_.ShowTrayBalloon(QStringLiteral("明天您有重要的事情:\n时间: ") + cells[1] +
                                      QStringLiteral("\n内容：") + cells[2]);
                 TomorrowNoticeArmed = false;
+                ctx_.Replan();
             }
         } else if (*note.date == today && SameSecond(*note.time, now.time)) {
             const QStringList cells = Row(r);
             if (std::find(rungNotes_.begin(), rungNotes_.end(), cells) == rungNotes_.end()) {
                 rungNotes_.push_back(cells);
-                TomorrowNoticeArmed = true;
+                if (!TomorrowNoticeArmed) {
+                    TomorrowNoticeArmed = true;
+                    ctx_.Replan();
+                }
                 const LocalMoment at = ctx_.Now();
                 alarms_.RingAlarm(QStringLiteral("您今天有重要的事情：") + DateText(at.date) +
                                       u' ' + TimeText(at.time) + u'\n' + cells[2],
@@ -268,35 +311,9 @@ void Memorandum::WalkRows(const LocalMoment& now)
             if (RemoveRow(r, QStringLiteral("过期的备忘录没有删除")))
                 continue;
             pastRemovalFailed_ = true;
+            ctx_.Replan();
         }
         ++r;
-    }
-}
-
-void Memorandum::AnswerUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                UpcomingList& out) const
-{
-    const qint64 first = SecondOf(from);
-    const qint64 last = SecondOf(to);
-    // A note rings in its own second of its own day; equal rows ring once.
-    std::vector<std::pair<qint64, std::size_t>> due;
-    for (std::size_t r = 0; r < notes_.size(); ++r) {
-        const Note& note = notes_[r];
-        if (!note.date || !note.time)
-            continue;
-        const qint64 second = SecondOf({*note.date, *note.time});
-        if (second >= first && second <= last)
-            due.emplace_back(second, r);
-    }
-    std::sort(due.begin(), due.end());
-    for (std::size_t i = 0; i < due.size(); ++i) {
-        const Note& note = notes_[due[i].second];
-        bool repeated = false;
-        for (std::size_t j = i; j > 0 && due[j - 1].first == due[i].first && !repeated; --j)
-            repeated = notes_[due[j - 1].second].cells == note.cells;
-        if (!repeated)
-            out.timed.push_back(
-                {{*note.date, *note.time}, QStringLiteral("备忘录"), note.cells[2]});
     }
 }
 

@@ -18,7 +18,7 @@ class QMenu;
 class QPushButton;
 class QTableWidget;
 class FeatureContext;
-struct UpcomingList;
+struct Occurrence;
 class TMemorandumForm;
 
 //! Dated notes kept in "Memorandum.txt" in the user data folder (ANSI code page, CR LF, one note a
@@ -53,6 +53,9 @@ public:
     //! message says so and grid and store stay as they were.
     bool DeleteMemorandum(int row);
     void CheckMemoranda();
+    //! The first second, `after`'s or later, in which a note rings or the list needs tidying
+    //! (a day passed, a note came to be dated tomorrow); the tidying is not listed.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
     void DeleteClick();
     void MemorandumStringGridMouseDown();
     void AddMemorandumButtonClick();
@@ -71,23 +74,21 @@ private:
         std::optional<QTime> time;
         QStringList cells; //!< as the grid shows them
     };
-    // What one day's ticks look for, worked out from the notes when the day or the list
-    // changes: a tick with nothing to do then costs a lookup and no pass over the rows.
+    // What a day's ticks find to tidy, worked out from the notes when the day or the list
+    // changes, so that a tick with nothing to do makes no pass over the rows.
     struct DayIndex {
-        QDate day;                   //!< invalid: to be worked out again
-        bool past = false;           //!< a note dated before `day` is waiting to be removed
-        bool tomorrow = false;       //!< a note is dated the day after
-        std::vector<int> dueSeconds; //!< seconds of the day of the notes dated `day`, sorted
+        QDate day;             //!< invalid: to be worked out again
+        bool past = false;     //!< a note dated before `day` is waiting to be removed
+        bool tomorrow = false; //!< a note is dated the day after
     };
 
     void BuildGroup();
     void IndexRows();
     void IndexDay(const QDate& day);
-    //! Whether the pass over the rows has anything to do in this second.
-    bool WorkDue(const LocalMoment& now) const;
+    //! Whether the day as worked out holds a removal or a notice still to make.
+    bool TidyingDue() const;
     //! Rings, announces and removes notes over every row, as they are now.
     void WalkRows(const LocalMoment& now);
-    void AnswerUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! Removes the row from store and grid; on a refused write, a message ending in
     //! `notDone` and both stay as they were.
     bool RemoveRow(int row, const QString& notDone);
@@ -97,7 +98,12 @@ private:
     AlarmClocks& alarms_;
     ListFile store_;
     std::vector<Note> notes_;
+    // The notes' seconds with their rows, and the days that have notes, both sorted: the
+    // answer of what comes next is a search, asked again for every entry the view lists.
+    std::vector<std::pair<qint64, std::size_t>> ringSeconds_;
+    std::vector<qint64> noteDays_;
     DayIndex day_;
+    int schedule_ = -1;
     // A past note that cannot be removed is left alone for the rest of the run instead of
     // raising a box every second.
     bool pastRemovalFailed_ = false;

@@ -43,9 +43,8 @@ RestReminders::RestReminders(FeatureContext& ctx) : ctx_(ctx)
 
     ctx.OnTick(TickCheck::CheckRestReminders, [this] { CheckRestReminders(); });
     ctx.OnLoad(LoadStep::RestReminders, [this] { LoadRestReminders(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    // Only the next reminder is listed: the hourly ones at night would fill the list.
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }, true});
 }
 
 QString RestReminders::UptimeText(qint64 hours)
@@ -90,6 +89,7 @@ void RestReminders::LoadRestReminders()
 void RestReminders::RestHintCheckBoxClick()
 {
     ctx_.Settings().WriteBool(kSection, kKey, RestHintCheckBox->isChecked());
+    ctx_.Replan();
 }
 
 void RestReminders::CheckRestReminders()
@@ -99,20 +99,21 @@ void RestReminders::CheckRestReminders()
 
     const qint64 uptime = ctx_.Os().systemInfo->tickCount() / 1000;
     // A tick lands in each uptime second only about once, as the two clocks run out of
-    // phase: a step crossed over one skipped second still counts, a second seen twice
-    // does not. Uptime 0 is the 32-bit count wrapping, not two hours of use.
-    const bool followsLast = lastUptime_ >= 0 && uptime > lastUptime_ && uptime - lastUptime_ <= 2;
-    const bool uptimeDue = followsLast ? uptime / kUptimeStep > lastUptime_ / kUptimeStep
-                                       : uptime % kUptimeStep == 0 && uptime != lastUptime_;
+    // phase, and the planned second may fall either side of the step: a step passed since
+    // the last check counts when it is at most a second behind, a second seen twice does
+    // not. Uptime 0 is the 32-bit count wrapping, not two hours of use.
+    const bool newStep =
+        lastUptime_ < 0 || uptime < lastUptime_ || uptime / kUptimeStep > lastUptime_ / kUptimeStep;
+    const bool uptimeDue = newStep && uptime >= kUptimeStep && uptime % kUptimeStep <= 1;
     lastUptime_ = uptime;
-    if (uptimeDue && uptime >= kUptimeStep)
+    if (uptimeDue)
         ctx_.ShowTrayBalloon(UptimeText(uptime / kUptimeStep * 2));
 
     const LocalMoment now = ctx_.Now();
+    if (!ctx_.Due(schedule_, now))
+        return;
     const QTime t = now.time;
     if (t.minute() != 0 || t.second() != 0)
-        return;
-    if (!once_.First(now))
         return;
     if (IsNightHour(t.hour()))
         ctx_.ShowTrayBalloon(NightText());
@@ -120,26 +121,25 @@ void RestReminders::CheckRestReminders()
         ctx_.ShowTrayBalloon(NoonText());
 }
 
-void RestReminders::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                 UpcomingList& out) const
+std::optional<Occurrence> RestReminders::NextDue(const LocalMoment& after) const
 {
     if (!RestHintCheckBox->isChecked())
-        return;
-    // Only the next reminder: the hourly ones at night would fill the list.
-    std::optional<Occurrence> next;
-    const auto offer = [&](const LocalMoment& at, const QString& what) {
-        if (Occurrences::Within(at, from, to) && (!next || SecondOf(at) < SecondOf(next->when)))
-            next = Occurrence{at, QStringLiteral("疲劳提醒"), what};
-    };
+        return std::nullopt;
+    const qint64 from = SecondOf(after);
     const qint64 uptime = ctx_.Os().systemInfo->tickCount() / 1000;
-    const qint64 step = uptime / kUptimeStep + 1;
-    offer(Occurrences::After(ctx_.Now(), step * kUptimeStep - uptime),
-          QStringLiteral("已用电脑 %1 小时，提醒休息").arg(step * 2));
-    if (const auto at = Occurrences::FirstAligned(from, to, 3600, [](const LocalMoment& m) {
-            return IsNightHour(m.time.hour()) || IsSummerNoon(m);
-        }))
-        offer(*at, IsNightHour(at->time.hour()) ? QStringLiteral("深夜提醒休息")
-                                                : QStringLiteral("提醒午休"));
-    if (next)
-        out.timed.push_back(*next);
+    // The clock's second in which the uptime count was zero.
+    const qint64 boot = SecondOf(ctx_.Now()) - uptime;
+    const qint64 step = std::max<qint64>((from - boot + kUptimeStep - 1) / kUptimeStep, 1);
+    std::optional<Occurrence> next =
+        Occurrence{Occurrences::MomentAt(boot + step * kUptimeStep), QStringLiteral("疲劳提醒"),
+                   QStringLiteral("已用电脑 %1 小时，提醒休息").arg(step * 2)};
+    // Every day has its night hours.
+    if (const auto at = Occurrences::FirstAligned(
+            after, Occurrences::After(after, 86400), 3600,
+            [](const LocalMoment& m) { return IsNightHour(m.time.hour()) || IsSummerNoon(m); });
+        at && SecondOf(*at) < SecondOf(next->when))
+        next = Occurrence{*at, QStringLiteral("疲劳提醒"),
+                          IsNightHour(at->time.hour()) ? QStringLiteral("深夜提醒休息")
+                                                       : QStringLiteral("提醒午休")};
+    return next;
 }

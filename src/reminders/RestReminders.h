@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/OncePerSecond.h"
-
 #include <QString>
+
+#include <optional>
 
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 class QCheckBox;
 
 //! Three health reminders as tray balloons: every two hours of system uptime, every full
@@ -24,12 +24,13 @@ public:
     void LoadRestReminders();
     void RestHintCheckBoxClick();
     void CheckRestReminders();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The first reminder in the second `after` falls in or later, while the box is on. The
+    //! uptime steps are placed on the clock as the two clocks stand now.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
 
 private:
     FeatureContext& ctx_;
     //! The uptime of the previous check, in whole seconds.
     qint64 lastUptime_ = -1;
-    OncePerSecond once_;
+    int schedule_ = -1;
 };

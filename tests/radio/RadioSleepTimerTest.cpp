@@ -1,6 +1,7 @@
 #include "RadioTestSupport.h"
 
 #include "radio/RadioSleepTimer.h"
+#include "support/PacedTicks.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,45 @@ TEST(RadioSleepTimer, ATimeOfDayAlreadyPastMeansTomorrow)
     EXPECT_EQ(s.Left(), "将于 10:20:00 停止播放，还剩 20:00");
     s.env.Tick(20 * 60);
     EXPECT_FALSE(s.radio->RadioPlaying);
+}
+
+// A day of timed starts, a sleep timer and a stop by hand: ticking only in the seconds the
+// schedules name, and every second while the radio plays or the timer runs, sends the
+// player what ticking every second sends, when it sends it. The timer's end is listed.
+TEST(RadioSleepTimer, TickingOnlyWhenSomethingIsDueMissesNothing)
+{
+    const QDateTime start(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC);
+    const TimedEdits edits = {
+        {start.addSecs(20 * 60 + 30),
+         [](TestEnvironment& env) {
+             env.Feature<RadioPlayback>().SleepTimer->SleepTimerComboBox->setCurrentIndex(1);
+             FeatureContext& ctx = env.Host().Context();
+             const std::vector<Occurrence> timed =
+                 ctx.Upcoming(ctx.Now(), {ctx.Now().date, QTime(23, 0)}).timed;
+             ASSERT_EQ(timed.size(), 1u);
+             EXPECT_EQ(timed[0].when.time, QTime(10, 35, 30));
+             EXPECT_EQ(timed[0].what, "定时停止播放");
+         }},
+        {start.addSecs(23 * 3600 + 30),
+         [](TestEnvironment& env) { env.Feature<RadioPlayback>().PlayStopButton->click(); }},
+    };
+    QStringList sent[2];
+    for (const bool everySecond : {true, false}) {
+        TestEnvironment env;
+        env.WriteProgramFile("NetRadio.dat", kCatalogue);
+        env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n");
+        env.Start(Recipes::Radio);
+        TickThroughPaced(env, everySecond, start, start.addSecs(26 * 3600), edits,
+                         [&](const QDateTime& t) {
+                             for (const QString& command : env.radio.Sent())
+                                 sent[everySecond] << t.toString("dd hh:mm:ss ") + command;
+                             env.radio.Clear();
+                             if (env.radio.state.phase == Phase::Opening)
+                                 env.radio.state.phase = Phase::Playing;
+                         });
+    }
+    EXPECT_EQ(sent[0].join(u'\n').toStdString(), sent[1].join(u'\n').toStdString());
+    EXPECT_GE(sent[0].size(), 6);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/TestEnvironment.h"
 
+#include "core/FeatureContext.h"
 #include "reminders/AlarmClocks.h"
 
 #include <gtest/gtest.h>
@@ -73,10 +74,14 @@ TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRin
     Arm(a, true, "7:00:00", "第一");
     Arm(a, false, "07:00:00", "第二");
     // Every second of the minute around it, two ticks in its own second as a drifting
-    // timer can deliver; then the first alarm armed again for the next minute.
+    // timer can deliver, with a re-plan between them (a list edited meanwhile); then the
+    // first alarm armed again for the next minute.
     env.clock->Set(kMonday, QTime(6, 59, 29));
-    for (int s = 0; s < 60; ++s)
+    for (int s = 0; s < 60; ++s) {
+        if (s == 31)
+            env.Host().Context().Replan();
         env.Tick(s == 31 ? 0 : 1);
+    }
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:00:00\n第一"}));
     a.AlarmClockFirstCheckBox->setChecked(false);
     Arm(a, true, "7:01:00", "再一");

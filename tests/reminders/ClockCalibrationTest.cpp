@@ -1,5 +1,7 @@
 #include "ReminderHost.h"
 
+#include "core/FeatureContext.h"
+#include "core/Occurrences.h"
 #include "reminders/ClockCalibration.h"
 #include "support/FakeClockSetter.h"
 
@@ -92,11 +94,18 @@ TEST_F(Calibration, AClockTheSystemKeepsInStepIsLeftAloneWithoutAWord)
     EXPECT_FALSE(host->GetNetTime.Busy());
     EXPECT_FALSE(host->Busy());
     EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+    // Not listed as coming while the system keeps the clock, yet asked again every hour.
+    const auto listed = [&] {
+        const LocalMoment now = host.Context().Now();
+        return host.Context().Upcoming(now, Occurrences::After(now, 7200)).timed.size();
+    };
+    EXPECT_EQ(listed(), 0u);
 
     // Synchronisation on but not yet reached: the system would refuse, so nothing is set.
     setter->sync = platform::SystemClockSetter::Sync::Automatic;
     host.env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 59, 59)), 2);
     EXPECT_EQ(setter->syncQueries, 2);
+    EXPECT_EQ(listed(), 1u);
     for (int i = 0; i < 200 && host->Busy(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList{ClockCalibration::ConnectErrorText()})

@@ -89,6 +89,7 @@ TEST_F(Rest, TheUptimeStepIsShownOnceWhenATickSkipsItOrSeesItTwice)
     } rows[] = {
         {"skipped", {7198'990, 7199'995, 7201'001, 7202'004}, 1},
         {"seen twice", {7199'400, 7200'001, 7200'998, 7202'000}, 1},
+        {"woken a second late after a sleep", {3000'000, 7201'300}, 1},
         {"count wrapped to 0", {4294'966'000, 200, 1'300}, 0},
         {"program started past the step", {7260'000, 7261'000}, 0},
     };
