@@ -56,6 +56,9 @@ PowerWarning::PowerWarning(FeatureContext& ctx) : ctx_(ctx)
             [this] { WarnBeforeActionCheckBoxClick(); });
     ctx.OnLoad(LoadStep::PowerTasks, [this] { LoadPowerTasks(); });
     ctx.OnTick(TickCheck::CountDownPowerWarning, [this] { CountDownPowerWarning(); });
+    // Counted every second while shown; the next countdown opens from a tick or while
+    // this one keeps the ticks coming.
+    ctx.OnWatch([this] { return current_.has_value(); });
     // Made hidden now, so that a due rule only has to show it.
     Form = new PowerWarningForm;
     if (const QWidget* window = ctx.Window())

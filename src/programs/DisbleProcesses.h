@@ -33,6 +33,9 @@ public:
 
     QString ListPath() const { return list_.Path(); }
 
+    //! True while a row can be in force: the windows are then looked for every second.
+    bool Armed() const { return armed_; }
+
     void LoadDisbleProcessList();
     void DeleteDisbleProcessRow(int row);
     void CheckDisbleProcessList();
@@ -70,6 +73,7 @@ private:
     std::vector<std::u16string> lastClosed_;
     //! Per grid row; nothing for a row that is never enforced.
     std::vector<std::optional<Rule>> rules_;
+    bool armed_ = false;
     // The rows in force change only at the bounds of their spans: between two bounds the
     // tick reuses the titles it found, over [inForceFrom_, inForceUntil_) ms of the day.
     QDate inForceDay_; // invalid: to be worked out again
