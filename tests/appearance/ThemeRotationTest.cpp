@@ -6,19 +6,6 @@
 
 namespace {
 
-TEST(ThemeRotation, InOrderWrapsACounterOutsideTheListAndCountsOnlyWhatWasTaken)
-{
-    ThemeRotation rotation;
-    std::int32_t counter = -1;
-    EXPECT_EQ(rotation.Pick(ThemeRotation::InOrder, counter, 3), 0);
-    EXPECT_EQ(counter, 0); // not counted until the change was made
-    ThemeRotation::Taken(ThemeRotation::InOrder, counter);
-    EXPECT_EQ(rotation.Pick(ThemeRotation::InOrder, counter, 3), 1);
-    EXPECT_EQ(rotation.Pick(ThemeRotation::InOrder, counter, 0), -1);
-    counter = 3;
-    EXPECT_EQ(rotation.Pick(ThemeRotation::InOrder, counter, 3), 0);
-}
-
 TEST(ThemeRotation, GeneratorJumpsAheadToTheSameNumbers)
 {
     ThemeRotation a;
