@@ -434,13 +434,14 @@ std::optional<Occurrence> RubbishClear::NextDue(const LocalMoment& after) const
     const int period = std::max(ClearPeriodDays, 1);
     const qint64 from = SecondOf(after);
     LocalMoment at{NextClearDate, QTime(0, 0)};
-    // Its day has come already: the first check from now on cleans, and the next period
-    // counts from that check's day. An answer asked for a later second lists the cleanings
-    // after it; a planned second gone by without a tick (asleep, busy) is planned anew.
+    // Its day has come already: the first check from now on cleans (in this second, or in
+    // the next when this one's tick has gone by), and the next period counts from that
+    // check's day. An answer asked for a later second lists the cleanings after it; a planned
+    // second gone by without a tick (asleep, busy, the clock set) is planned anew.
     const qint64 now = SecondOf(ctx_.Now());
     if (SecondOf(at) <= now) {
-        if (!overdueAt_ || *overdueAt_ < now)
-            overdueAt_ = std::max(from, now);
+        if (!overdueAt_ || *overdueAt_ < now || *overdueAt_ > now + 1)
+            overdueAt_ = std::clamp(from, now, now + 1);
         at = Occurrences::MomentAt(*overdueAt_);
     }
     while (SecondOf(at) < from)
