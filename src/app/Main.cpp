@@ -402,6 +402,7 @@ void TMainForm::ConnectTick()
             HideToTray();
         }
     });
+    context_->OnWatch([this] { return StartHidden; });
     // Feature checks are registered by the features below, in tick order.
 }
 

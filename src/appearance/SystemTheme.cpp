@@ -49,9 +49,8 @@ SystemTheme::SystemTheme(FeatureContext& ctx)
     ThemeDate = ctx_.Now().date;
     BuildPage();
     ctx_.OnLoad(LoadStep::SystemTheme, [this] { LoadSystemTheme(); });
-    ctx_.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    // The change comes at an exit, not at a time: the view shows it as waiting.
+    ctx_.OnWaiting([this](std::vector<Waiting>& out) { ListWaiting(out); });
     // After the exit password; a change that fails is reported and the program still exits.
     ctx_.OnCloseQuery(CloseQueryStep::ChangeThemeOnExit, [this] {
         if (SystemThemeCheckBox->isChecked())
@@ -316,14 +315,22 @@ void SystemTheme::SystemThemeCheckBoxClick()
 
 // --- the change at exit --------------------------------------------------------------------
 
+std::optional<QDate> SystemTheme::ChangeDueFrom() const
+{
+    if (DateMode == 0)
+        return std::nullopt;
+    return ThemeDate;
+}
+
 void SystemTheme::ChangeThemeOnExit()
 {
-    if (DateMode == 0) {
+    const std::optional<QDate> from = ChangeDueFrom();
+    if (!from) {
         RotateThemes();
     } else {
         // Due on or after ThemeDate, however late the exit; the flag only records the change.
         const QDate today = ctx_.Now().date;
-        if (today >= ThemeDate) {
+        if (today >= *from) {
             ThemeDate = today.addDays(DateMode);
             ThemeChangeState = true;
             RotateThemes();
@@ -332,59 +339,18 @@ void SystemTheme::ChangeThemeOnExit()
     SaveSystemTheme();
 }
 
-std::uint32_t SystemTheme::Random(std::uint32_t n)
-{
-    seed_ = seed_ * 134775813u + 1u;
-    return std::uint32_t((std::uint64_t(seed_) * n) >> 32);
-}
-
-std::uint32_t SystemTheme::RandomAfter(std::uint32_t count, std::uint32_t n)
-{
-    // The same numbers as `count` calls of Random, in steps of doubling length, so that a
-    // hand-edited huge counter does not hold up the exit.
-    std::uint32_t mul = 134775813u, add = 1u; // one step: x -> x * mul + add
-    std::uint32_t totalMul = 1u, totalAdd = 0u;
-    for (std::uint32_t k = count; k != 0; k >>= 1) {
-        if (k & 1u) {
-            totalMul *= mul;
-            totalAdd = totalAdd * mul + add;
-        }
-        add = add * mul + add;
-        mul *= mul;
-    }
-    seed_ = seed_ * totalMul + totalAdd;
-    return std::uint32_t((std::uint64_t(seed_) * n) >> 32);
-}
-
-int SystemTheme::NextPosition(std::int32_t& index, int length)
-{
-    if (length <= 0)
-        return -1;
-    if (ChangeMode == 0) {
-        if (std::uint32_t(index) >= std::uint32_t(length))
-            index = 0;
-        return index;
-    }
-    index = std::int32_t(std::uint32_t(index) + 1u); // wraps like the 32-bit counter it is
-    const std::int64_t draws = std::int64_t(index) + 1;
-    if (draws <= 0)
-        return 0; // a counter below -1 draws nothing: the first entry
-    return int(RandomAfter(std::uint32_t(draws), std::uint32_t(length)));
-}
-
 void SystemTheme::RotateThemes()
 {
-    if (ChangeMode != 0 && ChangeMode != 1)
+    if (!ThemeRotation::Known(ChangeMode))
         return;
-    if (const int i = NextPosition(ThemeIndex, int(ThemeList.size())); i >= 0) {
+    if (const int i = Rotation.Pick(ChangeMode, ThemeIndex, int(ThemeList.size())); i >= 0) {
         ApplyTheme(ThemeList.at(i));
-        if (ChangeMode == 0)
-            ThemeIndex = std::int32_t(std::uint32_t(ThemeIndex) + 1u);
+        ThemeRotation::Taken(ChangeMode, ThemeIndex);
     }
-    if (const int i = NextPosition(WallpaperIndex, int(WallpaperList.size())); i >= 0) {
+    if (const int i = Rotation.Pick(ChangeMode, WallpaperIndex, int(WallpaperList.size()));
+        i >= 0) {
         ApplyWallpaper(i);
-        if (ChangeMode == 0)
-            WallpaperIndex = std::int32_t(std::uint32_t(WallpaperIndex) + 1u);
+        ThemeRotation::Taken(ChangeMode, WallpaperIndex);
     }
 }
 
@@ -443,12 +409,12 @@ void SystemTheme::ApplyWallpaper(int position)
             : QStringLiteral("当前桌面（%1）未能换上新壁纸：%2").arg(shown, picture));
 }
 
-void SystemTheme::ListUpcoming(const LocalMoment&, const LocalMoment& to, UpcomingList& out) const
+void SystemTheme::ListWaiting(std::vector<Waiting>& out) const
 {
     // Only a dated change has a day to show; it waits for the first exit from that day on.
-    if (!SystemThemeCheckBox->isChecked() || DateMode <= 0 || ThemeDate > to.date)
+    const std::optional<QDate> from = ChangeDueFrom();
+    if (!SystemThemeCheckBox->isChecked() || !from || DateMode < 0)
         return;
-    out.waiting.push_back(
-        {QStringLiteral("美化系统"),
-         QStringLiteral("%1 起第一次退出程序时更换主题和壁纸").arg(DateText(ThemeDate))});
+    out.push_back({QStringLiteral("美化系统"),
+                   QStringLiteral("%1 起第一次退出程序时更换主题和壁纸").arg(DateText(*from))});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "appearance/ThemeRotation.h"
 #include "core/ListFile.h"
 
 #include <QDate>
@@ -8,10 +9,11 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 class FeatureContext;
-struct LocalMoment;
-struct UpcomingList;
+struct Waiting;
 namespace platform {
 class Registry;
 }
@@ -67,8 +69,11 @@ public:
     void SaveSystemTheme();
     //! The step at exit, run only while rotation is on.
     void ChangeThemeOnExit();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The first day from which an exit changes theme and wallpaper; none when every exit
+    //! changes them. The step at exit and the line in the view of what comes next go by it.
+    std::optional<QDate> ChangeDueFrom() const;
+    //! The line in the view of what comes next while a dated change waits for an exit.
+    void ListWaiting(std::vector<Waiting>& out) const;
     void RotateThemes();
     void ApplyTheme(const QString& path);
     void ApplyWallpaper(int position);
@@ -76,10 +81,8 @@ public:
     //! The file name without folder and extension; for a theme folder's index file
     //! (index.theme, metadata.json) the folder's name.
     static QString DisplayName(const QString& path);
-    //! The next number below `n` of the program's one generator (seed 0 at each start).
-    std::uint32_t Random(std::uint32_t n);
-    //! Jumps the generator `count` draws ahead; the number below `n` of the last of them.
-    std::uint32_t RandomAfter(std::uint32_t count, std::uint32_t n);
+    //! The order of the changes and the program's one generator.
+    ThemeRotation Rotation;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -92,13 +95,10 @@ private:
     void Clear(QStringList& list, QListWidget* box, ListFile& file);
     void Preview(const QStringList& list, QListWidget* box);
     void LoadListFile(ListFile& file, QStringList& list, QListWidget* box);
-    //! One position to change to, or -1 for an empty list; moves the counter.
-    int NextPosition(std::int32_t& index, int length);
 
     FeatureContext& ctx_;
     ListFile themesFile_;
     ListFile wallpapersFile_;
-    std::uint32_t seed_ = 0;
     bool loading_ = false;
     bool desktopWarned_ = false;
     bool themeWarned_ = false;

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,11 +15,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -128,9 +131,23 @@ RubbishClear::RubbishClear(FeatureContext& ctx) : ctx_(ctx)
             [this] { ctx_.Guard([this] { HandClearButtonClick(); }); });
     ctx.OnLoad(LoadStep::SystemClear, [this] { LoadSystemClear(); });
     ctx.OnTick(TickCheck::CheckSystemClear, [this] { CheckSystemClear(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
+    ctx.OnWatch([this] { return Watching(); });
+    // The figures come back with the page: the ticks must start again at once.
+    page->installEventFilter(this);
+}
+
+bool RubbishClear::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched == ctx_.Page(PageId::ClearRubbish))
+        ctx_.Replan();
+    return QObject::eventFilter(watched, event);
+}
+
+void RubbishClear::Replan()
+{
+    overdueAt_.reset();
+    ctx_.Replan();
 }
 
 QString RubbishClear::CleanerPath() const
@@ -175,6 +192,7 @@ void RubbishClear::LoadSystemClear()
     DestineWeekClearCheckBox->setChecked(
         settings.ReadBool(kSection, kDestineWeekClearState, false));
     DiskSizeCheckBox->setChecked(settings.ReadBool(kSection, kDiskSizeState, false));
+    Replan();
 }
 
 void RubbishClear::SaveSystemClear()
@@ -190,6 +208,8 @@ void RubbishClear::SaveSystemClear()
 
 void RubbishClear::DestineWeekClearCheckBoxClick()
 {
+    // Asked again once the period is in effect, and also when a write below fails.
+    const auto replan = qScopeGuard([this] { Replan(); });
     if (!DestineWeekClearCheckBox->isChecked()) {
         DestineWeekClearComboBox->setEnabled(true);
         ctx_.Settings().WriteBool(kSection, kDestineWeekClearState, false);
@@ -203,6 +223,8 @@ void RubbishClear::DestineWeekClearCheckBoxClick()
 
 void RubbishClear::DiskSizeCheckBoxClick()
 {
+    // On, the limit is looked at every second; off, perhaps nothing is.
+    const auto replan = qScopeGuard([this] { ctx_.Replan(); });
     if (!DiskSizeCheckBox->isChecked()) {
         SetDiskSizeEdit->setEnabled(true);
         ctx_.Settings().WriteBool(kSection, kDiskSizeState, false);
@@ -228,9 +250,21 @@ void RubbishClear::DiskSizeCheckBoxClick()
 void RubbishClear::HandClearButtonClick()
 {
     StartCleaner(platform::CommandLauncher::Normal);
+    // Its end is watched for every second.
+    ctx_.Replan();
 }
 
-void RubbishClear::CheckSystemClear()
+bool RubbishClear::FiguresWanted() const
+{
+    return JunkWarningPending || DiskSizeCheckBox->isChecked() || ShowDiskSize->isVisible();
+}
+
+bool RubbishClear::Watching() const
+{
+    return cleaner_ != 0 || FiguresWanted();
+}
+
+void RubbishClear::ReadFigures()
 {
     // One volume-size call; the label only changes with the figures.
     const auto space =
@@ -244,6 +278,13 @@ void RubbishClear::CheckSystemClear()
         shownUsedMB_ = totalMB - freeMB;
         ShowDiskSize->setText(DiskSizeText(totalMB, totalMB - freeMB));
     }
+}
+
+void RubbishClear::CheckSystemClear()
+{
+    // The tick runs for other features as well: the drive is asked only when needed.
+    if (FiguresWanted())
+        ReadFigures();
     if (cleaner_)
         WatchCleaner();
 
@@ -256,18 +297,22 @@ void RubbishClear::CheckSystemClear()
     }
 
     if (DestineWeekClearCheckBox->isChecked()) {
-        const QDate today = ctx_.Now().date;
-        if (today >= NextClearDate && !ClearState) {
+        const LocalMoment now = ctx_.Now();
+        // The mark of the last cleaning is cleared on the check after it, whatever the date:
+        // kept while its next day came (a cleaning started in the last second of a day, the
+        // clock moved on) it would hold that cleaning and every later one back.
+        const bool marked = std::exchange(ClearState, false);
+        if (ctx_.Due(schedule_, now)) {
             // Every day, or every k weeks on the same weekday.
-            NextClearDate = today.addDays(std::max(ClearPeriodDays, 1));
+            NextClearDate = now.date.addDays(std::max(ClearPeriodDays, 1));
             ClearState = true;
+            Replan();
             // Started before the save: on a full disk the save fails, and that is when
             // cleaning is needed most.
             ctx_.ShowTrayBalloon(kCleaningNotice);
             StartCleaner(platform::CommandLauncher::Minimized);
             SaveFromCheck();
-        } else if (NextClearDate > today && ClearState) {
-            ClearState = false;
+        } else if (marked) {
             SaveFromCheck();
         }
     }
@@ -382,20 +427,24 @@ void RubbishClear::TellCleanerEnded()
     ctx_.ShowTrayBalloon(notice);
 }
 
-void RubbishClear::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                UpcomingList& out) const
+std::optional<Occurrence> RubbishClear::NextDue(const LocalMoment& after) const
 {
     if (!DestineWeekClearCheckBox->isChecked())
-        return;
-    // The check cleans on the first tick of a day from NextClearDate on, unless this day's
-    // cleaning is still marked done (ClearState, reset on the first tick before that date).
+        return std::nullopt;
+    const int period = std::max(ClearPeriodDays, 1);
+    const qint64 from = SecondOf(after);
     LocalMoment at{NextClearDate, QTime(0, 0)};
-    if (NextClearDate <= from.date) {
-        if (ClearState)
-            return;
-        at = from;
+    // Its day has come already: the first check from now on cleans (in this second, or in
+    // the next when this one's tick has gone by), and the next period counts from that
+    // check's day. An answer asked for a later second lists the cleanings after it; a planned
+    // second gone by without a tick (asleep, busy, the clock set) is planned anew.
+    const qint64 now = SecondOf(ctx_.Now());
+    if (SecondOf(at) <= now) {
+        if (!overdueAt_ || *overdueAt_ < now || *overdueAt_ > now + 1)
+            overdueAt_ = std::clamp(from, now, now + 1);
+        at = Occurrences::MomentAt(*overdueAt_);
     }
-    for (; Occurrences::Within(at, from, to);
-         at = {at.date.addDays(std::max(ClearPeriodDays, 1)), QTime(0, 0)})
-        out.timed.push_back({at, QStringLiteral("系统清理"), DestineWeekClearCheckBox->text()});
+    while (SecondOf(at) < from)
+        at = {at.date.addDays(period), QTime(0, 0)};
+    return Occurrence{at, kFeature, DestineWeekClearCheckBox->text()};
 }

@@ -5,10 +5,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -19,7 +20,9 @@ class QPushButton;
 //! Junk cleaning on the page "系统清理和优化": the system drive's figures every second, a
 //! warning when much of it is used, and the shipped cleaner run on a schedule, at a
 //! used-space limit or by hand. The cleaner runs on its own, one at a time; when it ends, a
-//! notice tells how much space it freed, as the cleaner's own report says.
+//! notice tells how much space it freed, as the cleaner's own report says. The drive is
+//! looked at every second only while something needs its figures (the page shown, the limit
+//! on, the warning still to come) or a cleaner runs; the schedule sleeps until its day.
 class RubbishClear : public QObject {
     Q_OBJECT
 public:
@@ -49,8 +52,11 @@ public:
     void LoadSystemClear();
     void SaveSystemClear();
     void CheckSystemClear();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The first scheduled cleaning in the second `after` falls in or later: the first second
+    //! of NextClearDate, or, when that day has come, the first check from now on.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
+    //! True while the check must look every second.
+    bool Watching() const;
     void DestineWeekClearCheckBoxClick();
     void DiskSizeCheckBoxClick();
     void HandClearButtonClick();
@@ -62,7 +68,15 @@ public:
     //! The label's text for a drive of `totalMB` of which `usedMB` are in use.
     static QString DiskSizeText(long long totalMB, long long usedMB);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    //! The drive's figures are wanted on this check.
+    bool FiguresWanted() const;
+    void ReadFigures();
+    //! The schedule's inputs changed: its answer is asked again.
+    void Replan();
     void StartCleaner(int showMode);
     void WatchCleaner();
     void TellCleanerEnded();
@@ -71,6 +85,10 @@ private:
     void SaveFromCheck();
 
     FeatureContext& ctx_;
+    int schedule_ = -1;
+    // The second a cleaning whose day has come is planned for, so that the answers for the
+    // seconds after it list the periods that follow it.
+    mutable std::optional<qint64> overdueAt_;
     // The cleaner running now; 0 when none is (or it cannot be watched).
     std::int64_t cleaner_ = 0;
     bool saveRefusalShown_ = false;

@@ -32,6 +32,7 @@ DisbleProcesses::DisbleProcesses(FeatureContext& ctx)
     IndexRows();
     ctx_.OnLoad(LoadStep::DisbleProcessList, [this] { LoadDisbleProcessList(); });
     ctx_.OnTick(TickCheck::CheckDisbleProcessList, [this] { CheckDisbleProcessList(); });
+    ctx_.OnWatch([this] { return armed_; });
 }
 
 DisbleProcesses::~DisbleProcesses()
@@ -110,6 +111,12 @@ void DisbleProcesses::IndexRows()
         rules_[static_cast<size_t>(r)] = Rule{cells.value(0), first, last, *from, *to};
     }
     inForceDay_ = QDate();
+    const bool armed =
+        std::any_of(rules_.begin(), rules_.end(), [](const auto& rule) { return bool(rule); });
+    if (armed != armed_) {
+        armed_ = armed;
+        ctx_.Replan();
+    }
 }
 
 void DisbleProcesses::LoadDisbleProcessList()
@@ -173,8 +180,11 @@ void DisbleProcesses::FindRulesInForce(const QDate& day, int msecs)
 
 void DisbleProcesses::CheckDisbleProcessList()
 {
-    if (rules_.empty())
+    if (!armed_) {
+        // The last row went: what it closed is no longer being closed.
+        lastClosed_.clear();
         return;
+    }
     const LocalMoment now = ctx_.Now();
     const int msecs = now.time.msecsSinceStartOfDay();
     // A bound crossed, a new day, the clock set, or a changed list.

@@ -70,6 +70,8 @@ private:
     std::vector<std::u16string> lastClosed_;
     //! Per grid row; nothing for a row that is never enforced.
     std::vector<std::optional<Rule>> rules_;
+    // A row can be in force: the windows are looked for every second.
+    bool armed_ = false;
     // The rows in force change only at the bounds of their spans: between two bounds the
     // tick reuses the titles it found, over [inForceFrom_, inForceUntil_) ms of the day.
     QDate inForceDay_; // invalid: to be worked out again

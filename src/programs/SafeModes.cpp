@@ -40,6 +40,9 @@ SafeModes::SafeModes(FeatureContext& ctx) : ctx_(ctx)
     BuildPanel();
     ctx_.OnLoad(LoadStep::SafeMode, [this] { LoadSafeModes(); });
     ctx_.OnTick(TickCheck::GuardSafeMode, [this] { GuardSafeMode(); });
+    // Locked, the guard closes windows every second; unlocked, the next tick takes the
+    // panel away.
+    ctx_.OnWatch([this] { return Locked() || lockShown_; });
     ctx_.OnCloseQuery(CloseQueryStep::ExitPassword, [this] { return ExitPasswordQuery(); });
 }
 
@@ -82,8 +85,10 @@ void SafeModes::BuildGroup()
     grid->setColumnStretch(1, 1);
     ctx_.AddToPage(PageId::Install, group);
 
-    connect(EnableSafeCheckBox, &QCheckBox::toggled, this,
-            [this] { ctx_.Guard([this] { EnableSafeCheckBoxClick(); }); });
+    connect(EnableSafeCheckBox, &QCheckBox::toggled, this, [this] {
+        ctx_.Guard([this] { EnableSafeCheckBoxClick(); });
+        ctx_.Replan();
+    });
     connect(CancelPasswodButton, &QPushButton::clicked, this,
             [this] { ctx_.Guard([this] { CancelPasswodButtonClick(); }); });
 }
@@ -153,8 +158,11 @@ void SafeModes::LoadSafeModes()
     const bool stored = settings.ReadBool(kSection, QStringLiteral("SafeModeState"), false);
     // The fields stay empty: they are for a new password, never a copy of the stored one.
     if (stored && !password_.isEmpty()) {
-        const QSignalBlocker quiet(EnableSafeCheckBox);
-        EnableSafeCheckBox->setChecked(true);
+        {
+            const QSignalBlocker quiet(EnableSafeCheckBox);
+            EnableSafeCheckBox->setChecked(true);
+        }
+        ctx_.Replan();
     } else if (stored) {
         ctx_.Ui().ShowMessage(QStringLiteral("请输入密码"));
     }

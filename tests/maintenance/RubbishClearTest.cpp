@@ -1,5 +1,6 @@
 #include "maintenance/RubbishClear.h"
 
+#include "core/Occurrences.h"
 #include "scheduler/TimeText.h"
 #include "support/TestEnvironment.h"
 
@@ -49,7 +50,26 @@ protected:
         Feature().DestineWeekClearCheckBox->setChecked(true);
     }
     void NextDay() { env.clock->Set(Today().addDays(1), QTime(9, 0, 0)); }
+    FeatureContext& Context() { return env.Host().Context(); }
+    //! The second of the next tick the program needs, none when it may sleep for good.
+    std::optional<qint64> NextTick() { return Context().NextTickSecond(Context().Now()); }
+    qint64 NextSecond() { return SecondOf(Context().Now()) + 1; }
+    //! The cleanings the view lists from now for `days` days, as seconds.
+    std::vector<qint64> Listed(int days)
+    {
+        const LocalMoment now = Context().Now();
+        std::vector<qint64> out;
+        for (const Occurrence& o :
+             Context().Upcoming(now, Occurrences::After(now, days * 86400)).timed)
+            out.push_back(SecondOf(o.when));
+        return out;
+    }
 };
+
+qint64 At(const QDate& day, const QTime& time = QTime(0, 0))
+{
+    return SecondOf({day, time});
+}
 
 TEST_F(RubbishClearTest, LabelShowsTotalUsedAndFreeOnThreeLines)
 {
@@ -147,6 +167,81 @@ TEST_F(RubbishClearTest, EveryKWeeksIsDueOnTheSameWeekday)
                       .ReadInteger(kSection, "WeekClear", -1),
                   7 * weeks);
     }
+}
+
+TEST_F(RubbishClearTest, ACleaningStartedInTheLastSecondOfADayDoesNotHoldTheNextOneBack)
+{
+    env.clock->Set(Today(), QTime(23, 59, 58));
+    Start();
+    Schedule(0);
+    env.Tick();
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    launcher->running.clear();
+    env.Tick(); // 00:00:00, the day it is due, with its mark still set
+    EXPECT_EQ(launcher->calls.size(), 2u);
+    EXPECT_EQ(StoredNextDate(), Today().addDays(1));
+}
+
+// The program sleeps until the day comes; the view lists the seconds the ticks clean in. A
+// computer asleep at midnight cleans at the first tick of that day.
+TEST_F(RubbishClearTest, TheScheduleSleepsUntilItsDayAndAMissedMidnightCleansAtTheFirstTick)
+{
+    const QDate monday(2026, 12, 7), next = monday.addDays(7);
+    env.clock->Set(monday, QTime(9, 0, 0));
+    Start();
+    Schedule(1);
+    for (int check = 0; check < 15; ++check) { // the junk warning counts its checks
+        env.Tick();
+        launcher->running.clear();
+    }
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(NextTick(), At(next));
+    EXPECT_EQ(Listed(21),
+              (std::vector<qint64>{At(next), At(next.addDays(7)), At(next.addDays(14))}));
+
+    env.clock->Set(next, QTime(8, 0, 0));
+    EXPECT_EQ(Listed(14), (std::vector<qint64>{At(next, QTime(8, 0)), At(next.addDays(7)),
+                                               At(next.addDays(14))}));
+    env.RunTick();
+    EXPECT_EQ(launcher->calls.size(), 2u);
+    EXPECT_EQ(Feature().NextClearDate, next.addDays(7));
+    Feature().DestineWeekClearCheckBox->setChecked(false);
+    EXPECT_TRUE(Listed(60).empty());
+}
+
+// Each second the drive is asked only for what needs its figures: the page on screen, the
+// limit, the warning still to come; and a running cleaner is looked after every second.
+TEST_F(RubbishClearTest, TheTicksComeEverySecondOnlyWhileTheFiguresOrTheCleanerAreWatched)
+{
+    Start();
+    EXPECT_EQ(NextTick(), NextSecond());
+    for (int check = 0; check < 15; ++check)
+        env.Tick();
+    ASSERT_EQ(env.ui.Count("balloon"), 1);
+    EXPECT_EQ(NextTick(), std::nullopt);
+    env.systemInfo->diskPath.clear();
+    env.Tick();
+    EXPECT_TRUE(env.systemInfo->diskPath.empty()) << "the drive asked with nothing to show";
+
+    int replans = 0;
+    Context().SetReplanned([&] { ++replans; });
+    env.Host().Window()->show();
+    EXPECT_GE(replans, 1);
+    EXPECT_EQ(NextTick(), NextSecond());
+    env.Host().Window()->hide();
+    Feature().SetDiskSizeEdit->setText("95000");
+    Feature().DiskSizeCheckBox->setChecked(true);
+    EXPECT_EQ(NextTick(), NextSecond());
+    Feature().DiskSizeCheckBox->setChecked(false);
+    EXPECT_EQ(NextTick(), std::nullopt);
+
+    replans = 0;
+    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    EXPECT_EQ(replans, 1);
+    EXPECT_EQ(NextTick(), NextSecond());
+    launcher->running.clear();
+    env.Tick();
+    EXPECT_EQ(NextTick(), std::nullopt);
 }
 
 TEST_F(RubbishClearTest, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound)

@@ -152,6 +152,12 @@ TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIs
         ASSERT_TRUE(Showing(w)) << row.name;
         EXPECT_TRUE(wakesNext()) << row.name;
         EXPECT_EQ(w.Form->CountdownLabel->text(), "10 秒后将重启") << row.name;
+        // Counted every second while shown, and only then.
+        const auto everySecond = [&env] {
+            const LocalMoment now = env.Host().Context().Now();
+            return env.Host().Context().NextTickSecond(now) == SecondOf(now) + 1;
+        };
+        EXPECT_TRUE(everySecond()) << row.name;
         if (row.button)
             w.Form->findChild<QPushButton*>(row.button)->click();
         if (row.ticksToAction > 0) {
@@ -164,6 +170,7 @@ TEST(PowerWarning, NoAnswerActsOnceAtTheEndActNowAtOnceSkipNotAtAllAndAFailureIs
         Ticks(env, 30);
         EXPECT_EQ(env.power->requests.size(), row.ticksToAction < 0 ? 0u : 1u) << row.name;
         EXPECT_FALSE(Showing(w)) << row.name;
+        EXPECT_FALSE(everySecond()) << row.name;
         EXPECT_EQ(env.ui.Texts("message"),
                   row.refused ? FailureBox(TickCheck::CheckDestineWeek) : QStringList{})
             << row.name;

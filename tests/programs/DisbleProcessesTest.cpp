@@ -232,4 +232,25 @@ TEST(DisbleProcesses, DeletingRewritesTheListAndTheOnlyRowLeavesOneEmptyRow)
     EXPECT_EQ(Grid(env.Feature<DisbleProcesses>()), QStringList({"||||", "||||", "||||", "||||"}));
 }
 
+// Armed, the windows are looked for every second (the pacer must not sleep); a list without
+// a row that can be in force lets it sleep. Each change of the two re-aims it at once.
+TEST(DisbleProcesses, OnlyARowThatCanBeInForceKeepsTheTicksComing)
+{
+    TestEnvironment env;
+    DisbleProcesses& d = Start(env, "");
+    FeatureContext& ctx = env.Host().Context();
+    int replans = 0;
+    ctx.SetReplanned([&] { ++replans; });
+    const LocalMoment now = ctx.Now();
+    EXPECT_EQ(ctx.NextTickSecond(now), std::nullopt);
+    ASSERT_TRUE(d.AppendDisbleProcess({"甲", "周一", "星期五", "08:00:00", "17:00:00"}));
+    EXPECT_EQ(ctx.NextTickSecond(now), std::nullopt) << "a weekday typed by hand";
+    ASSERT_TRUE(d.AppendDisbleProcess({"乙", "星期日", "星期六", "08:00:00", "17:00:00"}));
+    EXPECT_EQ(replans, 1);
+    EXPECT_EQ(ctx.NextTickSecond(now), SecondOf(now) + 1);
+    d.DeleteDisbleProcessRow(1);
+    EXPECT_EQ(replans, 2);
+    EXPECT_EQ(ctx.NextTickSecond(now), std::nullopt);
+}
+
 } // namespace

@@ -57,6 +57,29 @@ TEST(SafeModes, ASetPasswordLocksWithinOneTickAndClosesTheGuardedWindows)
     EXPECT_EQ(env.windows->closeRequests, QStringList({"Windows 任务管理器", "日期和时间 属性"}));
 }
 
+// Locked, the guard runs every second; switched off without the password panel being
+// answered, one more tick takes the panel away, and then the ticks may stop.
+TEST(SafeModes, TheGuardKeepsTheTicksComingWhileLockedAndOnceMoreToLiftThePanel)
+{
+    TestEnvironment env;
+    SafeModes& s = env.Start<SafeModes>();
+    FeatureContext& ctx = env.Host().Context();
+    int replans = 0;
+    ctx.SetReplanned([&] { ++replans; });
+    const auto next = [&] { return ctx.NextTickSecond(ctx.Now()); };
+    const auto nextSecond = [&] { return SecondOf(ctx.Now()) + 1; };
+    EXPECT_EQ(next(), std::nullopt);
+    SetPassword(s, "密码", "密码");
+    EXPECT_GE(replans, 1);
+    EXPECT_EQ(next(), nextSecond());
+    env.Tick();
+    s.CancelPasswodButtonClick();
+    EXPECT_EQ(next(), nextSecond());
+    env.Tick();
+    EXPECT_FALSE(LockedView(env, s));
+    EXPECT_EQ(next(), std::nullopt);
+}
+
 TEST(SafeModes, ADesktopThatCannotCloseWindowsStillLocksAndSaysTheGuardIsOff)
 {
     TestEnvironment env;
