@@ -261,7 +261,10 @@ bool RubbishClear::FiguresWanted() const
 
 bool RubbishClear::Watching() const
 {
-    return cleaner_ != 0 || FiguresWanted();
+    // The junk warning looks for its first checks only: on a drive with little in use it
+    // would keep the program awake for good. Later ticks still look while it is pending.
+    return cleaner_ != 0 || DiskSizeCheckBox->isChecked() || ShowDiskSize->isVisible() ||
+           (JunkWarningPending && junkLooks_ < kJunkWarningChecks);
 }
 
 void RubbishClear::ReadFigures()
@@ -288,6 +291,8 @@ void RubbishClear::CheckSystemClear()
     if (cleaner_)
         WatchCleaner();
 
+    if (JunkWarningPending)
+        ++junkLooks_;
     if (JunkWarningPending && SystemDiskUsedMB >= kJunkWarningMB &&
         ++JunkWarningTicks >= kJunkWarningChecks) {
         JunkWarningPending = false;

@@ -94,4 +94,5 @@ private:
     bool saveRefusalShown_ = false;
     long long shownTotalMB_ = -1;
     long long shownUsedMB_ = -1;
+    std::uint32_t junkLooks_ = 0; // checks seen while the junk warning was pending
 };

@@ -113,6 +113,9 @@ TEST_F(RubbishClearTest, JunkWarningOnTheFifteenthCheckAtFiveThousandMBOnce)
         for (int check = 0; check < 100; ++check)
             fresh.Tick();
         EXPECT_EQ(fresh.ui.Count("balloon"), used >= 5000 ? 1 : 0);
+        // Warned or not, the program sleeps after the first checks.
+        FeatureContext& ctx = fresh.Host().Context();
+        EXPECT_FALSE(ctx.NextTickSecond(ctx.Now()));
     }
 }
 
