@@ -21,18 +21,20 @@ struct ProfileEngine::Line {
 
 struct ProfileEngine::Document {
     std::vector<Line> lines;
+    //! The indexes of the section headers, in order: a lookup passes over these, not over
+    //! every line of the sections before.
+    std::vector<std::size_t> headers;
 
     //! The first section of that name, as [header, end) line indexes.
     bool findSection(std::u16string_view section, std::size_t& header, std::size_t& end) const
     {
         section = trimmed(section);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].kind != Line::Section || lines[i].name.empty() ||
-                !equalNoCase(lines[i].name, section))
+        for (std::size_t h = 0; h < headers.size(); ++h) {
+            const Line& line = lines[headers[h]];
+            if (line.name.empty() || !equalNoCase(line.name, section))
                 continue;
-            header = i;
-            for (end = i + 1; end < lines.size() && lines[end].kind != Line::Section; ++end) {
-            }
+            header = headers[h];
+            end = h + 1 < headers.size() ? headers[h + 1] : lines.size();
             return true;
         }
         return false;
@@ -65,9 +67,16 @@ std::u16string_view unquoted(std::u16string_view v)
     return v;
 }
 
-std::filesystem::path toPath(const std::u16string& file)
+// Every read names the file again: its name is converted once, not on every read.
+const std::filesystem::path& toPath(const std::u16string& file)
 {
-    return std::filesystem::path(file);
+    thread_local std::u16string name;
+    thread_local std::filesystem::path path;
+    if (name != file || path.empty()) {
+        path = std::filesystem::path(file);
+        name = file;
+    }
+    return path;
 }
 
 } // namespace
@@ -92,11 +101,17 @@ std::shared_ptr<const ProfileEngine::Document> ProfileEngine::load(const std::u1
     if (auto known = last_.find(*bytes))
         return known;
     auto doc = std::make_shared<Document>();
-    doc->lines.reserve(std::size_t(std::count(bytes->begin(), bytes->end(), '\n')) + 1);
     // CR, LF and CR LF all end a line; no GBK pair or GB18030 four-byte sequence contains
-    // either byte.
+    // either byte. Each is looked for with find(), which goes through memchr, and looked for
+    // again only once passed: a scan per character cost more than the rest of the parse.
+    std::size_t nextCr = bytes->find('\r');
+    std::size_t nextLf = bytes->find('\n');
     for (std::size_t pos = 0; pos < bytes->size();) {
-        const std::size_t stop = bytes->find_first_of("\r\n", pos);
+        if (nextCr < pos)
+            nextCr = bytes->find('\r', pos);
+        if (nextLf < pos)
+            nextLf = bytes->find('\n', pos);
+        const std::size_t stop = std::min(nextCr, nextLf);
         Line line;
         line.raw = bytes->substr(pos, stop == std::string::npos ? std::string::npos : stop - pos);
         // Decoding before looking for "[" and "]": both can be the second byte of a GBK pair
@@ -109,6 +124,7 @@ std::shared_ptr<const ProfileEngine::Document> ProfileEngine::load(const std::u1
         } else if (t.front() == u'[' && close != std::u16string_view::npos) {
             line.kind = Line::Section;
             line.name = trimmed(t.substr(1, close - 1));
+            doc->headers.push_back(doc->lines.size());
         } else if (const std::size_t eq = t.find(u'='); eq != std::u16string_view::npos) {
             line.kind = Line::Entry;
             line.name = trimmed(t.substr(0, eq));
@@ -205,9 +221,9 @@ std::vector<std::u16string> ProfileEngine::sectionNames(const std::u16string& fi
     const auto doc = load(file);
     std::vector<std::u16string> names;
     if (doc)
-        for (const auto& line : doc->lines)
-            if (line.kind == Line::Section && !line.name.empty())
-                names.push_back(line.name);
+        for (const std::size_t header : doc->headers)
+            if (!doc->lines[header].name.empty())
+                names.push_back(doc->lines[header].name);
     return names;
 }
 
