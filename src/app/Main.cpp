@@ -86,7 +86,8 @@ bool LockPasswordGiven(const SafeModes& lock, UiServices& ui)
 
 } // namespace
 
-TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* parent)
+TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, ServerOverrides servers,
+                     QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       platform_(platform), ui_(ui), tick_(ui)
@@ -111,6 +112,7 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
         FeatureContext::Pages{NetRadio, RegularShutDown, ClearRubbish, SystemTheme, Alarm,
                               GradeFunction, Install, Illustrate},
         ProgramDir, DataDir);
+    context_->SetServers(std::move(servers));
 
     // The tick runs from the moment the window exists; the splash's modal loop delivers
     // the first ones. One precise single shot, aimed anew after every tick.

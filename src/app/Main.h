@@ -2,6 +2,7 @@
 
 #include "core/FeatureContext.h"
 #include "core/FeatureList.h"
+#include "core/ServerOverrides.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/TickPacer.h"
@@ -40,7 +41,8 @@ class UpcomingForm;
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    TMainForm(platform::Platform& platform, UiServices& ui, QWidget* parent = nullptr);
+    TMainForm(platform::Platform& platform, UiServices& ui, ServerOverrides servers = {},
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Frame controls, under the names the handlers use. The autostart box and the controls

@@ -76,7 +76,7 @@ void ClockCalibration::CalibrateClock()
 
 void ClockCalibration::Fetch()
 {
-    const auto [host, port] = NetTimeClient::ConfiguredServer();
+    const auto [host, port] = NetTimeClient::ConfiguredServer(ctx_.Servers().timeServer);
     const bool started = GetNetTime.Fetch(host, port, [this](const NetTimeClient::Result& result) {
         ctx_.Guard([&] { TakeNetTime(result); });
         if (!setting_)
