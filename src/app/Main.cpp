@@ -1,6 +1,8 @@
 #include "app/Main.h"
 
+#include "app/AppAutoRun.h"
 #include "app/Artwork.h"
+#include "app/IllustratePage.h"
 #include "app/UpcomingForm.h"
 #include "appearance/SystemTheme.h"
 #include "core/DataFolder.h"
@@ -33,13 +35,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QBackingStore>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSessionManager>
@@ -52,9 +51,6 @@
 #include <functional>
 
 namespace {
-
-const QString kAppAutoRun = QStringLiteral("AppAutoRun");
-const QString kAutoRun = QStringLiteral("AutoRun");
 
 // The window of this run, for the end of a program that closes nothing.
 TMainForm* liveWindow = nullptr;
@@ -90,7 +86,8 @@ bool LockPasswordGiven(const SafeModes& lock, UiServices& ui)
 
 } // namespace
 
-TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* parent)
+TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, ServerOverrides servers,
+                     QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       platform_(platform), ui_(ui), tick_(ui)
@@ -115,6 +112,7 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, QWidget* pare
         FeatureContext::Pages{NetRadio, RegularShutDown, ClearRubbish, SystemTheme, Alarm,
                               GradeFunction, Install, Illustrate},
         ProgramDir, DataDir);
+    context_->SetServers(std::move(servers));
 
     // The tick runs from the moment the window exists; the splash's modal loop delivers
     // the first ones. One precise single shot, aimed anew after every tick.
@@ -165,6 +163,15 @@ void TMainForm::BuildFeatures()
         return features_.Own(std::move(feature));
     };
     // In tick order; a peer comes before the features that are given it.
+    // The program's own box and the static page come first: their groups head their pages.
+    AppAutoRun& autoRun = own(std::make_unique<AppAutoRun>(c));
+    AutoRunCheckBox = autoRun.AutoRunCheckBox;
+    IllustratePage& illustrate = own(std::make_unique<IllustratePage>(c));
+    Image1 = illustrate.Image1;
+    Label10 = illustrate.Label10;
+    Label11 = illustrate.Label11;
+    HelpButton = illustrate.HelpButton;
+    AccessWebsiteButton = illustrate.AccessWebsiteButton;
     own(std::make_unique<FixedTimeShutdown>(c));
     own(std::make_unique<DestineWeekShutdown>(c));
     own(std::make_unique<ConfineWeekShutdown>(c));
@@ -221,17 +228,17 @@ QString TMainForm::ResolveProgramDir()
 
 QString TMainForm::WebsiteAddress()
 {
-    return QStringLiteral("https://quorlin.app/");
+    return IllustratePage::WebsiteAddress();
 }
 
 QString TMainForm::BlogAddress()
 {
-    return QStringLiteral("https://quorlin.app/blog/");
+    return IllustratePage::BlogAddress();
 }
 
 QString TMainForm::HelpFilePath() const
 {
-    return ProgramDir + QStringLiteral("使用指南.html");
+    return IllustratePage::HelpFilePath(ProgramDir);
 }
 
 void TMainForm::BuildPages()
@@ -269,78 +276,11 @@ void TMainForm::BuildPages()
     Page->setTabToolTip(Page->indexOf(Install), QStringLiteral("可以增加密码保护设置"));
     Page->setCurrentWidget(NetRadio);
 
-    BuildInstallPage();
-    BuildIllustratePage();
-
     // The lock panel covers the whole window while the password lock is on.
     SafeModePanel = new QWidget(this);
     SafeModePanel->setObjectName(QStringLiteral("SafeModePanel"));
     SafeModePanel->setGeometry(rect());
     SafeModePanel->hide();
-}
-
-void TMainForm::BuildInstallPage()
-{
-    auto* group = new QGroupBox(QStringLiteral("程序设置"), Install);
-    group->setObjectName(QStringLiteral("AppSettingsGroup"));
-    auto* layout = new QVBoxLayout(group);
-    AutoRunCheckBox = new QCheckBox(QStringLiteral("开机启动"), group);
-    AutoRunCheckBox->setObjectName(QStringLiteral("AutoRunCheckBox"));
-    AutoRunCheckBox->setToolTip(QStringLiteral("登录系统时自动在托盘中启动本程序"));
-    layout->addWidget(AutoRunCheckBox);
-    PageLayout(Install)->addWidget(group);
-    connect(AutoRunCheckBox, &QCheckBox::toggled, this, [this] { AutoRunCheckBoxClick(); });
-}
-
-void TMainForm::BuildIllustratePage()
-{
-    QVBoxLayout* layout = PageLayout(Illustrate);
-
-    Image1 = new QLabel(Illustrate);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(Artwork::IllustratePicture());
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->setToolTip(QStringLiteral("访问官方网站"));
-    Image1->installEventFilter(this);
-    layout->addWidget(Image1);
-
-    auto* about =
-        new QLabel(QStringLiteral("<p style='font-size:15px'><b>Quorlin 桌面助手</b></p>"
-                                  "<p>开机后在托盘中静候，按时替您完成关机、闹钟、备忘录、报时、"
-                                  "休息提醒、对时、清理、美化和网络电台等事务。</p>"),
-                   Illustrate);
-    about->setObjectName(QStringLiteral("AboutLabel"));
-    about->setWordWrap(true);
-    layout->addWidget(about);
-
-    Label10 = new QLabel(QStringLiteral("本软件由 Quorlin 团队制作。如需定制功能，请联系 "
-                                        "support@quorlin.app"),
-                         Illustrate);
-    Label10->setObjectName(QStringLiteral("Label10"));
-    Label10->setWordWrap(true);
-    layout->addWidget(Label10);
-
-    Label11 = new QLabel(QStringLiteral("<a href='#'>作者博客：Quorlin 开发手记</a>"), Illustrate);
-    Label11->setObjectName(QStringLiteral("Label11"));
-    Label11->setCursor(Qt::PointingHandCursor);
-    connect(Label11, &QLabel::linkActivated, this, [this] { Label11Click(); });
-    layout->addWidget(Label11);
-
-    auto* buttons = new QHBoxLayout;
-    HelpButton = new QPushButton(QStringLiteral("查看功能指南"), Illustrate);
-    HelpButton->setObjectName(QStringLiteral("HelpButton"));
-    AccessWebsiteButton = new QPushButton(QStringLiteral("进入Varnel官方网站"), Illustrate);
-    AccessWebsiteButton->setObjectName(QStringLiteral("AccessWebsiteButton"));
-    buttons->addStretch();
-    buttons->addWidget(HelpButton);
-    buttons->addWidget(AccessWebsiteButton);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    layout->addStretch();
-    connect(HelpButton, &QPushButton::clicked, this, [this] { HelpButtonClick(); });
-    connect(AccessWebsiteButton, &QPushButton::clicked, this,
-            [this] { AccessWebsiteButtonClick(); });
 }
 
 void TMainForm::BuildTray()
@@ -408,9 +348,6 @@ void TMainForm::ConnectTick()
 
 void TMainForm::LoadAllSettings()
 {
-    context_->OnLoad(LoadStep::AppAutoRun, [this] {
-        AutoRunCheckBox->setChecked(Settings->ReadBool(kAppAutoRun, kAutoRun, true));
-    });
     context_->RunLoaders();
 }
 
@@ -522,56 +459,18 @@ void TMainForm::HelpClick()
     ShellOpen(HelpFilePath());
 }
 
-void TMainForm::HelpButtonClick()
-{
-    ShellOpen(HelpFilePath());
-}
-
-void TMainForm::AccessWebsiteButtonClick()
-{
-    ShellOpen(WebsiteAddress());
-}
-
-void TMainForm::Image1Click()
-{
-    ShellOpen(WebsiteAddress());
-}
-
 void TMainForm::Image2Click()
 {
     ShellOpen(WebsiteAddress());
 }
 
-void TMainForm::Label11Click()
-{
-    ShellOpen(BlogAddress());
-}
-
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
-        Image1Click();
-        return true;
-    }
     if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == u"Image2") {
         Image2Click();
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void TMainForm::AutoRunCheckBoxClick()
-{
-    Guard([this] {
-        if (!platform_.autostart)
-            throw std::runtime_error("本系统不支持开机启动");
-        if (AutoRunCheckBox->isChecked())
-            platform_.autostart->write(
-                QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdU16String());
-        else
-            platform_.autostart->remove();
-        Settings->WriteBool(kAppAutoRun, kAutoRun, AutoRunCheckBox->isChecked());
-    });
 }
 
 bool TMainForm::FormCloseQuery()

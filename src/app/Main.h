@@ -2,6 +2,7 @@
 
 #include "core/FeatureContext.h"
 #include "core/FeatureList.h"
+#include "core/ServerOverrides.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/TickPacer.h"
@@ -40,10 +41,12 @@ class UpcomingForm;
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    TMainForm(platform::Platform& platform, UiServices& ui, QWidget* parent = nullptr);
+    TMainForm(platform::Platform& platform, UiServices& ui, ServerOverrides servers = {},
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Frame controls, under the names the handlers use.
+    // Frame controls, under the names the handlers use. The autostart box and the controls
+    // of the page "说明" belong to their own pieces; they are named here for the tests.
     QTabWidget* Page = nullptr;
     QWidget* NetRadio = nullptr;
     QWidget* RegularShutDown = nullptr;
@@ -113,12 +116,7 @@ public:
     void ExitClick();
     void AccessWebsiteClick();
     void HelpClick();
-    void HelpButtonClick();
-    void AccessWebsiteButtonClick();
-    void Image1Click();
     void Image2Click();
-    void Label11Click();
-    void AutoRunCheckBoxClick();
     //! Asked before closing: false keeps the program running.
     bool FormCloseQuery();
     void FormClose();
@@ -144,8 +142,6 @@ private:
     void BuildFeatures();
     void BuildTray();
     void BuildUpcoming();
-    void BuildInstallPage();
-    void BuildIllustratePage();
     void ConnectTick();
     void ScheduleTick();
     void HideToTray();

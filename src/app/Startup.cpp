@@ -67,7 +67,14 @@ bool RefuseSecondInstance(platform::Platform& platform, UiServices& ui, Instance
     return true;
 }
 
-int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiServices& ui)
+ServerOverrides ServerOverridesFromEnvironment()
+{
+    return {qEnvironmentVariable("QUORLIN_PROBE_HOST"), qEnvironmentVariable("QUORLIN_TIME_SERVER"),
+            qEnvironmentVariable("QUORLIN_WEATHER_PAGE")};
+}
+
+int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiServices& ui,
+               const ServerOverrides& servers)
 {
     InstanceLock lock;
     if (RefuseSecondInstance(platform, ui, lock))
@@ -81,7 +88,7 @@ int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiS
 
         // Asks the session bus about its tray now: loading may already bring a notice.
         ui.Notices();
-        TMainForm form(platform, ui);
+        TMainForm form(platform, ui, servers);
         ui.SetParent(&form);
         ui.SetTrayIcon(form.TrayIcon);
 

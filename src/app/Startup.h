@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ServerOverrides.h"
+
 #include <QLocalServer>
 #include <QStringList>
 
@@ -35,5 +37,10 @@ private:
 //! exists (shown or hidden in the tray); then the refusal "程序已经运行" has been shown.
 bool RefuseSecondInstance(platform::Platform& platform, UiServices& ui, InstanceLock& lock);
 
+//! The servers named in the environment (QUORLIN_PROBE_HOST, QUORLIN_TIME_SERVER,
+//! QUORLIN_WEATHER_PAGE), read once at the start and handed to the features.
+ServerOverrides ServerOverridesFromEnvironment();
+
 //! The program from the single-instance test to the end of the message loop. Returns 0.
-int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiServices& ui);
+int RunQuorlin(const QStringList& arguments, platform::Platform& platform, QtUiServices& ui,
+               const ServerOverrides& servers = {});

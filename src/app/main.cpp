@@ -77,5 +77,5 @@ int main(int argc, char* argv[])
     QtUiServices ui;
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    return RunQuorlin(arguments, *platform, ui);
+    return RunQuorlin(arguments, *platform, ui, ServerOverridesFromEnvironment());
 }

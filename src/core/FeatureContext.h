@@ -3,6 +3,7 @@
 #include "core/ActionLog.h"
 #include "core/PowerRequests.h"
 #include "core/Schedule.h"
+#include "core/ServerOverrides.h"
 #include "platform/Platform.h"
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/TimeText.h"
@@ -90,6 +91,9 @@ public:
     const QString& ProgramDir() const { return programDir_; }
     //! The folder of the files the program writes (lists, logs, favourites), trailing '/'.
     const QString& DataDir() const { return dataDir_; }
+    //! The servers to reach instead of the public ones, as the entry point was told.
+    const ServerOverrides& Servers() const { return servers_; }
+    void SetServers(ServerOverrides servers) { servers_ = std::move(servers); }
 
     //! The main window: parent of a feature's dialogs and of panels laid over the whole
     //! window (the lock panel).
@@ -178,6 +182,7 @@ private:
     Pages pages_;
     QString programDir_;
     QString dataDir_;
+    ServerOverrides servers_;
     std::unique_ptr<ActionLog> actions_;
     std::array<std::function<void()>, static_cast<int>(LoadStep::Count)> loaders_{};
     std::array<std::function<bool()>, static_cast<int>(CloseQueryStep::Count)> closeQueries_{};

@@ -84,9 +84,9 @@ NetStateShutdown::~NetStateShutdown()
     StopWorker();
 }
 
-QString NetStateShutdown::ProbeHost()
+QString NetStateShutdown::ProbeHost() const
 {
-    const QString host = qEnvironmentVariable("QUORLIN_PROBE_HOST");
+    const QString& host = ctx_.Servers().probeHost;
     return host.isEmpty() ? kProbeHost : host;
 }
 

@@ -42,9 +42,9 @@ public:
     //! Time from the start of one probe to the start of the next.
     std::chrono::milliseconds ProbeInterval{1000};
 
-    //! The host probed: a public resolver that answers echo requests, or the address in
-    //! QUORLIN_PROBE_HOST.
-    static QString ProbeHost();
+    //! The host probed: a public resolver that answers echo requests, or the probe host the
+    //! context names.
+    QString ProbeHost() const;
     //! The IPv4 address of `host`, a dotted address or a name looked up (blocking).
     static std::optional<std::uint32_t> ResolveIpv4(const QString& host);
 

@@ -79,7 +79,7 @@ void ClockCalibration::TakeSync(Sync sync)
 
 void ClockCalibration::Fetch()
 {
-    const auto [host, port] = NetTimeClient::ConfiguredServer();
+    const auto [host, port] = NetTimeClient::ConfiguredServer(ctx_.Servers().timeServer);
     const bool started = GetNetTime.Fetch(host, port, [this](const NetTimeClient::Result& result) {
         ctx_.Guard([&] { TakeNetTime(result); });
         if (!setting_)

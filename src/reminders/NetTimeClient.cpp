@@ -86,9 +86,9 @@ std::optional<std::pair<QString, quint16>> NetTimeClient::ParseServer(const QStr
     return std::pair{host, static_cast<quint16>(n)};
 }
 
-std::pair<QString, quint16> NetTimeClient::ConfiguredServer()
+std::pair<QString, quint16> NetTimeClient::ConfiguredServer(const QString& chosen)
 {
-    if (const auto server = ParseServer(qEnvironmentVariable("QUORLIN_TIME_SERVER")))
+    if (const auto server = ParseServer(chosen))
         return *server;
     return {kDefaultHost, kPort};
 }

@@ -58,8 +58,8 @@ public:
     //! Host and port from "host[:port]" ("[v6]:port" for an IPv6 address); port 37 when
     //! none is given, nothing when the text is unusable.
     static std::optional<std::pair<QString, quint16>> ParseServer(const QString& text);
-    //! The server of QUORLIN_TIME_SERVER, else the public default.
-    static std::pair<QString, quint16> ConfiguredServer();
+    //! The server `chosen` names when it is usable, else the public default.
+    static std::pair<QString, quint16> ConfiguredServer(const QString& chosen);
 
 private:
     void OnConnected();

@@ -15,7 +15,7 @@ constexpr int kBrowserHeight = 63;
 } // namespace
 
 TWeatherForm::TWeatherForm(platform::Profile& profile, const QString& weatherFile,
-                           WeatherViewFactory factory, QWidget* parent)
+                           WeatherViewFactory factory, const QString& pageOverride, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), settings_(profile, weatherFile),
       factory_(std::move(factory)), refreshTimer_(new QTimer(this))
 {
@@ -30,10 +30,8 @@ TWeatherForm::TWeatherForm(platform::Profile& profile, const QString& weatherFil
                        ? WebEngineViewFactory()
                        : LightWeatherViewFactory();
 
-    const QString page = settings_.ReadString(kSection, "WeatherPage", QString()).trimmed();
-    const QUrl custom(page, QUrl::StrictMode);
-    address_ =
-        !page.isEmpty() && custom.isValid() && !custom.isRelative() ? custom : DefaultPageAddress();
+    address_ = AddressOr(settings_.ReadString(kSection, "WeatherPage", QString()),
+                         AddressOr(pageOverride, DefaultPageAddress()));
     PlaceTopRight();
     // A panel that starts after us (at logon) or moves changes the free area.
     auto follow = [this](QScreen* screen) {
@@ -58,11 +56,14 @@ TWeatherForm::~TWeatherForm() = default;
 
 QUrl TWeatherForm::DefaultPageAddress()
 {
-    // Tests and measurements point the strip at loopback, never at the real site.
-    const QUrl chosen(qEnvironmentVariable("QUORLIN_WEATHER_PAGE"), QUrl::StrictMode);
-    if (chosen.isValid() && !chosen.isRelative())
-        return chosen;
     return QUrl(QStringLiteral("http://www.weather.com.cn/m/360/weather.htm"));
+}
+
+QUrl TWeatherForm::AddressOr(const QString& page, const QUrl& fallback)
+{
+    const QString trimmed = page.trimmed();
+    const QUrl chosen(trimmed, QUrl::StrictMode);
+    return !trimmed.isEmpty() && chosen.isValid() && !chosen.isRelative() ? chosen : fallback;
 }
 
 bool TWeatherForm::ReadWeatherMode() const

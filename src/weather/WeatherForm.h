@@ -23,19 +23,23 @@ public:
     static constexpr int kRefreshMs = 600000;
 
     //! `weatherFile` is the strip's own INI file ("Weather" in the user data folder). Without
-    //! a factory the view follows the file's WeatherEngine key, read here once.
+    //! a factory the view follows the file's WeatherEngine key, read here once. A valid
+    //! `pageOverride` stands in for our default page.
     TWeatherForm(platform::Profile& profile, const QString& weatherFile,
-                 WeatherViewFactory factory = {}, QWidget* parent = nullptr);
+                 WeatherViewFactory factory = {}, const QString& pageOverride = {},
+                 QWidget* parent = nullptr);
     ~TWeatherForm() override;
 
     //! Section Weather, key WeatherMode; true when absent.
     bool ReadWeatherMode() const;
     void WriteWeatherMode(bool on);
 
-    //! The forecast page: WeatherPage of the "Weather" file when set, else
-    //! QUORLIN_WEATHER_PAGE when set, else our default host.
+    //! The forecast page: WeatherPage of the "Weather" file when set, else the page override
+    //! when set, else our default host.
     const QUrl& PageAddress() const { return address_; }
     static QUrl DefaultPageAddress();
+    //! `page` when it is an absolute address, else `fallback`.
+    static QUrl AddressOr(const QString& page, const QUrl& fallback);
     WeatherEngine Engine() const { return engine_; }
 
     //! Where the strip goes in a screen's free area.

@@ -18,7 +18,7 @@ WeatherStrip::WeatherStrip(FeatureContext& ctx, WeatherViewFactory factory) : ct
     ctx_.AddToPage(PageId::Install, group);
 
     WeatherForm = std::make_unique<TWeatherForm>(*ctx_.Os().profile, ctx_.DataDir() + "Weather",
-                                                 std::move(factory));
+                                                 std::move(factory), ctx_.Servers().weatherPage);
     connect(WeatherCheckBox, &QCheckBox::toggled, this,
             [this] { ctx_.Guard([this] { WeatherCheckBoxClick(); }); });
     // The box takes the stored switch; when that checks it, the strip shows at once.

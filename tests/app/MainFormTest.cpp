@@ -1,6 +1,7 @@
 #include "support/LookCheck.h"
 #include "support/TestEnvironment.h"
 
+#include "app/IllustratePage.h"
 #include "app/Logohint.h"
 #include "app/Main.h"
 #include "app/Startup.h"
@@ -281,7 +282,7 @@ TEST(MainForm, HelpAndWebsiteGoThroughTheShell)
     QTest::mouseClick(form.HelpButton, Qt::LeftButton);
     form.Help->trigger();
     QTest::mouseClick(form.AccessWebsiteButton, Qt::LeftButton);
-    form.Label11Click();
+    form.Feature<IllustratePage>()->Label11Click();
     // Both pictures, the help page's and the lock panel's, lead to the web site.
     for (const char* picture : {"Image1", "Image2"})
         QTest::mouseClick(form.findChild<QWidget*>(picture), Qt::LeftButton);

@@ -1,5 +1,7 @@
 // Any bytes as the settings file, read through every typed read: no crash, and whatever a
-// read accepts comes back unchanged when written and read again.
+// read accepts comes back unchanged when written and read again. The values go back through
+// a small file of their own: written into the input, each read back would parse the whole
+// input again, and the writes into any profile text are the profile reader target's job.
 #include "FuzzSupport.h"
 
 #include "MemoryFiles.h"
@@ -35,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const platform::QtAnsiCodePage ansi;
     static const std::u16string file = fuzz::MemoryFiles::Path(u"settings.ini");
+    static const QString values = QString::fromStdU16String(fuzz::MemoryFiles::Path(u"values.ini"));
     fuzz::MemoryFiles files;
     files.set(file, data, size);
     platform::ProfileEngine profile(ansi, files);
@@ -60,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             seen.emplace_back(section, text);
         }
     }
-    // The round trips write, so they come after every read of the file as it was.
+    SettingsFile written(profile, values);
     for (std::size_t i = 0; i < seen.size() && i < 4; ++i)
-        RoundTrips(settings, seen[i].second);
+        RoundTrips(written, seen[i].second);
     return 0;
 }

@@ -140,8 +140,8 @@ TEST_F(ProfileTest, CutsReadsAtMaxChars)
 
 TEST_F(ProfileTest, ReadsAnyLineEnding)
 {
-    for (const std::string text :
-         {"[a]\nx=1\ny=2", "[a]\rx=1\ry=2\r", "[a]\r\nx=1\r\ny=2", "\n\n[a]\n\nx=1\n\ny=2\n\n"}) {
+    for (const std::string text : {"[a]\nx=1\ny=2", "[a]\rx=1\ry=2\r", "[a]\r\nx=1\r\ny=2",
+                                   "\n\n[a]\n\nx=1\n\ny=2\n\n", "[a]\n\rx=1\r\r\ny=2\n\r"}) {
         put(text);
         EXPECT_EQ(read(u"a", u"x"), u"1");
         EXPECT_EQ(read(u"a", u"y"), u"2");

@@ -36,6 +36,7 @@ public:
         Stop();
         host_ = std::make_unique<FeatureHost>(env.platform, env.ui, env.SettingsPath(),
                                               env.ProgramDir(), env.ProgramDir());
+        host_->Context().SetServers(env.servers);
         feature = make ? &make(*host_) : &host_->Add<Feature>();
         host_->Load();
         return *feature;

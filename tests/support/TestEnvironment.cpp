@@ -53,12 +53,6 @@ TestEnvironment::TestEnvironment()
     qputenv("QUORLIN_SETTINGS", SettingsPath().toUtf8());
     // The lists the tests write and read are the ones the program writes.
     qputenv("QUORLIN_DATA_DIR", ProgramDir().toUtf8());
-    // Loopback, so that nothing a test starts could probe a real host.
-    qputenv("QUORLIN_PROBE_HOST", "127.0.0.1");
-    // A port nothing listens on: a full hour ticked in a test asks no real time server.
-    qputenv("QUORLIN_TIME_SERVER", "127.0.0.1:1");
-    // The weather strip, shown at every first start, fetches from the same dead port.
-    qputenv("QUORLIN_WEATHER_PAGE", "http://127.0.0.1:1/m/360/weather.htm");
 }
 
 TestEnvironment::~TestEnvironment()
@@ -119,7 +113,7 @@ TMainForm& TestEnvironment::StartForm()
 {
     QDir().mkpath(ProgramDir());
     player = nullptr;
-    form_ = std::make_unique<TMainForm>(platform, ui);
+    form_ = std::make_unique<TMainForm>(platform, ui, servers);
     // Tests drive the tick by hand.
     form_->CountDown->stop();
     return *form_;
@@ -143,6 +137,7 @@ void TestEnvironment::Restart()
     QDir().mkpath(ProgramDir());
     player = nullptr;
     host_ = std::make_unique<FeatureHost>(platform, ui, SettingsPath(), ProgramDir(), ProgramDir());
+    host_->Context().SetServers(servers);
     recipe_(*host_);
     view_ = FeatureView::Of(*host_);
     host_->Load();

@@ -84,6 +84,11 @@ public:
     FakeSoundPlayer* player = nullptr;
     FakePowerActions* power = nullptr;
     FakeLauncher* launcher = nullptr;
+    //! The servers every host and window started here reach: loopback only. The probe goes
+    //! to this machine; the time server and the weather page are on a port nothing listens
+    //! on, so a full hour ticked or a first start asks no real server.
+    ServerOverrides servers{QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.1:1"),
+                            QStringLiteral("http://127.0.0.1:1/m/360/weather.htm")};
 
 private:
     QTemporaryDir dir_;

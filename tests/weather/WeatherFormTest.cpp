@@ -24,7 +24,8 @@ protected:
 
     std::unique_ptr<TWeatherForm> Make()
     {
-        return std::make_unique<TWeatherForm>(*env.platform.profile, file, views.Factory());
+        return std::make_unique<TWeatherForm>(*env.platform.profile, file, views.Factory(),
+                                              env.servers.weatherPage);
     }
 };
 
@@ -45,7 +46,7 @@ TEST_F(WeatherFormTest, FirstStartIsOnAndCostsNothingUntilShown)
     form->hide();
     form->show();
     ASSERT_EQ(views.made, 1);
-    EXPECT_EQ(views.last->loads, QList<QUrl>{TWeatherForm::DefaultPageAddress()});
+    EXPECT_EQ(views.last->loads, QList<QUrl>{QUrl(env.servers.weatherPage)});
     EXPECT_EQ(TWeatherForm::DefaultPageAddress().path(), "/m/360/weather.htm");
     EXPECT_EQ(views.last->Widget()->geometry(), QRect(0, 0, 422, 63));
 }
@@ -59,14 +60,25 @@ TEST_F(WeatherFormTest, PageAddressFromTheWeatherFile)
         {"http://127.0.0.1:8080/m/360/weather.htm",
          QUrl("http://127.0.0.1:8080/m/360/weather.htm")},
         {"  https://example.test/w  ", QUrl("https://example.test/w")},
-        {"", TWeatherForm::DefaultPageAddress()},
-        {"weather.htm", TWeatherForm::DefaultPageAddress()}, // not an address
-        {"http://[bad", TWeatherForm::DefaultPageAddress()},
+        {"", QUrl(env.servers.weatherPage)},
+        {"weather.htm", QUrl(env.servers.weatherPage)}, // not an address
+        {"http://[bad", QUrl(env.servers.weatherPage)},
     };
     for (const auto& row : rows) {
         env.WriteProgramFile("Weather", QString("[Weather]\r\nWeatherPage=%1\r\n").arg(row.page));
         EXPECT_EQ(Make()->PageAddress(), row.expected) << row.page;
     }
+
+    // Without a page in the file: the override the program was started with, when it is an
+    // address, else the public page.
+    env.WriteProgramFile("Weather", "[Weather]\r\nWeatherMode=0\r\n");
+    for (const char* chosen : {"", "weather.htm", "http://[bad"})
+        EXPECT_EQ(TWeatherForm(*env.platform.profile, file, views.Factory(), chosen).PageAddress(),
+                  TWeatherForm::DefaultPageAddress())
+            << chosen;
+    EXPECT_EQ(TWeatherForm(*env.platform.profile, file, views.Factory(), " http://127.0.0.1:9/w ")
+                  .PageAddress(),
+              QUrl("http://127.0.0.1:9/w"));
 }
 
 TEST_F(WeatherFormTest, RefreshesAfterThirtySecondsThenEveryTenMinutesShownOrNot)
@@ -140,7 +152,7 @@ TEST_F(WeatherFormTest, WeatherEngineWebUsesTheWebEngineAndAnythingElseTheLightV
     for (const auto& row : rows) {
         env.WriteProgramFile("Weather", QString("[Weather]\r\n%1\r\n").arg(row.line));
         const int before = views.made;
-        TWeatherForm form(*env.platform.profile, file);
+        TWeatherForm form(*env.platform.profile, file, {}, env.servers.weatherPage);
         EXPECT_EQ(form.Engine() == WeatherEngine::Web, row.web) << row.line;
         EXPECT_EQ(views.made, before) << "nothing made before the strip shows";
         form.show();
@@ -152,7 +164,7 @@ TEST_F(WeatherFormTest, WeatherEngineWebUsesTheWebEngineAndAnythingElseTheLightV
     // An engine that cannot be loaded leaves the page to the light view, not to nothing.
     SetWebEngineViewFactory([](QWidget*) { return std::unique_ptr<WeatherView>(); });
     env.WriteProgramFile("Weather", "[Weather]\r\nWeatherEngine=web\r\n");
-    TWeatherForm form(*env.platform.profile, file);
+    TWeatherForm form(*env.platform.profile, file, {}, env.servers.weatherPage);
     form.show();
     EXPECT_NE(dynamic_cast<LightWeatherView*>(form.WeatherBrowser()), nullptr);
     SetWebEngineViewFactory({});

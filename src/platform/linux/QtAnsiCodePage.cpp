@@ -40,12 +40,18 @@ const SingleByte* singleByteOf(unsigned char b)
 }
 
 // ASCII is the same in GB18030; most profile lines are ASCII, so they skip the converter.
+// One pass without a branch per character: the compiler does it a vector at a time.
 template <typename To, typename From> bool asciiOnly(const From& in, To& out)
 {
+    using Unit = std::make_unsigned_t<typename From::value_type>;
+    Unit seen = 0;
     for (const auto c : in)
-        if (static_cast<std::make_unsigned_t<typename From::value_type>>(c) >= 0x80)
-            return false;
-    out.assign(in.begin(), in.end());
+        seen |= static_cast<Unit>(c);
+    if (seen >= 0x80)
+        return false;
+    out.resize(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i)
+        out[i] = static_cast<typename To::value_type>(in[i]);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "TextRules.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace platform {
@@ -15,24 +16,44 @@ struct ProfileEngine::Line {
     enum Kind { Blank, Section, Entry, Bare };
     std::string raw; // bytes as in the file, without the line break
     Kind kind = Blank;
-    std::u16string name;  // section name, key, or the whole text of a bare line
-    std::u16string value; // trimmed, quotes kept
+    // The decoded line; the name and the value are pieces of it, kept as places rather than
+    // copies (a parse makes half the allocations).
+    std::u16string text;
+    std::size_t nameAt = 0, nameSize = 0;   // section name, key, or the whole text of a bare line
+    std::size_t valueAt = 0, valueSize = 0; // trimmed, quotes kept
+
+    std::u16string_view name() const { return std::u16string_view(text).substr(nameAt, nameSize); }
+    std::u16string_view value() const
+    {
+        return std::u16string_view(text).substr(valueAt, valueSize);
+    }
+    void setName(std::u16string_view piece) { place(piece, nameAt, nameSize); }
+    void setValue(std::u16string_view piece) { place(piece, valueAt, valueSize); }
+
+private:
+    void place(std::u16string_view piece, std::size_t& at, std::size_t& size) const
+    {
+        at = std::size_t(piece.data() - text.data());
+        size = piece.size();
+    }
 };
 
 struct ProfileEngine::Document {
     std::vector<Line> lines;
+    //! The indexes of the section headers, in order: a lookup passes over these, not over
+    //! every line of the sections before.
+    std::vector<std::size_t> headers;
 
     //! The first section of that name, as [header, end) line indexes.
     bool findSection(std::u16string_view section, std::size_t& header, std::size_t& end) const
     {
         section = trimmed(section);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].kind != Line::Section || lines[i].name.empty() ||
-                !equalNoCase(lines[i].name, section))
+        for (std::size_t h = 0; h < headers.size(); ++h) {
+            const Line& line = lines[headers[h]];
+            if (line.nameSize == 0 || !equalNoCase(line.name(), section))
                 continue;
-            header = i;
-            for (end = i + 1; end < lines.size() && lines[end].kind != Line::Section; ++end) {
-            }
+            header = headers[h];
+            end = h + 1 < headers.size() ? headers[h + 1] : lines.size();
             return true;
         }
         return false;
@@ -46,7 +67,7 @@ struct ProfileEngine::Document {
             return nullptr;
         key = trimmed(key);
         for (std::size_t i = header + 1; i < end; ++i) {
-            if (lines[i].kind == Line::Entry && equalNoCase(lines[i].name, key)) {
+            if (lines[i].kind == Line::Entry && equalNoCase(lines[i].name(), key)) {
                 if (index)
                     *index = i;
                 return &lines[i];
@@ -65,9 +86,16 @@ std::u16string_view unquoted(std::u16string_view v)
     return v;
 }
 
-std::filesystem::path toPath(const std::u16string& file)
+// Every read names the file again: its name is converted once, not on every read.
+const std::filesystem::path& toPath(const std::u16string& file)
 {
-    return std::filesystem::path(file);
+    thread_local std::u16string name;
+    thread_local std::filesystem::path path;
+    if (name != file || path.empty()) {
+        path = std::filesystem::path(file);
+        name = file;
+    }
+    return path;
 }
 
 } // namespace
@@ -92,30 +120,42 @@ std::shared_ptr<const ProfileEngine::Document> ProfileEngine::load(const std::u1
     if (auto known = last_.find(*bytes))
         return known;
     auto doc = std::make_shared<Document>();
-    doc->lines.reserve(std::size_t(std::count(bytes->begin(), bytes->end(), '\n')) + 1);
+    std::size_t breaks = 0;
+    for (const char *at = bytes->data(), *end = at + bytes->size();
+         (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at)))); ++at)
+        ++breaks;
+    doc->lines.reserve(breaks + 1);
     // CR, LF and CR LF all end a line; no GBK pair or GB18030 four-byte sequence contains
-    // either byte.
+    // either byte. Each is looked for with find(), which goes through memchr, and looked for
+    // again only once passed: a scan per character cost more than the rest of the parse.
+    std::size_t nextCr = bytes->find('\r');
+    std::size_t nextLf = bytes->find('\n');
     for (std::size_t pos = 0; pos < bytes->size();) {
-        const std::size_t stop = bytes->find_first_of("\r\n", pos);
+        if (nextCr < pos)
+            nextCr = bytes->find('\r', pos);
+        if (nextLf < pos)
+            nextLf = bytes->find('\n', pos);
+        const std::size_t stop = std::min(nextCr, nextLf);
         Line line;
         line.raw = bytes->substr(pos, stop == std::string::npos ? std::string::npos : stop - pos);
         // Decoding before looking for "[" and "]": both can be the second byte of a GBK pair
         // (and digits are part of GB18030's four-byte sequences).
-        const std::u16string decoded = ansi_.toUtf16(line.raw);
-        const std::u16string_view t = trimmed(decoded);
-        const std::size_t close = t.find(u']');
+        line.text = ansi_.toUtf16(line.raw);
+        const std::u16string_view t = trimmed(line.text);
+        const std::size_t close = !t.empty() && t.front() == u'[' ? t.find(u']') : t.npos;
         if (t.empty()) {
             line.kind = Line::Blank;
-        } else if (t.front() == u'[' && close != std::u16string_view::npos) {
+        } else if (close != std::u16string_view::npos) {
             line.kind = Line::Section;
-            line.name = trimmed(t.substr(1, close - 1));
+            line.setName(trimmed(t.substr(1, close - 1)));
+            doc->headers.push_back(doc->lines.size());
         } else if (const std::size_t eq = t.find(u'='); eq != std::u16string_view::npos) {
             line.kind = Line::Entry;
-            line.name = trimmed(t.substr(0, eq));
-            line.value = trimmed(t.substr(eq + 1));
+            line.setName(trimmed(t.substr(0, eq)));
+            line.setValue(trimmed(t.substr(eq + 1)));
         } else {
             line.kind = Line::Bare;
-            line.name = t;
+            line.setName(t);
         }
         doc->lines.push_back(std::move(line));
         if (stop == std::string::npos)
@@ -151,7 +191,7 @@ std::u16string ProfileEngine::readString(const std::u16string& file, const std::
     const Line* line = doc ? doc->findKey(section, key) : nullptr;
     std::u16string_view value;
     if (line) {
-        value = unquoted(line->value);
+        value = unquoted(line->value());
     } else {
         // The fallback loses trailing blanks and quotes as a stored value would.
         value = fallback;
@@ -174,7 +214,8 @@ bool ProfileEngine::writeString(const std::u16string& file, const std::u16string
     std::size_t index = 0, header = 0, end = 0;
     // Keeps the key as the file spells it.
     if (const Line* line = doc.findKey(section, key, &index))
-        return save(file, doc, index, 1, {ansi_.fromUtf16(line->name + u"=" + value)});
+        return save(file, doc, index, 1,
+                    {ansi_.fromUtf16(std::u16string(line->name()) + u"=" + value)});
     const std::string entry = ansi_.fromUtf16(std::u16string(trimmed(key)) + u"=" + value);
     if (doc.findSection(section, header, end)) {
         // After the section's last line that is not blank, before the blank lines
@@ -205,9 +246,9 @@ std::vector<std::u16string> ProfileEngine::sectionNames(const std::u16string& fi
     const auto doc = load(file);
     std::vector<std::u16string> names;
     if (doc)
-        for (const auto& line : doc->lines)
-            if (line.kind == Line::Section && !line.name.empty())
-                names.push_back(line.name);
+        for (const std::size_t header : doc->headers)
+            if (doc->lines[header].nameSize != 0)
+                names.emplace_back(doc->lines[header].name());
     return names;
 }
 
@@ -220,7 +261,7 @@ std::vector<Profile::Entry> ProfileEngine::sectionEntries(const std::u16string& 
     if (doc && doc->findSection(section, header, end))
         for (std::size_t i = header + 1; i < end; ++i)
             if (doc->lines[i].kind != Line::Blank)
-                entries.emplace_back(doc->lines[i].name, doc->lines[i].value);
+                entries.emplace_back(doc->lines[i].name(), doc->lines[i].value());
     return entries;
 }
 

@@ -357,11 +357,16 @@ protected:
         host.env.platform.clockSetter =
             std::make_unique<platform::TimedatedClockSetter>(mock_->bus.address);
         host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 0, 0));
-        qputenv("QUORLIN_TIME_SERVER", server.Address().toUtf8());
+        UseTimeServer(server.Address());
         // A clock no time service keeps: the program's to set.
         SetNtp(false, false);
     }
-    void TearDown() override { qunsetenv("QUORLIN_TIME_SERVER"); }
+
+    void UseTimeServer(const QString& address)
+    {
+        host.env.servers.timeServer = address;
+        host.Context().SetServers(host.env.servers);
+    }
 
     //! The fake clock's time as the server's count, `aheadS` seconds on.
     QByteArray ClockCount(std::int64_t aheadS = 0) const
@@ -426,7 +431,7 @@ TEST_F(Calibration, EachFailureShowsItsBalloonAndSetsNothing)
         server.reply = row.reply;
         if (row.refusedPort) {
             TimeServer gone;
-            qputenv("QUORLIN_TIME_SERVER", gone.Address().toUtf8());
+            UseTimeServer(gone.Address());
         }
         host.env.clock->AdvanceSeconds(3600);
         CalibrateNow();
