@@ -36,6 +36,26 @@ struct FeatureView {
     static FeatureView Of(FeatureHost& host);
 };
 
+//! The features of one page, built as the window builds them, for TestEnvironment::Start.
+namespace Pages {
+struct PowerRules {
+    static void Build(FeatureHost& host);
+};
+struct Reminders {
+    static void Build(FeatureHost& host);
+};
+//! Over the environment's fake stream library.
+struct Radio {
+    static void Build(FeatureHost& host);
+};
+} // namespace Pages
+
+template <typename T>
+concept FeaturePage = requires(FeatureHost& host)
+{
+    T::Build(host);
+};
+
 //! Recipes for the test host: the features of one page, built as the window builds them.
 namespace Recipes {
 void PowerRules(FeatureHost& host);
