@@ -165,7 +165,7 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
         ini += QStringLiteral("%1=%2\n").arg(k.key, k.stored);
     }
     WriteSettings(env, ini);
-    FeatureView& view = env.Start(Recipes::PowerRules);
+    FeatureView& view = env.Start<Pages::PowerRules>();
     for (const Key& k : Keys())
         for (const QString& value : k.shown(view))
             EXPECT_EQ(value, k.saved ? k.saved : k.stored) << k.section << '/' << k.key;
@@ -200,7 +200,7 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
         EXPECT_TRUE(input->isEnabled()) << input->objectName().toStdString();
 
     // The next start shows the disarmed rules as they were left.
-    FeatureView& again = env.Start(Recipes::PowerRules);
+    FeatureView& again = env.Start<Pages::PowerRules>();
     for (const Key& k : Keys()) {
         const bool state = QString(k.key).endsWith("State");
         EXPECT_EQ(k.shown(again).first(), state     ? "0"
