@@ -25,7 +25,7 @@ struct Sleeping {
     Sleeping()
     {
         env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        form = &env.Start(Recipes::Radio);
+        form = &env.Start<Pages::Radio>();
         radio = form->Radio;
         sleep = radio->SleepTimer.get();
         radio->RadioVolumeTrackBar->setValue(50);
