@@ -63,22 +63,3 @@ void Radio::Build(FeatureHost& host)
 }
 
 } // namespace Pages
-
-namespace Recipes {
-
-void PowerRules(FeatureHost& host)
-{
-    Pages::PowerRules::Build(host);
-}
-
-void Reminders(FeatureHost& host)
-{
-    Pages::Reminders::Build(host);
-}
-
-void Radio(FeatureHost& host)
-{
-    Pages::Radio::Build(host);
-}
-
-} // namespace Recipes

@@ -50,16 +50,9 @@ struct Radio {
 };
 } // namespace Pages
 
+//! One of Pages rather than a single feature.
 template <typename T>
 concept FeaturePage = requires(FeatureHost& host)
 {
     T::Build(host);
 };
-
-//! Recipes for the test host: the features of one page, built as the window builds them.
-namespace Recipes {
-void PowerRules(FeatureHost& host);
-void Reminders(FeatureHost& host);
-//! The radio page over the environment's fake stream library.
-void Radio(FeatureHost& host);
-} // namespace Recipes

@@ -59,12 +59,6 @@ public:
         else
             return Feature<First>();
     }
-    using Recipe = std::function<void(FeatureHost&)>;
-    FeatureView& Start(Recipe recipe)
-    {
-        Begin(std::move(recipe));
-        return view_;
-    }
     void Restart();
     void Stop();
     FeatureHost& Host() { return *host_; }
@@ -99,6 +93,7 @@ public:
     FakeLauncher* launcher = nullptr;
 
 private:
+    using Recipe = std::function<void(FeatureHost&)>;
     void Begin(Recipe recipe);
     template <typename T, typename... Args>
     static void Build(FeatureHost& host, const Args&... args)
