@@ -98,6 +98,7 @@ private:
     template <typename T, typename... Args>
     static void Build(FeatureHost& host, const Args&... args)
     {
+        static_assert(!FeaturePage<T> || sizeof...(Args) == 0, "a page is built without arguments");
         if constexpr (FeaturePage<T>)
             T::Build(host);
         else
