@@ -51,19 +51,9 @@ TEST(Upcoming, TheWeeksListIsWhatTheTicksDo)
 {
     TestEnvironment env; // Wednesday 2026/12/09 10:00:00
     env.systemInfo->uptimeMs = 0;
-    env.Start([](FeatureHost& host) {
-        host.Add<FixedTimeShutdown>();
-        host.Add<DestineWeekShutdown>();
-        host.Add<ConfineWeekShutdown>();
-        host.Add<SystemRunShutdown>();
-        host.Add<EconomizePowerShutdown>();
-        host.Add<AlarmClocks>();
-        host.Add<RubbishClear>();
-        host.Add<HalfHourChime>();
-        host.Add<ClockCalibration>();
-        host.Add<RestReminders>();
-    });
-    auto& fixed = env.Feature<FixedTimeShutdown>();
+    auto& fixed = env.Start<FixedTimeShutdown, DestineWeekShutdown, ConfineWeekShutdown,
+                            SystemRunShutdown, EconomizePowerShutdown, AlarmClocks, RubbishClear,
+                            HalfHourChime, ClockCalibration, RestReminders>();
     auto& weekly = env.Feature<DestineWeekShutdown>();
     auto& confine = env.Feature<ConfineWeekShutdown>();
     auto& alarms = env.Feature<AlarmClocks>();
@@ -221,11 +211,7 @@ TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingMarksThem)
 TEST(Upcoming, TheWindowMarksAnAlarmAtTheSameSecondAndOneAfterNightfall)
 {
     TestEnvironment env; // Wednesday 2026/12/09 10:00:00
-    env.Start([](FeatureHost& host) {
-        host.Add<FixedTimeShutdown>();
-        host.Add<AlarmClocks>();
-    });
-    auto& fixed = env.Feature<FixedTimeShutdown>();
+    auto& fixed = env.Start<FixedTimeShutdown, AlarmClocks>();
     auto& alarms = env.Feature<AlarmClocks>();
     Arm(fixed.FixedTimeCheckBox, {{fixed.FixedTimeMaskEdit, "23:30:00"}},
         {{fixed.FixedDayComboBox, 0}, {fixed.FixedShutDownComboBox, 0}});

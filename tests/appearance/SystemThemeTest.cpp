@@ -1,4 +1,6 @@
-#include "support/FeatureHarness.h"
+#include "support/FakeRegistry.h"
+#include "support/FakeWallpaper.h"
+#include "support/TestEnvironment.h"
 
 #include "appearance/SystemTheme.h"
 #include "scheduler/TimeText.h"
@@ -34,8 +36,20 @@ public:
     std::u16string desktop() const override { return u"GNOME"; }
 };
 
-class SystemThemeTest : public ::testing::Test, public FeatureHarness<SystemTheme> {
+class SystemThemeTest : public ::testing::Test {
 protected:
+    SystemThemeTest()
+    {
+        auto reg = std::make_unique<FakeRegistry>();
+        registry = reg.get();
+        env.platform.registry = std::move(reg);
+        auto wall = std::make_unique<FakeWallpaper>();
+        wallpaper = wall.get();
+        env.platform.wallpaper = std::move(wall);
+    }
+    SystemTheme& Start() { return env.Start<SystemTheme>(); }
+    //! The close query of the main window; true when the program may exit.
+    bool Exit() { return env.Host().Context().RunCloseQuery(); }
     void Settings(const QString& body)
     {
         QFile file(env.SettingsPath());
@@ -69,6 +83,10 @@ protected:
         env.WriteProgramFile("Themes", t);
         env.WriteProgramFile("Wallpapers", w);
     }
+
+    TestEnvironment env;
+    FakeRegistry* registry = nullptr;
+    FakeWallpaper* wallpaper = nullptr;
 };
 
 TEST_F(SystemThemeTest, AddingAThemeToAnEmptyListShowsItsNameAndWritesTheFile)
@@ -191,7 +209,7 @@ TEST_F(SystemThemeTest, ChangeAtExit)
         for (const QString& line : row.expect.split("\r\n", Qt::SkipEmptyParts))
             EXPECT_TRUE(section.contains(line + "\r\n")) << line.toStdString() << "\n"
                                                          << section.toStdString();
-        Stop();
+        env.Stop();
     }
 }
 

@@ -18,7 +18,7 @@ namespace {
 void DurationRulesArmedNotDue(benchmark::State& state)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start(Recipes::PowerRules);
+    FeatureView& form = env.Start<Pages::PowerRules>();
     // A period on another weekday than the fake clock's Wednesday.
     form.ConfineWeekTimes->ConfineWeekComboBox1->setCurrentIndex(6);
     form.ConfineWeekTimes->ConfineWeekComboBox2->setCurrentIndex(6);

@@ -14,7 +14,7 @@ namespace {
 void FixedAndWeekdayArmedNotDue(benchmark::State& state)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start(Recipes::PowerRules);
+    FeatureView& form = env.Start<Pages::PowerRules>();
     form.FixedTimes->FixedTimeMaskEdit->setText("12:00:00");
     form.FixedTimes->FixedTimeCheckBox->setChecked(true);
     form.DestineWeeks->DestineWeekTimeEdit->setText("12:00:00");
@@ -29,7 +29,7 @@ BENCHMARK(FixedAndWeekdayArmedNotDue);
 void FixedAndWeekdayDisarmed(benchmark::State& state)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start(Recipes::PowerRules);
+    FeatureView& form = env.Start<Pages::PowerRules>();
     for (auto _ : state) {
         benchmark::DoNotOptimize(form.FixedTimes->CheckFixedTime());
         benchmark::DoNotOptimize(form.DestineWeeks->CheckDestineWeek());

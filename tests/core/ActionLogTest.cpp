@@ -77,7 +77,7 @@ TEST(ActionLog, EachKindOfEventLeavesItsGbkLineWithCrLf)
           "2026/12/16\t10:00:05\t定时关机\t指定星期 请求待机\t失败"}},
         {"alarm rung and answered half a minute later",
          [](TestEnvironment& env) {
-             AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+             AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
              a.AlarmClockWeekUpComboBox->setCurrentIndex(0);
              a.AlarmClockWeekDownComboBox->setCurrentIndex(6);
              a.AlarmClockFirstMaskEdit->setText("10:00:05");
@@ -91,7 +91,7 @@ TEST(ActionLog, EachKindOfEventLeavesItsGbkLineWithCrLf)
         {"note shown",
          [](TestEnvironment& env) {
              env.WriteProgramFile("Memorandum.txt", "2026/12/09 10:00:05 开会\n");
-             env.Start(Recipes::Reminders);
+             env.Start<Pages::Reminders>();
              TickTo(env, QTime(10, 0, 5));
          },
          {"10:00:05\t备忘录\t提醒 开会\t已响铃", "10:00:05\t备忘录\t提醒 开会\t已确认"}},
@@ -101,7 +101,7 @@ TEST(ActionLog, EachKindOfEventLeavesItsGbkLineWithCrLf)
                                   radio_test::kCatalogue +
                                       "[国际]\nBBC World Service=http://bbc.example/ws\n");
              env.WriteProgramFile("RadioTiming", "每天 10:00:05 BBC World Service\n");
-             env.Start(Recipes::Radio);
+             env.Start<Pages::Radio>();
              TickTo(env, QTime(10, 0, 5));
          },
          {"10:00:05\t定时收音\t播放 BBC World Service\t已开始"}},
@@ -205,8 +205,7 @@ TEST(ActionLog, ARecordThatCannotBeWrittenChangesNothingElse)
 {
     TestEnvironment env;
     QDir().mkpath(env.ProgramDir() + "ActionLog.txt"); // a folder where the file should be
-    FeatureView& v = env.Start([](FeatureHost& host) { host.Add<DestineWeekShutdown>(); });
-    ArmWeekday(*v.DestineWeeks, 1);
+    ArmWeekday(env.Start<DestineWeekShutdown>(), 1);
     TickTo(env, QTime(10, 0, 5));
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
     EXPECT_TRUE(env.ui.calls.empty());

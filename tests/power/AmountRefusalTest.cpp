@@ -47,7 +47,7 @@ TEST_P(AmountRefusal, LeavesTheRuleOffWithItsMessageAndTheFieldReset)
     const DurationRule& rule = kRules[std::get<0>(GetParam())];
     TestEnvironment env;
     env.icmp->answer = FakeIcmpEcho::Answer::TimedOut;
-    FeatureView& form = env.Start(Recipes::PowerRules);
+    FeatureView& form = env.Start<Pages::PowerRules>();
     QCheckBox* box = rule.box(form);
     QLineEdit* field = rule.field(form);
     field->setText(std::get<1>(GetParam()));
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, AmountRefusal,
 TEST(DurationRules, FirstStartShowsTheDefaultAmountsUnitsAndModes)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start(Recipes::PowerRules);
+    FeatureView& form = env.Start<Pages::PowerRules>();
     for (const DurationRule& rule : kRules) {
         EXPECT_EQ(rule.field(form)->text(), rule.firstStart) << rule.name;
         EXPECT_FALSE(rule.box(form)->isChecked()) << rule.name;

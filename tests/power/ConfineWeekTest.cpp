@@ -53,7 +53,7 @@ void ExpectPeriod(TestEnvironment& env, const std::vector<Moment>& moments, unsi
 TEST(ConfineWeek, MondayToFridayBeforeElevenAtNight)
 {
     TestEnvironment env;
-    ConfineWeekShutdown& rule = *env.Start(Recipes::PowerRules).ConfineWeekTimes;
+    ConfineWeekShutdown& rule = *env.Start<Pages::PowerRules>().ConfineWeekTimes;
     Arm(rule, 1, 5, "00:00:00", "23:00:00", 0);
     ExpectPeriod(env,
                  {{kTuesday, QTime(10, 0), true},
@@ -71,7 +71,7 @@ TEST(ConfineWeek, MondayToFridayBeforeElevenAtNight)
 TEST(ConfineWeek, RangesGivenBackwardsDoNotWrap)
 {
     TestEnvironment env;
-    ConfineWeekShutdown& rule = *env.Start(Recipes::PowerRules).ConfineWeekTimes;
+    ConfineWeekShutdown& rule = *env.Start<Pages::PowerRules>().ConfineWeekTimes;
     // 星期五..星期一 is Monday to Friday; 22:00..06:00 is the day between them.
     Arm(rule, 5, 1, "22:00:00", "06:00:00", 1);
     ExpectPeriod(env,
@@ -88,7 +88,7 @@ TEST(ConfineWeek, RangesGivenBackwardsDoNotWrap)
 TEST(ConfineWeek, RequestsTheActionOnEveryTickInsideThePeriod)
 {
     TestEnvironment env;
-    Arm(*env.Start(Recipes::PowerRules).ConfineWeekTimes, 3, 3, "09:00:00", "09:00:05", 2);
+    Arm(*env.Start<Pages::PowerRules>().ConfineWeekTimes, 3, 3, "09:00:00", "09:00:05", 2);
     TickThrough(env, kWednesday, QTime(8, 59, 58), QTime(9, 0, 7));
     // Stand-by returns on waking; a machine woken inside the period sleeps again.
     EXPECT_EQ(env.power->requests, std::vector<unsigned>(6, 2));
@@ -101,7 +101,7 @@ TEST(ConfineWeek, AStartInsideAStoredPeriodActsOnTheFirstTick)
                        "ConfineTimeUp=00:00:00\nConfienTimeDown=23:00:00\n"
                        "ConfineWeekShutDownMode=4\nConfineWeekState=1\n");
     env.clock->Set(kTuesday, QTime(10, 0));
-    ConfineWeekShutdown& rule = *env.Start(Recipes::PowerRules).ConfineWeekTimes;
+    ConfineWeekShutdown& rule = *env.Start<Pages::PowerRules>().ConfineWeekTimes;
     EXPECT_TRUE(rule.ConfineWeekCheckBox->isChecked());
     EXPECT_FALSE(rule.ConfineTimeMaskEdit2->isEnabled());
     env.Tick();
@@ -111,7 +111,7 @@ TEST(ConfineWeek, AStartInsideAStoredPeriodActsOnTheFirstTick)
 TEST(ConfineWeek, FirstStartShowsMidnightInBothFieldsAndWritesNothing)
 {
     TestEnvironment env;
-    ConfineWeekShutdown& rule = *env.Start(Recipes::PowerRules).ConfineWeekTimes;
+    ConfineWeekShutdown& rule = *env.Start<Pages::PowerRules>().ConfineWeekTimes;
     EXPECT_EQ(rule.ConfineTimeMaskEdit1->text(), "00:00:00");
     EXPECT_EQ(rule.ConfineTimeMaskEdit2->text(), "00:00:00");
     EXPECT_EQ(rule.ConfineWeekComboBox1->currentText(), "星期日");
@@ -123,7 +123,7 @@ TEST(ConfineWeek, FirstStartShowsMidnightInBothFieldsAndWritesNothing)
 TEST(ConfineWeek, ArmingSavesTheSectionInOrderAndLocksTheInputsDisarmingStopsTheRule)
 {
     TestEnvironment env;
-    ConfineWeekShutdown& rule = *env.Start(Recipes::PowerRules).ConfineWeekTimes;
+    ConfineWeekShutdown& rule = *env.Start<Pages::PowerRules>().ConfineWeekTimes;
     Arm(rule, 1, 5, "08:30:00", "17:00:00", 3);
     EXPECT_TRUE(env.SettingsText().contains(
         "[ConfineWeekTimes]\r\nConfineWeekUp=1\r\nConfineWeekDown=5\r\nConfineTimeUp=08:30:00\r\n"
@@ -141,7 +141,7 @@ TEST(ConfineWeek, ArmingSavesTheSectionInOrderAndLocksTheInputsDisarmingStopsThe
 TEST(ConfineWeek, AnImpossibleTimeMakesThePeriodEmptyWithoutABoxEverySecond)
 {
     TestEnvironment env;
-    Arm(*env.Start(Recipes::PowerRules).ConfineWeekTimes, 0, 6, "25:61:00", "23:00:00", 0);
+    Arm(*env.Start<Pages::PowerRules>().ConfineWeekTimes, 0, 6, "25:61:00", "23:00:00", 0);
     TickThrough(env, kWednesday, QTime(12, 0), QTime(12, 0, 10));
     EXPECT_TRUE(env.power->requests.empty());
     EXPECT_EQ(env.ui.calls.size(), 0u);

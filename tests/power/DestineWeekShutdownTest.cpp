@@ -23,7 +23,7 @@ void Arm(DestineWeekShutdown& rule, const QString& time, int weekday, int mode)
 TEST(DestineWeekShutdown, FiresInTheSetSecondOfEveryWednesdayAndOnNoOtherDay)
 {
     TestEnvironment env;
-    DestineWeekShutdown& rule = *env.Start(Recipes::PowerRules).DestineWeeks;
+    DestineWeekShutdown& rule = *env.Start<Pages::PowerRules>().DestineWeeks;
     Arm(rule, "12:00:00", 3, 2);
     EXPECT_FALSE(rule.DestineWeekTimeEdit->isEnabled());
     EXPECT_FALSE(rule.DestineWeeksComboBox->isEnabled());
@@ -57,7 +57,7 @@ TEST(DestineWeekShutdown, AWednesdayStartBeforeTheTimeArmsItForThatDay)
     WriteSettings(env, "[DestineWeeks]\nDestineWeekTime=7:05:00\nDestineWeek=3\n"
                        "DestineWeekShutDownMode=4\nDestineWeekState=1\n");
     env.clock->Set(kWednesday, QTime(6, 30, 0));
-    DestineWeekShutdown& rule = *env.Start(Recipes::PowerRules).DestineWeeks;
+    DestineWeekShutdown& rule = *env.Start<Pages::PowerRules>().DestineWeeks;
     EXPECT_TRUE(rule.DestineWeekCheckBox->isChecked());
     EXPECT_FALSE(rule.DestineWeekTimeEdit->isEnabled());
     EXPECT_EQ(rule.DestineWeekShutDownComboBox->currentIndex(), 4);
@@ -68,7 +68,7 @@ TEST(DestineWeekShutdown, AWednesdayStartBeforeTheTimeArmsItForThatDay)
 TEST(DestineWeekShutdown, ADisarmedRuleNeverFires)
 {
     TestEnvironment env;
-    DestineWeekShutdown& rule = *env.Start(Recipes::PowerRules).DestineWeeks;
+    DestineWeekShutdown& rule = *env.Start<Pages::PowerRules>().DestineWeeks;
     Arm(rule, "18:00:00", 5, 1);
     rule.DestineWeekCheckBox->setChecked(false);
     TickAt(env, kWednesday.addDays(2), QTime(18, 0, 0));
@@ -79,7 +79,7 @@ TEST(DestineWeekShutdown, ARefusedActionShowsItsMessageAndTriesAgainNextWeek)
 {
     TestEnvironment env;
     env.power->refused = {0};
-    DestineWeekShutdown& rule = *env.Start(Recipes::PowerRules).DestineWeeks;
+    DestineWeekShutdown& rule = *env.Start<Pages::PowerRules>().DestineWeeks;
     Arm(rule, "12:00:00", 3, 0);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_EQ(env.ui.Texts("message"), FailureBox(TickCheck::CheckDestineWeek));
@@ -92,7 +92,7 @@ TEST(DestineWeekShutdown, ARefusedActionShowsItsMessageAndTriesAgainNextWeek)
 TEST(DestineWeekShutdown, ATimeThatDoesNotParseNeverFiresAndRaisesNoBox)
 {
     TestEnvironment env;
-    DestineWeekShutdown& rule = *env.Start(Recipes::PowerRules).DestineWeeks;
+    DestineWeekShutdown& rule = *env.Start<Pages::PowerRules>().DestineWeeks;
     Arm(rule, "25:61:00", 3, 0);
     TickThrough(env, kWednesday, QTime(10, 0, 1), QTime(23, 59, 59));
     EXPECT_TRUE(env.power->requests.empty());

@@ -29,7 +29,7 @@ void Ticks(TestEnvironment& env, int n)
 TEST(EconomizePower, FiveIdleMinutesFireOnTheThreeHundredthTickAndAMovementStartsAgain)
 {
     TestEnvironment env;
-    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
     Arm(rule, "05", 0, 3);
     EXPECT_FALSE(env.idleInput->listening()); // the first tick starts listening
     Ticks(env, 299);
@@ -49,7 +49,7 @@ TEST(EconomizePower, HoursAndDaysAreCountedInFull)
 {
     for (const auto& [amount, unit, seconds] : {std::tuple{"02", 1, 2 * 3600}, {"01", 2, 86400}}) {
         TestEnvironment env;
-        EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+        EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
         Arm(rule, amount, unit, 0);
         rule.IdleCounter = seconds - 2;
         env.Tick();
@@ -62,7 +62,7 @@ TEST(EconomizePower, HoursAndDaysAreCountedInFull)
 TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
 {
     TestEnvironment env;
-    Arm(*env.Start(Recipes::PowerRules).EconomizePowers, "01", 0, 5);
+    Arm(*env.Start<Pages::PowerRules>().EconomizePowers, "01", 0, 5);
     Ticks(env, 60 * 3);
     EXPECT_EQ(env.power->requests, std::vector<unsigned>(3, 5));
     EXPECT_EQ(env.idleInput->starts, 3);
@@ -71,7 +71,7 @@ TEST(EconomizePower, ScreenOffComesAgainAfterEveryFullIdlePeriod)
 TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
 {
     TestEnvironment env;
-    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
     Arm(rule, "01", 0, 0);
     env.idleInput->refuse = true; // the signal went away after arming
     Ticks(env, 120);
@@ -85,7 +85,7 @@ TEST(EconomizePower, WithoutAnIdleSignalNothingIsCountedUntilOneAppears)
 TEST(EconomizePower, DisarmingAndClosingStopListening)
 {
     TestEnvironment env;
-    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
     Arm(rule, "10", 1, 1);
     env.Tick();
     ASSERT_TRUE(env.idleInput->listening());
@@ -103,7 +103,7 @@ TEST(EconomizePower, ScreenOffIsRefusedWhereTheDesktopCannotTurnTheScreenOff)
 {
     TestEnvironment env;
     env.power->missing = {5};
-    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
     Arm(rule, "01", 0, 5);
     EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
     EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
@@ -125,7 +125,7 @@ TEST(EconomizePower, AStoredScreenOffRuleIsDisarmedAtStartWhereItCannotAct)
     WriteSettings(env, "[EconomizePowers]\nEconomizePowerTime=01\nEconomizePowerTimeSelect=0\n"
                        "EconomizePowerShutDownMode=5\nEconomizePowerState=1\n");
     env.power->missing = {5};
-    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
     EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
     EXPECT_EQ(env.ui.Texts("message"), QStringList{EconomizePowerShutdown::kNoScreenOff});
     // The user's choice of action stays, for a desktop that can carry it out.
@@ -139,7 +139,7 @@ TEST(EconomizePower, ADesktopThatCannotTellInputRefusesTheRuleAndDisarmsAStoredO
     env.idleInput->refuse = true;
     WriteSettings(env, "[EconomizePowers]\nEconomizePowerTime=01\nEconomizePowerTimeSelect=0\n"
                        "EconomizePowerShutDownMode=4\nEconomizePowerState=1\n");
-    EconomizePowerShutdown& rule = *env.Start(Recipes::PowerRules).EconomizePowers;
+    EconomizePowerShutdown& rule = *env.Start<Pages::PowerRules>().EconomizePowers;
     EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
     EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
     EXPECT_EQ(env.ui.Texts("message"), QStringList{EconomizePowerShutdown::NoIdleSourceText()});

@@ -32,7 +32,7 @@ void Arm(FixedTimeShutdown& rule, const QString& time, int interval, int mode)
 TEST(FixedTimeShutdown, ArmedAtTenForNoonFiresOnceAtNoonAndNeverAgainInThatRun)
 {
     TestEnvironment env;
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     Arm(rule, "12:00:00", 0, 1);
 
     EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
@@ -66,7 +66,7 @@ TEST(FixedTimeShutdown, ArmedAfterItsTimeItDoesNotFireTodayNorLaterInTheRun)
 {
     TestEnvironment env;
     env.clock->Set(kWednesday, QTime(13, 0, 0));
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     Arm(rule, "12:00:00", 0, 0);
     TickThrough(env, kWednesday, QTime(13, 0, 1), QTime(23, 59, 59));
     for (int day = 1; day <= 8; ++day)
@@ -77,7 +77,7 @@ TEST(FixedTimeShutdown, ArmedAfterItsTimeItDoesNotFireTodayNorLaterInTheRun)
 TEST(FixedTimeShutdown, AnIntervalCountsFromTheArmingDayAndARestartCountsFromTheStart)
 {
     TestEnvironment env;
-    FixedTimeShutdown* rule = env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown* rule = env.Start<Pages::PowerRules>().FixedTimes;
     Arm(*rule, "12:00:00", 2, 0);
     EXPECT_EQ(rule->FixedDate, "2026/12/11");
     TickAt(env, kWednesday, QTime(12, 0, 0));
@@ -92,7 +92,7 @@ TEST(FixedTimeShutdown, AnIntervalCountsFromTheArmingDayAndARestartCountsFromThe
     env.Stop();
     env.power->requests.clear();
     env.clock->Set(kWednesday.addDays(1), QTime(8, 0, 0));
-    rule = env.Start(Recipes::PowerRules).FixedTimes;
+    rule = env.Start<Pages::PowerRules>().FixedTimes;
     EXPECT_TRUE(rule->FixedTimeCheckBox->isChecked());
     EXPECT_EQ(rule->FixedDayComboBox->currentIndex(), 2);
     EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/12");
@@ -107,7 +107,7 @@ TEST(FixedTimeShutdown, AStartWithTheRuleStoredAsEnabledArmsItForThatDay)
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedDate=2026/12/01\n"
                        "FixedShutDown=3\nFixedTimeState=1\nFixedDay=0\n");
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     EXPECT_TRUE(rule.FixedTimeCheckBox->isChecked());
     EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
     EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), 3);
@@ -119,7 +119,7 @@ TEST(FixedTimeShutdown, AStartWithTheRuleStoredAsEnabledArmsItForThatDay)
 TEST(FixedTimeShutdown, ADisarmedRuleNeverFires)
 {
     TestEnvironment env;
-    FixedTimeShutdown* rule = env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown* rule = env.Start<Pages::PowerRules>().FixedTimes;
     Arm(*rule, "21:30:00", 4, 2);
     rule->FixedTimeCheckBox->setChecked(false);
     TickAt(env, kWednesday.addDays(4), QTime(21, 30, 0));
@@ -130,7 +130,7 @@ TEST(FixedTimeShutdown, ARefusedActionShowsTheRuleMessageAndTheRuleStaysArmed)
 {
     TestEnvironment env;
     env.power->refused = {3};
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     Arm(rule, "12:00:00", 0, 3);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
@@ -144,7 +144,7 @@ TEST(FixedTimeShutdown, AStoredModeOutsideTheListSelectsNothingAndFailsWhenDue)
 {
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedShutDown=9\nFixedTimeState=1\n");
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), -1);
     TickAt(env, kWednesday, QTime(12, 0, 0));
     EXPECT_TRUE(env.power->requests.empty());
@@ -154,7 +154,7 @@ TEST(FixedTimeShutdown, AStoredModeOutsideTheListSelectsNothingAndFailsWhenDue)
 TEST(FixedTimeShutdown, TheActionIsNotHeldBackByASettingsFileThatCannotBeWritten)
 {
     TestEnvironment env;
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     Arm(rule, "12:00:00", 0, 0);
     // A directory where the file was: every later write is refused.
     ASSERT_TRUE(QFile::remove(env.SettingsPath()));
@@ -183,7 +183,7 @@ TEST_P(FixedTimeText, MatchesTheClockOnlyForAValidTime)
     env.clock->Set(kWednesday, QTime(6, 0, 0));
     if (!c.stored.isNull())
         WriteSettings(env, "[FixedTimes]\nFixedTime=" + c.stored + "\nFixedTimeState=1\n");
-    FixedTimeShutdown& rule = *env.Start(Recipes::PowerRules).FixedTimes;
+    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
     if (c.stored.isNull()) {
         rule.FixedTimeMaskEdit->selectAll();
         QTest::keyClick(rule.FixedTimeMaskEdit, Qt::Key_Delete);
@@ -220,14 +220,14 @@ TEST(FixedTimeShutdown, TheStoredOneDigitHourIsShownWithItsLeadingZero)
 {
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=7:05:00\n");
-    EXPECT_EQ(env.Start(Recipes::PowerRules).FixedTimes->FixedTimeMaskEdit->displayText(),
+    EXPECT_EQ(env.Start<Pages::PowerRules>().FixedTimes->FixedTimeMaskEdit->displayText(),
               "07:05:00");
 }
 
 TEST(FixedTimeShutdown, HoveringOverEitherBoxShowsWhatIsArmedOrThatNothingIsSet)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start(Recipes::PowerRules);
+    FeatureView& form = env.Start<Pages::PowerRules>();
     QCheckBox* fixed = form.FixedTimes->FixedTimeCheckBox;
     QCheckBox* week = form.DestineWeeks->DestineWeekCheckBox;
     QEvent enter(QEvent::Enter);

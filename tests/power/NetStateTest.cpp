@@ -119,7 +119,7 @@ TEST(NetStateMode, SixtyFailedProbesFireOneMinuteAndTheCountStartsAgain)
 {
     TestEnvironment env;
     env.icmp->answer = Answer::TimedOut;
-    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
     Arm(rule, "01", 0, 1);
     ASSERT_TRUE(rule.Worker && rule.Worker->Running());
     // The probe host of a test is loopback.
@@ -141,7 +141,7 @@ TEST(NetStateMode, ProbesThatCannotBeSentRefuseArmingOrPauseTheCountWithOneBallo
 {
     TestEnvironment env;
     env.icmp->sendable = false;
-    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
     Arm(rule, "01", 0, 0);
     EXPECT_FALSE(rule.NetStateCheckBox->isChecked());
     EXPECT_EQ(rule.Worker, nullptr);
@@ -164,7 +164,7 @@ TEST(NetStateMode, AnHourIsSixtyMinutesOfFailedProbes)
 {
     TestEnvironment env;
     env.icmp->answer = Answer::TimedOut;
-    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
     Arm(rule, "01", 1, 2);
     rule.ProbeInterval = 1h; // the worker probes once, then pauses
     rule.NetStateCheckBox->setChecked(false);
@@ -182,7 +182,7 @@ TEST(NetStateMode, AnHourIsSixtyMinutesOfFailedProbes)
 TEST(NetStateMode, ArmingSavesTheSectionInOrderAndDisarmingStopsTheWorker)
 {
     TestEnvironment env;
-    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
     Arm(rule, "30", 1, 4);
     EXPECT_TRUE(
         env.SettingsText().contains("[NetStates]\r\nNetStateTime=30\r\nNetStateTimeSelect=1\r\n"
@@ -201,7 +201,7 @@ TEST(NetStateMode, AStoredModeStartsItsWorkerAndClosingEndsIt)
     TestEnvironment env;
     WriteSettings(env, "[NetStates]\nNetStateTime=05\nNetStateTimeSelect=0\nNetStateShutDown=0\n"
                        "NetState=1\n");
-    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
     EXPECT_TRUE(rule.NetStateCheckBox->isChecked());
     ASSERT_TRUE(env.icmp->WaitForProbes(1));
     env.Stop();
@@ -216,7 +216,7 @@ TEST(NetStateMode, AFailingActionIsReportedWithTheCountAlreadyReset)
     env.power->refused = {3};
     // One failed send, then a long pause: the count is the test's to set.
     env.icmp->answer = Answer::Raise;
-    NetStateShutdown& rule = *env.Start(Recipes::PowerRules).NetStates;
+    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
     Arm(rule, "01", 0, 3);
     rule.NetStateCheckBox->setChecked(false);
     rule.ProbeInterval = 60s;

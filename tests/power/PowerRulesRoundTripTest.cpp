@@ -167,7 +167,7 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
         ini += QStringLiteral("%1=%2\n").arg(k.key, k.stored);
     }
     WriteSettings(env, ini);
-    FeatureView& view = env.Start(Recipes::PowerRules);
+    FeatureView& view = env.Start<Pages::PowerRules>();
     for (const Key& k : Keys())
         for (const QString& value : k.shown(view))
             EXPECT_EQ(value, k.saved ? k.saved : k.stored) << k.section << '/' << k.key;
@@ -202,7 +202,7 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
         EXPECT_TRUE(input->isEnabled()) << input->objectName().toStdString();
 
     // The next start shows the disarmed rules as they were left.
-    FeatureView& again = env.Start(Recipes::PowerRules);
+    FeatureView& again = env.Start<Pages::PowerRules>();
     for (const Key& k : Keys()) {
         const bool state = QString(k.key).endsWith("State");
         EXPECT_EQ(k.shown(again).first(), state     ? "0"
@@ -217,7 +217,7 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
 TEST(PowerRules, TheTickSleepsTillTheNextTimedRuleAndWakesEverySecondWhileOneCounts)
 {
     TestEnvironment env; // Wednesday 10:00:00
-    FeatureView& v = env.Start(Recipes::PowerRules);
+    FeatureView& v = env.Start<Pages::PowerRules>();
     FeatureContext& ctx = env.Host().Context();
     const auto next = [&ctx] { return ctx.NextTickSecond(ctx.Now()); };
     const auto at = [](int day, const QTime& time) {

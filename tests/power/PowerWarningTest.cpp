@@ -30,10 +30,7 @@ const QTime kDue(10, 0, 5); // the fake clock starts on Wednesday 10:00:00
 // The six rules and the warning; on with `seconds` unless empty.
 PowerWarning& Start(TestEnvironment& env, const QString& seconds)
 {
-    env.Start([](FeatureHost& host) {
-        Recipes::PowerRules(host);
-        host.Add<PowerWarning>();
-    });
+    env.Start<Pages::PowerRules, PowerWarning>();
     PowerWarning& w = env.Feature<PowerWarning>();
     if (!seconds.isEmpty()) {
         w.WarnSecondsEdit->setText(seconds);
@@ -421,8 +418,7 @@ TEST(PowerWarning, SecondsOutsideTheRangeAreRefusedAndAHandEditedFileIsClamped)
         TestEnvironment env;
         WriteSettings(env,
                       QString("[PowerTasks]\nWarnBeforeAction=1\nWarnSeconds=%1\n").arg(stored));
-        env.Start([](FeatureHost& host) { host.Add<PowerWarning>(); });
-        PowerWarning& w = env.Feature<PowerWarning>();
+        PowerWarning& w = env.Start<PowerWarning>();
         EXPECT_TRUE(w.WarnBeforeActionCheckBox->isChecked()) << stored;
         EXPECT_EQ(QString::number(w.WarnSeconds), shown) << stored;
     }

@@ -37,7 +37,7 @@ TEST_P(SystemRunLimit, IsDueOnceTheUptimeReachesIt)
 {
     const Limit& limit = GetParam();
     TestEnvironment env;
-    Arm(*env.Start(Recipes::PowerRules).SystemRunTimes, limit.amount, limit.unit, 1);
+    Arm(*env.Start<Pages::PowerRules>().SystemRunTimes, limit.amount, limit.unit, 1);
     env.systemInfo->uptimeMs = limit.uptimeMs;
     env.Tick();
     EXPECT_EQ(env.power->requests, limit.due ? std::vector<unsigned>{1} : std::vector<unsigned>{});
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Units, SystemRunLimit,
 TEST(SystemRun, StaysDueOnEveryTickUntilTheUptimeWraps)
 {
     TestEnvironment env;
-    Arm(*env.Start(Recipes::PowerRules).SystemRunTimes, "24", 0, 0);
+    Arm(*env.Start<Pages::PowerRules>().SystemRunTimes, "24", 0, 0);
     env.systemInfo->uptimeMs = 0xFFFFFFFFu - 1500; // 49.7 days
     env.Tick();
     env.Tick();
@@ -69,7 +69,7 @@ TEST(SystemRun, StaysDueOnEveryTickUntilTheUptimeWraps)
 TEST(SystemRun, ArmingSavesTheSectionInOrderAndDisarmingStopsTheRule)
 {
     TestEnvironment env;
-    SystemRunShutdown& rule = *env.Start(Recipes::PowerRules).SystemRunTimes;
+    SystemRunShutdown& rule = *env.Start<Pages::PowerRules>().SystemRunTimes;
     Arm(rule, "12", 1, 2);
     EXPECT_TRUE(env.SettingsText().contains("[SystemRunTimes]\r\nSystemRunTime=12\r\n"
                                             "SystemRunTimeSelect=1\r\nSystemRunShutDownMode=2\r\n"

@@ -18,7 +18,7 @@ TEST(RadioCatalogue, TreeListsEveryCategoryWithItsCountAndSortedStations)
     env.WriteProgramFile("NetRadio.dat", "[音乐]\nZulu=http://z\nAlpha=http://a\n"
                                          "; a comment line\nNoAddress=\n"
                                          "[空分类]\n[ABC]\n北京=http://bj\n安徽=http://ah\n");
-    RadioCatalogue& catalogue = *env.Start(Recipes::Radio).RadioStations;
+    RadioCatalogue& catalogue = *env.Start<Pages::Radio>().RadioStations;
     QTreeWidget* tree = catalogue.RadioTreeView;
     EXPECT_EQ(RootCaptions(tree), QStringList({"ABC(2)", "空分类(0)", "音乐(2)"}));
     EXPECT_EQ(tree->topLevelItem(1)->childCount(), 0);
@@ -34,7 +34,7 @@ TEST(RadioCatalogue, PinyinOrderHoldsForCommonAndRareCharactersAlike)
     // Only common characters and ASCII: case folded, digits first.
     env.WriteProgramFile("NetRadio.dat", "[A]\n中国之声=http://1\nZulu=http://2\n"
                                          "alpha=http://3\n9频道=http://4\n北京=http://5\n");
-    QTreeWidget* tree = env.Start(Recipes::Radio).RadioStations->RadioTreeView;
+    QTreeWidget* tree = env.Start<Pages::Radio>().RadioStations->RadioTreeView;
     EXPECT_EQ(ChildCaptions(tree->topLevelItem(0)),
               QStringList({"9频道", "alpha", "Zulu", "北京", "中国之声"}));
 
@@ -70,7 +70,7 @@ TEST(RadioCatalogue, FirstAddressOfANameWinsAndOnlyTheFirstEqualsSignSeparates)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     RadioCatalogue& catalogue = *form.RadioStations;
     EXPECT_EQ(catalogue.StationUrl("Beta").value_or(""), "http://b.example/s?x=1&y=2");
     EXPECT_EQ(catalogue.StationUrl("Alpha").value_or(""), "http://a.example/live");
@@ -88,7 +88,7 @@ TEST(RadioCatalogue, AddingTheCurrentStationTwiceKeepsOneFavourite)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     DoubleClick(form, "Gamma");
     // The popup acts on the current station, not on the node under the mouse.
     form.RadioStations->RadioTreeView->setCurrentItem(
@@ -110,7 +110,7 @@ TEST(RadioCatalogue, WithoutACurrentStationBothCommandsRefuseAndLeaveTheFileAlon
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     form.RadioStations->AddLikeRadio->trigger();
     form.RadioStations->DeleteLikeRadio->trigger();
     // A category caption is no station either.
@@ -127,7 +127,7 @@ TEST(RadioCatalogue, DeletingKeepsAnEmptyFavouritesSectionAndANonFavouriteChange
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat",
                          kCatalogue + "[我最喜爱的电台]\nBeta=http://b.example/s?x=1&y=2\n");
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
 
     DoubleClick(form, "Gamma");
     const QString before = env.ReadProgramFile("NetRadio.dat");
@@ -148,7 +148,7 @@ TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     DoubleClick(form, "Gamma");
     // The file turns into a folder: no write can replace it.
     QFile::remove(env.ProgramDir() + "NetRadio.dat");
@@ -166,7 +166,7 @@ TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
 TEST(RadioCatalogue, NoFileGivesAnEmptyTree)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     EXPECT_EQ(form.RadioStations->RadioTreeView->topLevelItemCount(), 0);
     EXPECT_TRUE(form.RadioStations->RadioUrls.isEmpty());
     EXPECT_EQ(env.ui.calls.size(), 0u);

@@ -17,7 +17,7 @@ TEST(RadioPlayback, PlayWithoutAStationStaysStoppedAndSendsStop)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    RadioPlayback& radio = *env.Start(Recipes::Radio).Radio;
+    RadioPlayback& radio = *env.Start<Pages::Radio>().Radio;
     radio.PlayStopButton->click();
     EXPECT_EQ(radio.PlayStopButton->text(), "播放");
     EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
@@ -29,7 +29,7 @@ TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndTheTickS
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     RadioPlayback& radio = *form.Radio;
     DoubleClick(form, "Gamma");
     EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:100", kGamma}));
@@ -58,7 +58,7 @@ TEST(RadioPlayback, DoubleClickOnACategoryStops)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     DoubleClick(form, "Gamma");
     env.Tick();
     env.radio.Clear();
@@ -73,7 +73,7 @@ TEST(RadioPlayback, VolumeWhileStoppedOnlyLabelsAndSavesWhilePlayingItIsSent)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     RadioPlayback& radio = *form.Radio;
     EXPECT_EQ(radio.VolumeLabel->text(), "");
     radio.RadioVolumeTrackBar->setValue(30);
@@ -109,7 +109,7 @@ TEST_P(RadioAtStart, StoredSettingsComeBackAndAutoplayUsesTheStoredVolume)
                                            .arg(p.autoPlay, p.volume));
     for (int start = 0; start < 2; ++start) {
         env.radio.Clear();
-        FeatureView& form = env.Start(Recipes::Radio);
+        FeatureView& form = env.Start<Pages::Radio>();
         EXPECT_EQ(env.radio.Sent(), p.expectedAtStart) << "start " << start;
         EXPECT_EQ(form.Radio->AutoRadioPlayCheckBox->isChecked(), QString(p.autoPlay) == "1");
         EXPECT_EQ(form.Radio->VolumeLabel->text(), p.label);
@@ -131,7 +131,7 @@ TEST(RadioPlayback, CheckingAutoplayWhilePlayingStopsAndUncheckingOnlySaves)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     RadioPlayback& radio = *form.Radio;
     DoubleClick(form, "Gamma");
     env.radio.Clear();
@@ -149,12 +149,12 @@ TEST(RadioPlayback, TheSavedStationChangesOnlyWithVolumeOrAutoplay)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     DoubleClick(form, "Gamma");
     form.Radio->RadioVolumeTrackBar->setValue(70);
     DoubleClick(form, "Beta");
     env.Stop();
-    EXPECT_EQ(env.Start(Recipes::Radio).Radio->CurrentRadioName, "Gamma");
+    EXPECT_EQ(env.Start<Pages::Radio>().Radio->CurrentRadioName, "Gamma");
 }
 
 } // namespace

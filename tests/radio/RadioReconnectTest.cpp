@@ -22,7 +22,7 @@ struct PlayingAlpha {
     PlayingAlpha()
     {
         env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        form = &env.Start(Recipes::Radio);
+        form = &env.Start<Pages::Radio>();
         radio = form->Radio;
         DoubleClick(*form, "Alpha");
         env.radio.state.phase = Phase::Playing;
@@ -132,7 +132,7 @@ TEST(RadioReconnect, AStationThatNeverPlaysTriesItsMirrorsOnceAndShowsWhy)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     DoubleClick(form, "Alpha");
     env.radio.Clear();
     env.radio.state = {Phase::Failed, true, {}};

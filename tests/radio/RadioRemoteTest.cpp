@@ -24,7 +24,7 @@ TEST(RadioRemote, NextAndPreviousWalkTheFavouritesAndKeepPlayingOrStopped)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kWithFavourites);
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     RadioPlayback& radio = *form.Radio;
     int changes = 0;
     radio.OnChange([&] { ++changes; });
@@ -72,7 +72,7 @@ TEST(RadioRemote, WithoutFavouritesThereIsNoNextAndPlayNeedsAStation)
 {
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    RadioPlayback& radio = *env.Start(Recipes::Radio).Radio;
+    RadioPlayback& radio = *env.Start<Pages::Radio>().Radio;
     EXPECT_FALSE(radio.CanStep());
     radio.Next();
     radio.Play();

@@ -26,7 +26,7 @@ struct Sleeping {
     Sleeping()
     {
         env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        form = &env.Start(Recipes::Radio);
+        form = &env.Start<Pages::Radio>();
         radio = form->Radio;
         sleep = radio->SleepTimer.get();
         radio->RadioVolumeTrackBar->setValue(50);
@@ -144,7 +144,7 @@ TEST(RadioSleepTimer, TickingOnlyWhenSomethingIsDueMissesNothing)
         TestEnvironment env;
         env.WriteProgramFile("NetRadio.dat", kCatalogue);
         env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n");
-        env.Start(Recipes::Radio);
+        env.Start<Pages::Radio>();
         TickThroughPaced(env, everySecond, start, start.addSecs(26 * 3600), edits,
                          [&](const QDateTime& t) {
                              for (const QString& command : env.radio.Sent())

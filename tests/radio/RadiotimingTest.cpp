@@ -54,7 +54,7 @@ TEST(Radiotiming, RowsFireOnTheirDayAndSecondAndNamesWithSpacesSurviveTheFile)
     f.write(bytes);
     f.close();
 
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     EXPECT_EQ(GridRows(form.RadioTimings->RadioGrid),
               QStringList({"每天|08:00:00|Gamma", "星期一|9:30:00|BBC World Service",
                            "星期二|10:00:00|Beta", "someday|11:00:00|Beta", "25:61:00||"}));
@@ -84,7 +84,7 @@ TEST(Radiotiming, TwoTimingsInOneSecondStartInTurnAndTheLowerStays)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n每天 12:00:00 Gamma\n");
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     TickAt(env, kMonday, QTime(12, 0, 0));
     EXPECT_EQ(env.radio.Sent(), QStringList({"3:", "5:100", "0:http://b.example/s?x=1&y=2",
                                              "3:", "5:100", "0:http://g.example/g.mp3"}));
@@ -97,7 +97,7 @@ TEST(Radiotiming, ATimingForAVanishedStationStops)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Gone\n");
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     DoubleClick(form, "Gamma");
     env.radio.Clear();
     TickAt(env, kMonday, QTime(12, 0, 0));
@@ -112,7 +112,7 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming",
                          "每天 08:00:00 Beta\n星期一 09:00:00 Gamma\n星期二 10:00:00 Alpha\n");
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     Radiotiming& timing = *form.RadioTimings;
     timing.RadioGrid->setCurrentCell(1, 0);
     timing.DeleteTiming->trigger();
@@ -131,7 +131,7 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
 
     // The blank line is skipped on the next start: the grid keeps its one empty row.
     env.Stop();
-    EXPECT_EQ(GridRows(env.Start(Recipes::Radio).RadioTimings->RadioGrid), QStringList({"||"}));
+    EXPECT_EQ(GridRows(env.Start<Pages::Radio>().RadioTimings->RadioGrid), QStringList({"||"}));
 }
 
 TEST(Radiotiming, ATimingStartsOnceInItsSecondHoweverManyTicksFallThere)
@@ -139,7 +139,7 @@ TEST(Radiotiming, ATimingStartsOnceInItsSecondHoweverManyTicksFallThere)
     TestEnvironment env;
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n");
-    env.Start(Recipes::Radio);
+    env.Start<Pages::Radio>();
     for (const QTime t :
          {QTime(11, 59, 59, 999), QTime(12, 0, 0, 10), QTime(12, 0, 0, 990), QTime(12, 0, 1, 5)})
         TickAt(env, kMonday, t);
@@ -155,7 +155,7 @@ TEST(Radiotiming, ATimingFileThatCannotBeReadIsNeverOverwritten)
     env.WriteProgramFile("NetRadio.dat", kStations);
     // A folder in the file's place cannot be read by anyone, root included.
     QDir().mkpath(env.ProgramDir() + "RadioTiming");
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     EXPECT_EQ(env.ui.Count("message"), 1);
     DoubleClick(form, "Beta");
     form.RadioStations->AddRadioTiming->trigger();
@@ -177,7 +177,7 @@ TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("\xc3\xbf\xcc\xec 07:00:00 Beta");
     f.close();
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     Radiotiming& timing = *form.RadioTimings;
     TRadioTimingForm& dialog = *timing.RadioTimingForm;
 
@@ -241,7 +241,7 @@ TEST(Radiotiming, WhatComesNextIsWhatTheTicksStart)
     env.WriteProgramFile("NetRadio.dat", kStations);
     env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n"
                                         "星期五 23:59:59 Alpha\nsomeday 9:00:00 Beta\n");
-    FeatureView& form = env.Start(Recipes::Radio);
+    FeatureView& form = env.Start<Pages::Radio>();
     const LocalMoment from = env.Host().Context().Now(); // Wednesday 10:00:00
     const LocalMoment to{from.date.addDays(3), QTime(9, 59, 59)};
     QStringList listed;
@@ -277,7 +277,7 @@ TEST(Radiotiming, ChangesAndTheNextDayTakeEffectInTheirSecond)
         TestEnvironment env;
         env.WriteProgramFile("NetRadio.dat", kStations);
         env.WriteProgramFile("RadioTiming", "星期二 10:00:02 Beta\n");
-        FeatureView& form = env.Start(Recipes::Radio);
+        FeatureView& form = env.Start<Pages::Radio>();
         env.clock->Set(QDate(2026, 12, 9), c.from);
         env.Tick(0);
         env.WriteProgramFile("RadioTiming", c.later);

@@ -29,7 +29,7 @@ TEST(AlarmClocks, FirstStartShowsTheStartTimeAndDefaultHintsWithBothBoxesCleared
 {
     TestEnvironment env;
     env.clock->Set(kMonday, QTime(7, 5, 9));
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     EXPECT_EQ(a.AlarmClockFirstMaskEdit->text(), "07:05:09");
     EXPECT_EQ(a.AlarmClockSecondMaskEdit->text(), "07:05:09");
     EXPECT_EQ(a.AlarmClockFirstHintEdit->text(), "时间到啦，该起床了,不然太阳要晒屁屁喽");
@@ -54,7 +54,7 @@ TEST(AlarmClocks, RingsOnlyOnWeekdaysInsideTheRangeWhicheverWayItIsSet)
     };
     for (const Row& row : rows) {
         TestEnvironment env;
-        AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+        AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
         Arm(a, true, "07:00:00", "起床", row.up, row.down);
         QString rang;
         for (int day = 0; day < 7; ++day) {
@@ -70,7 +70,7 @@ TEST(AlarmClocks, RingsOnlyOnWeekdaysInsideTheRangeWhicheverWayItIsSet)
 TEST(AlarmClocks, TwoAlarmsInOneSecondRingOnceWithTheFirstHintAndTheTimeOfTheRing)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     Arm(a, true, "7:00:00", "第一");
     Arm(a, false, "07:00:00", "第二");
     // Every second of the minute around it, two ticks in its own second as a drifting
@@ -96,7 +96,7 @@ TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
     for (const bool first : {true, false}) {
         SCOPED_TRACE(first ? "first armed" : "second armed");
         TestEnvironment env;
-        AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+        AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
         // The other alarm's field holds a time of its own, an hour earlier.
         (first ? a.AlarmClockSecondMaskEdit : a.AlarmClockFirstMaskEdit)->setText("07:00:00");
         Arm(a, first, "08:00:00", "这个");
@@ -118,7 +118,7 @@ TEST(AlarmClocks, OnlyAnAlarmWhoseOwnBoxIsCheckedRings)
 TEST(AlarmClocks, TheSoundLoopsThroughItsEndsUntilTheBoxIsAnswered)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     Arm(a, true, "07:00:00", "起床");
     env.ui.WhileOpen = [&](const FakeUi::Call&) {
         EXPECT_TRUE(env.player->playing);
@@ -140,7 +140,7 @@ TEST(AlarmClocks, TheSoundLoopsThroughItsEndsUntilTheBoxIsAnswered)
 TEST(AlarmClocks, ASecondRingOverAnOpenOneKeepsTheSoundUntilTheLastBoxIsAnswered)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     Arm(a, true, "07:00:00", "第一");
     Arm(a, false, "07:00:02", "第二");
     int depth = 0;
@@ -168,7 +168,7 @@ TEST(AlarmClocks, ASecondRingOverAnOpenOneKeepsTheSoundUntilTheLastBoxIsAnswered
 TEST(AlarmClocks, CheckingABoxLocksAndSavesClearingUnlocksOnlyWhatNoAlarmStillUses)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     Arm(a, true, "07:30:00", "一", 5, 1);
     EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
     EXPECT_FALSE(a.AlarmClockWeekUpComboBox->isEnabled());
@@ -194,7 +194,7 @@ TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
     env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockWeekUp=9\nAlarmClockWeekDown=3\n"
                                        "AlarmClockFirstTime=7:05:00\nAlarmClockFirstHint=早\n"
                                        "AlarmClockFirstState=1\n");
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
     EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
     EXPECT_EQ(a.WeekUp, 0) << "an index outside the list reads as Sunday";
@@ -261,7 +261,7 @@ TEST(AlarmClocks, EveryStoredKeyComesBackAndBothAlarmsStayArmedAcrossRestarts)
 TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     a.AlarmClockFirstMaskEdit->clear();
     a.AlarmClockFirstCheckBox->setChecked(true);
     EXPECT_FALSE(a.AlarmClockFirstCheckBox->isChecked());
@@ -273,7 +273,7 @@ TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
 TEST(AlarmClocks, ANewSoundIsStoredAtOnceAndRingsFromTheNextStart)
 {
     TestEnvironment env;
-    AlarmClocks& a = *env.Start(Recipes::Reminders).Alarms;
+    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
     const QString old = a.PlayerFile();
     env.ui.fileAnswers = {std::nullopt, QString("/music/铃声.mp3")};
     a.SetAlarmClockSoundButton->click();
@@ -286,7 +286,7 @@ TEST(AlarmClocks, ANewSoundIsStoredAtOnceAndRingsFromTheNextStart)
     EXPECT_EQ(env.player->file, old);
 
     env.Stop();
-    env.Start(Recipes::Reminders).Alarms->RingAlarm("响");
+    env.Start<Pages::Reminders>().Alarms->RingAlarm("响");
     EXPECT_EQ(env.player->file, "/music/铃声.mp3");
 }
 

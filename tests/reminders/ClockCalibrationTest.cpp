@@ -1,4 +1,4 @@
-#include "ReminderHost.h"
+#include "support/TestEnvironment.h"
 
 #include "core/FeatureContext.h"
 #include "core/Occurrences.h"
@@ -15,20 +15,23 @@ using Outcome = NetTimeClient::Outcome;
 
 class Calibration : public ::testing::Test {
 protected:
+    Calibration() { env.Start<ClockCalibration>(); }
     void SetUp() override
     {
         auto fake = std::make_unique<FakeClockSetter>();
         setter = fake.get();
-        host.env.platform.clockSetter = std::move(fake);
-        host.env.clock->Set(QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0, 300)));
+        env.platform.clockSetter = std::move(fake);
+        env.clock->Set(QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0, 300)));
     }
     //! The clock's present time in seconds since 1970, plus `offsetMs`.
     std::int64_t ClockPlus(qint64 offsetMs) const
     {
-        return (host.env.clock->Current().toMSecsSinceEpoch() + offsetMs) / 1000;
+        return (env.clock->Current().toMSecsSinceEpoch() + offsetMs) / 1000;
     }
 
-    ReminderHost<ClockCalibration> host;
+    ClockCalibration& Feature() { return env.Feature<ClockCalibration>(); }
+
+    TestEnvironment env;
     FakeClockSetter* setter = nullptr;
 };
 
@@ -37,15 +40,14 @@ TEST_F(Calibration, OneExchangeInTheMinuteAroundEachFullHourAndNoneAtTheHalf)
     // The test world's server is a closed loopback port: each exchange ends in a refusal,
     // waited for after every tick so that a second exchange could start.
     const auto settle = [&] {
-        for (int i = 0; i < 200 && host->GetNetTime.Busy(); ++i)
+        for (int i = 0; i < 200 && Feature().GetNetTime.Busy(); ++i)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     };
     const QString refused = ClockCalibration::ConnectErrorText();
     for (const QTime at : {QTime(9, 59, 30), QTime(10, 59, 30), QTime(11, 29, 30)}) {
-        host.env.ui.Clear();
-        host.env.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2, settle);
-        EXPECT_EQ(host.env.ui.Texts("balloon"),
-                  at.minute() == 59 ? QStringList{refused} : QStringList{})
+        env.ui.Clear();
+        env.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2, settle);
+        EXPECT_EQ(env.ui.Texts("balloon"), at.minute() == 59 ? QStringList{refused} : QStringList{})
             << at.toString().toStdString();
     }
     EXPECT_TRUE(setter->set.empty());
@@ -60,9 +62,9 @@ TEST_F(Calibration, EachFailureHasItsBalloonAndSetsNothing)
                 {Outcome::NotConnected, "连接服务器失败:校准中国时间失败,请检测网络时候正常"},
                 {Outcome::ReadFailed, "校准中国时间失败"}};
     for (const auto& row : rows) {
-        host.env.ui.Clear();
-        host->TakeNetTime({row.outcome, 0});
-        EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList{row.balloon});
+        env.ui.Clear();
+        Feature().TakeNetTime({row.outcome, 0});
+        EXPECT_EQ(env.ui.Texts("balloon"), QStringList{row.balloon});
     }
     EXPECT_TRUE(setter->set.empty());
 }
@@ -77,43 +79,43 @@ TEST_F(Calibration, TheClockIsComparedWithTheMiddleOfTheServersSecond)
     for (const auto& row : rows) {
         setter->setMs.clear();
         const std::int64_t server = ClockPlus(0) + row.serverSecondAhead;
-        host->TakeNetTime({Outcome::Time, server});
+        Feature().TakeNetTime({Outcome::Time, server});
         EXPECT_EQ(setter->setMs, row.set ? std::vector<std::int64_t>{server * 1000 + 500}
                                          : std::vector<std::int64_t>{})
             << row.serverSecondAhead;
     }
-    EXPECT_EQ(host.env.ui.Count("balloon"), 0) << "success is silent";
+    EXPECT_EQ(env.ui.Count("balloon"), 0) << "success is silent";
 }
 
 TEST_F(Calibration, AClockTheSystemKeepsInStepIsLeftAloneWithoutAWord)
 {
     setter->sync = platform::SystemClockSetter::Sync::InStep;
     // No server is asked: the test world's one is a closed port, which would be a balloon.
-    host.env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(9, 59, 58)), 4);
+    env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(9, 59, 58)), 4);
     EXPECT_EQ(setter->syncQueries, 1);
-    EXPECT_FALSE(host->GetNetTime.Busy());
-    EXPECT_FALSE(host->Busy());
-    EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+    EXPECT_FALSE(Feature().GetNetTime.Busy());
+    EXPECT_FALSE(Feature().Busy());
+    EXPECT_TRUE(env.ui.Texts("balloon").isEmpty());
     // Not listed as coming while the system keeps the clock, yet asked again every hour.
     const auto listed = [&] {
-        const LocalMoment now = host.Context().Now();
-        return host.Context().Upcoming(now, Occurrences::After(now, 7200)).timed.size();
+        const LocalMoment now = env.Host().Context().Now();
+        return env.Host().Context().Upcoming(now, Occurrences::After(now, 7200)).timed.size();
     };
     EXPECT_EQ(listed(), 0u);
 
     // Synchronisation on but not yet reached: the system would refuse, so nothing is set.
     setter->sync = platform::SystemClockSetter::Sync::Automatic;
-    host.env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 59, 59)), 2);
+    env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 59, 59)), 2);
     EXPECT_EQ(setter->syncQueries, 2);
     EXPECT_EQ(listed(), 1u);
-    for (int i = 0; i < 200 && host->Busy(); ++i)
+    for (int i = 0; i < 200 && Feature().Busy(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList{ClockCalibration::ConnectErrorText()})
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{ClockCalibration::ConnectErrorText()})
         << "the server is still asked";
-    host.env.ui.Clear();
-    host->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+    env.ui.Clear();
+    Feature().TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
     EXPECT_TRUE(setter->setMs.empty());
-    EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+    EXPECT_TRUE(env.ui.Texts("balloon").isEmpty());
 }
 
 TEST_F(Calibration, RefusalsForWantOfTheRightAreToldOnceAndOtherFailuresEachTime)
@@ -128,14 +130,15 @@ TEST_F(Calibration, RefusalsForWantOfTheRightAreToldOnceAndOtherFailuresEachTime
         {SetOutcome::Failed, {"校准中国时间失败", "校准中国时间失败", "校准中国时间失败"}},
     };
     for (const auto& row : rows) {
-        ReminderHost<ClockCalibration> fresh;
-        fresh.env.clock->Set(host.env.clock->Current());
+        TestEnvironment fresh;
+        ClockCalibration& calibration = fresh.Start<ClockCalibration>();
+        fresh.clock->Set(env.clock->Current());
         auto fake = std::make_unique<FakeClockSetter>();
         fake->outcome = row.outcome;
-        fresh.env.platform.clockSetter = std::move(fake);
+        fresh.platform.clockSetter = std::move(fake);
         for (int hour = 0; hour < 3; ++hour)
-            fresh->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
-        EXPECT_EQ(fresh.env.ui.Texts("balloon"), row.balloons) << int(row.outcome);
+            calibration.TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+        EXPECT_EQ(fresh.ui.Texts("balloon"), row.balloons) << int(row.outcome);
     }
 }
 
@@ -143,20 +146,20 @@ TEST_F(Calibration, TheOutcomeOfASettingIsTakenWhenItComes)
 {
     setter->hold = true;
     setter->refuse = true;
-    host->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+    Feature().TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
     EXPECT_EQ(setter->setMs.size(), 1u);
-    EXPECT_TRUE(host.env.ui.Texts("balloon").isEmpty());
+    EXPECT_TRUE(env.ui.Texts("balloon").isEmpty());
     setter->Answer();
-    EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList{"校准中国时间失败"});
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"校准中国时间失败"});
 }
 
 TEST_F(Calibration, ARefusedOrMissingClockSetterGivesTheThirdBalloon)
 {
     setter->refuse = true;
-    host->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
-    host.env.platform.clockSetter.reset();
-    host->TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
-    EXPECT_EQ(host.env.ui.Texts("balloon"), QStringList({"校准中国时间失败", "校准中国时间失败"}));
+    Feature().TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+    env.platform.clockSetter.reset();
+    Feature().TakeNetTime({Outcome::Time, ClockPlus(3600'000)});
+    EXPECT_EQ(env.ui.Texts("balloon"), QStringList({"校准中国时间失败", "校准中国时间失败"}));
 }
 
 TEST(NetTimeClient, TheServerIsReadAsHostAndOptionalPort)

@@ -1,4 +1,4 @@
-#include "ReminderHost.h"
+#include "support/TestEnvironment.h"
 
 #include "reminders/HalfHourChime.h"
 
@@ -15,19 +15,20 @@ const QStringList kRecordings = {"TIMENOW", "AM0", "AM1", "PM", "EM", "POINT", "
 
 class Chime : public ::testing::Test {
 protected:
+    Chime() { env.Start<HalfHourChime>(); }
     void SetUp() override
     {
         QDir().mkpath(Dir());
         for (const QString& name : kRecordings)
             MakeRecording(name);
     }
-    QString Dir() const { return host.env.ProgramDir() + "TimeSound/"; }
+    QString Dir() const { return env.ProgramDir() + "TimeSound/"; }
     void MakeRecording(const QString& name) const
     {
         QFile f(Dir() + name + ".wav");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    FakeSoundPlayer& Player() { return *host.env.player; }
+    FakeSoundPlayer& Player() { return *env.player; }
 
     //! The base names opened from the log's line `from` on.
     QStringList Opened(qsizetype from = 0)
@@ -46,7 +47,9 @@ protected:
             Player().ReachEnd();
     }
 
-    ReminderHost<HalfHourChime> host;
+    HalfHourChime& Feature() { return env.Feature<HalfHourChime>(); }
+
+    TestEnvironment env;
 };
 
 struct ChainRow {
@@ -70,13 +73,13 @@ TEST_F(Chime, EachFullAndHalfHourPlaysItsChainOneFileAfterTheOther)
     };
     for (const ChainRow& row : rows) {
         const qsizetype from = Player().log.size();
-        host.env.clock->Set(QDate(2026, 12, 9), row.at);
-        host.TickNow();
+        env.clock->Set(QDate(2026, 12, 9), row.at);
+        env.RunTick();
         // Only the lead-in until it has ended: one file at a time.
         EXPECT_EQ(Opened(from), QStringList{"TIMENOW"}) << row.at.toString().toStdString();
         PlayOut();
         EXPECT_EQ(Opened(from), row.files) << row.at.toString().toStdString();
-        EXPECT_TRUE(host->SpeechQueue.isEmpty());
+        EXPECT_TRUE(Feature().SpeechQueue.isEmpty());
         EXPECT_EQ(Player().log.last(), "close");
     }
 }
@@ -84,81 +87,81 @@ TEST_F(Chime, EachFullAndHalfHourPlaysItsChainOneFileAfterTheOther)
 TEST_F(Chime, AMissingOrUnplayableRecordingIsPassedOverAndTheChainGoesOn)
 {
     QFile::remove(Dir() + "POINT.wav");
-    host.env.clock->Set(QDate(2026, 12, 9), QTime(14, 30));
-    host.TickNow();
+    env.clock->Set(QDate(2026, 12, 9), QTime(14, 30));
+    env.RunTick();
     Player().ReachEnd(); // TIMENOW
     Player().ReachEnd(); // PM
     ASSERT_EQ(Opened().last(), "2");
     Player().Fail(); // 2.wav turns out broken
     PlayOut();
     EXPECT_EQ(Opened(), QStringList({"TIMENOW", "PM", "2", "30", "MIN"}));
-    EXPECT_TRUE(host->SpeechQueue.isEmpty());
+    EXPECT_TRUE(Feature().SpeechQueue.isEmpty());
 
     // No lead-in and nothing else there: nothing plays, and the next chime is whole.
     for (const QString& name : kRecordings)
         QFile::remove(Dir() + name + ".wav");
     const qsizetype from = Player().log.size();
-    host.Tick(30 * 60);
+    env.Tick(30 * 60);
     EXPECT_TRUE(Opened(from).isEmpty());
-    EXPECT_TRUE(host->SpeechQueue.isEmpty());
+    EXPECT_TRUE(Feature().SpeechQueue.isEmpty());
     for (const QString& name : kRecordings)
         MakeRecording(name);
-    host.Tick(30 * 60);
+    env.Tick(30 * 60);
     PlayOut();
     EXPECT_EQ(Opened(from), QStringList({"TIMENOW", "PM", "3", "POINT", "30", "MIN"}));
 }
 
 TEST_F(Chime, AChimeThatStartsWhileTheLastStillPlaysReplacesIt)
 {
-    host.env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
-    host.TickNow();
+    env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
+    env.RunTick();
     Player().ReachEnd(); // TIMENOW; PM is playing, 2 and POINT wait
     const qsizetype from = Player().log.size();
-    host.Tick(30 * 60);
+    env.Tick(30 * 60);
     PlayOut();
     EXPECT_EQ(Opened(from), QStringList({"TIMENOW", "PM", "2", "POINT", "30", "MIN"}));
-    EXPECT_TRUE(host->SpeechQueue.isEmpty());
+    EXPECT_TRUE(Feature().SpeechQueue.isEmpty());
 }
 
 TEST_F(Chime, OneChimeInTheWholeMinuteAroundEachHalfHourAndNoneBetween)
 {
     for (const QTime at : {QTime(9, 59, 30), QTime(10, 29, 30)}) {
         const qsizetype from = Player().log.size();
-        host.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2);
+        env.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2);
         EXPECT_EQ(Opened(from), QStringList{"TIMENOW"}) << at.toString().toStdString();
         PlayOut();
     }
     const qsizetype from = Player().log.size();
-    host.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 0, 31)), 29 * 60);
+    env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 0, 31)), 29 * 60);
     EXPECT_TRUE(Opened(from).isEmpty());
 }
 
 TEST_F(Chime, OnAtFirstStartAndTheBoxIsSavedAtOnceAndKeptOverARestart)
 {
-    EXPECT_TRUE(host->HintTimeCheckBox->isChecked());
-    EXPECT_TRUE(host.env.SettingsText().contains("[HintTime]"));
-    EXPECT_TRUE(host.env.SettingsText().contains("HintTimeMode=1"));
+    EXPECT_TRUE(Feature().HintTimeCheckBox->isChecked());
+    EXPECT_TRUE(env.SettingsText().contains("[HintTime]"));
+    EXPECT_TRUE(env.SettingsText().contains("HintTimeMode=1"));
 
-    host->HintTimeCheckBox->setChecked(false);
-    EXPECT_TRUE(host.env.SettingsText().contains("HintTimeMode=0"));
-    host.Restart();
-    EXPECT_FALSE(host->HintTimeCheckBox->isChecked());
-    host.env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
-    host.TickNow();
+    Feature().HintTimeCheckBox->setChecked(false);
+    EXPECT_TRUE(env.SettingsText().contains("HintTimeMode=0"));
+    env.Restart();
+    EXPECT_FALSE(Feature().HintTimeCheckBox->isChecked());
+    env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
+    env.RunTick();
     EXPECT_TRUE(Opened().isEmpty());
 
-    host->HintTimeCheckBox->setChecked(true);
-    host.Restart();
-    EXPECT_TRUE(host->HintTimeCheckBox->isChecked());
-    host.Tick(30 * 60);
+    Feature().HintTimeCheckBox->setChecked(true);
+    env.Restart();
+    EXPECT_TRUE(Feature().HintTimeCheckBox->isChecked());
+    env.Tick(30 * 60);
     EXPECT_EQ(Opened(), QStringList{"TIMENOW"});
 }
 
 TEST_F(Chime, ClearingTheBoxLetsARunningChainPlayToItsEnd)
 {
-    host.env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
-    host.TickNow();
-    host->HintTimeCheckBox->setChecked(false);
+    env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
+    env.RunTick();
+    Feature().HintTimeCheckBox->setChecked(false);
     PlayOut();
     EXPECT_EQ(Opened(), QStringList({"TIMENOW", "PM", "2", "POINT"}));
 }

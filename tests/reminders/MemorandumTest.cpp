@@ -43,7 +43,7 @@ QStringList Grid(const Memorandum& m)
 Memorandum& Start(TestEnvironment& env, const QString& store)
 {
     env.WriteProgramFile("Memorandum.txt", store);
-    return *env.Start(Recipes::Reminders).Memoranda;
+    return *env.Start<Pages::Reminders>().Memoranda;
 }
 
 void Type(TestEnvironment& env, const QDate& date, const QString& time, const QString& text)
@@ -85,13 +85,13 @@ TEST(Memorandum, DeletingTheOnlyNoteLeavesOneEmptyRowAndALineOfTwoSpaces)
     EXPECT_EQ(Grid(m), QStringList({"||"}));
     EXPECT_EQ(StoreBytes(env), "  \r\n");
     env.Stop();
-    EXPECT_EQ(Grid(*env.Start(Recipes::Reminders).Memoranda), QStringList(4, "||"));
+    EXPECT_EQ(Grid(*env.Start<Pages::Reminders>().Memoranda), QStringList(4, "||"));
 }
 
 TEST(Memorandum, ANoteIsAddedAsOneGbkLineAndTheDialogClosesEmpty)
 {
     TestEnvironment env;
-    env.Start(Recipes::Reminders);
+    env.Start<Pages::Reminders>();
     Type(env, QDate(2026, 12, 9), "8:30:00", "交电费");
     TMemorandumForm& f = *env.View().Memoranda->MemorandumForm;
     EXPECT_EQ(env.ui.Texts("message"), QStringList({"添加备忘录成功"}));
@@ -119,7 +119,7 @@ TEST(Memorandum, RefusedEntriesWriteNothingAndKeepTheDialogOpen)
     };
     for (const Row& row : rows) {
         TestEnvironment env;
-        env.Start(Recipes::Reminders);
+        env.Start<Pages::Reminders>();
         Type(env, row.date, row.time, row.text);
         TMemorandumForm& f = *env.View().Memoranda->MemorandumForm;
         EXPECT_EQ(env.ui.Texts("message"), QStringList({row.message})) << row.text.toStdString();
@@ -132,7 +132,7 @@ TEST(Memorandum, RefusedEntriesWriteNothingAndKeepTheDialogOpen)
 TEST(Memorandum, LongContentIsCutAt250CharactersAndReadBackWhole)
 {
     TestEnvironment env;
-    env.Start(Recipes::Reminders);
+    env.Start<Pages::Reminders>();
     Type(env, QDate(2026, 12, 31), "23:00:00", QString(300, u'长'));
     const QString cell = env.View().Memoranda->Row(0)[2];
     EXPECT_EQ(cell, QString(250, u'长')) << "a 520-byte line comes back whole";
@@ -267,7 +267,7 @@ TEST(Memorandum, AStoreThatCannotBeReadIsNeverOverwritten)
     const std::optional<int> status = RunAsOrdinaryUser([&] {
         if (QFile(path).open(QIODevice::ReadOnly))
             return kSkip;
-        Memorandum& m = *env.Start(Recipes::Reminders).Memoranda;
+        Memorandum& m = *env.Start<Pages::Reminders>().Memoranda;
         env.Tick();
         m.DeleteMemorandum(0);
         Type(env, QDate(2026, 12, 30), "10:00:00", "新");
@@ -291,7 +291,7 @@ TEST(Memorandum, AnAddedNoteStartsOnItsOwnLineAfterAHandEditedLastLine)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("2026/12/20 08:00:00 a");
     file.close();
-    env.Start(Recipes::Reminders);
+    env.Start<Pages::Reminders>();
     Type(env, QDate(2026, 12, 21), "09:00:00", "b");
     EXPECT_EQ(StoreBytes(env), "2026/12/20 08:00:00 a\r\n2026/12/21 09:00:00 b\r\n");
     EXPECT_EQ(env.View().Memoranda->MemorandumStringGrid->rowCount(), 2);

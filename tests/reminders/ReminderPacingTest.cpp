@@ -64,14 +64,10 @@ TEST(ReminderPacing, TickingOnlyWhenSomethingIsDueMissesNothing)
             // The first midnight brings a note to tomorrow, the second takes one into the past.
             env.WriteProgramFile("Memorandum.txt",
                                  "2026/12/08 9:00:00 昨天\n2026/12/11 8:00:00 后天\n");
-            env.Start([all](FeatureHost& host) {
-                host.Add<Memorandum>(host.Add<AlarmClocks>());
-                if (all) {
-                    host.Add<HalfHourChime>();
-                    host.Add<ClockCalibration>();
-                    host.Add<RestReminders>();
-                }
-            });
+            if (all)
+                env.Start<Pages::Reminders, HalfHourChime, ClockCalibration, RestReminders>();
+            else
+                env.Start<Pages::Reminders>();
             AlarmClocks& alarms = env.Feature<AlarmClocks>();
             alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6);
             alarms.AlarmClockFirstMaskEdit->setText("08:30:00");

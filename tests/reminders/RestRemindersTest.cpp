@@ -1,4 +1,4 @@
-#include "ReminderHost.h"
+#include "support/TestEnvironment.h"
 
 #include "reminders/RestReminders.h"
 
@@ -10,18 +10,21 @@ namespace {
 
 class Rest : public ::testing::Test {
 protected:
+    Rest() { env.Start<RestReminders>(); }
     // An uptime that never reaches a two-hour step in these tests unless one moves it.
-    void SetUp() override { host.env.systemInfo->uptimeMs = 1500; }
+    void SetUp() override { env.systemInfo->uptimeMs = 1500; }
 
     //! Ticks twice a second through the minute around `at` on `date`.
     QStringList BalloonsAround(const QDate& date, const QTime& at)
     {
-        host.env.ui.Clear();
-        host.TickThrough(QDateTime(date, at).addSecs(-30), 61, 2);
-        return host.env.ui.Texts("balloon");
+        env.ui.Clear();
+        env.TickThrough(QDateTime(date, at).addSecs(-30), 61, 2);
+        return env.ui.Texts("balloon");
     }
 
-    ReminderHost<RestReminders> host;
+    RestReminders& Feature() { return env.Feature<RestReminders>(); }
+
+    TestEnvironment env;
 };
 
 TEST_F(Rest, TheNightReminderAtEveryFullHourFromTenAtNightToFourInTheMorning)
@@ -66,14 +69,14 @@ TEST_F(Rest, EveryTwoHoursOfUptimeOnceWithTheHoursOfUse)
     } rows[] = {{7200, "你已经使用电脑2小时\n保护视力:"},
                 {14400, "你已经使用电脑4小时\n保护视力:"}};
     for (const auto& row : rows) {
-        host.env.ui.Clear();
-        host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 20, 0));
+        env.ui.Clear();
+        env.clock->Set(QDate(2026, 12, 9), QTime(10, 20, 0));
         // Uptime seconds are out of phase with the clock's: 400 ms into each.
         for (std::uint32_t s = row.step - 30; s <= row.step + 30; ++s) {
-            host.env.systemInfo->uptimeMs = s * 1000 + 400;
-            host.Tick();
+            env.systemInfo->uptimeMs = s * 1000 + 400;
+            env.Tick();
         }
-        const QStringList shown = host.env.ui.Texts("balloon");
+        const QStringList shown = env.ui.Texts("balloon");
         ASSERT_EQ(shown.size(), 1) << row.step;
         EXPECT_TRUE(shown[0].startsWith(QString::fromUtf8(row.begins))) << row.step;
         EXPECT_TRUE(shown[0].endsWith("请去洗洗脸^_^."));
@@ -94,46 +97,46 @@ TEST_F(Rest, TheUptimeStepIsShownOnceWhenATickSkipsItOrSeesItTwice)
         {"program started past the step", {7260'000, 7261'000}, 0},
     };
     for (const auto& row : rows) {
-        host.Restart();
-        host.env.ui.Clear();
-        host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 20, 0));
+        env.Restart();
+        env.ui.Clear();
+        env.clock->Set(QDate(2026, 12, 9), QTime(10, 20, 0));
         for (std::uint32_t ms : row.uptimeMs) {
-            host.env.systemInfo->uptimeMs = ms;
-            host.Tick();
+            env.systemInfo->uptimeMs = ms;
+            env.Tick();
         }
-        EXPECT_EQ(host.env.ui.Count("balloon"), row.shown) << row.name;
+        EXPECT_EQ(env.ui.Count("balloon"), row.shown) << row.name;
     }
 }
 
 TEST_F(Rest, OnAtFirstStartAndOffMeansNoReminderOfAnyKindAlsoAfterARestart)
 {
-    EXPECT_TRUE(host->RestHintCheckBox->isChecked());
-    EXPECT_TRUE(host.env.SettingsText().contains("RestHintState=1"));
+    EXPECT_TRUE(Feature().RestHintCheckBox->isChecked());
+    EXPECT_TRUE(env.SettingsText().contains("RestHintState=1"));
 
-    host->RestHintCheckBox->setChecked(false);
-    EXPECT_TRUE(host.env.SettingsText().contains("RestHintState=0"));
-    host.Restart();
-    EXPECT_FALSE(host->RestHintCheckBox->isChecked());
-    host.env.systemInfo->uptimeMs = 7200'000;
+    Feature().RestHintCheckBox->setChecked(false);
+    EXPECT_TRUE(env.SettingsText().contains("RestHintState=0"));
+    env.Restart();
+    EXPECT_FALSE(Feature().RestHintCheckBox->isChecked());
+    env.systemInfo->uptimeMs = 7200'000;
     EXPECT_TRUE(BalloonsAround(QDate(2026, 7, 1), QTime(12, 0)).isEmpty());
     EXPECT_TRUE(BalloonsAround(QDate(2026, 7, 1), QTime(23, 0)).isEmpty());
 
-    host->RestHintCheckBox->setChecked(true);
-    host.env.systemInfo->uptimeMs = 1500;
-    host.Restart();
-    EXPECT_TRUE(host->RestHintCheckBox->isChecked());
+    Feature().RestHintCheckBox->setChecked(true);
+    env.systemInfo->uptimeMs = 1500;
+    env.Restart();
+    EXPECT_TRUE(Feature().RestHintCheckBox->isChecked());
     EXPECT_EQ(BalloonsAround(QDate(2026, 7, 1), QTime(23, 0)),
               QStringList{RestReminders::NightText()});
 }
 
 TEST_F(Rest, UptimeAndNoonRemindersInTheSameSecondAreBothShown)
 {
-    host.env.clock->Set(QDate(2026, 8, 1), QTime(11, 59, 59));
-    host.env.systemInfo->uptimeMs = 7199'500;
-    host.TickNow();
-    host.env.systemInfo->uptimeMs = 7200'500;
-    host.Tick();
-    EXPECT_EQ(host.env.ui.Count("balloon"), 2);
+    env.clock->Set(QDate(2026, 8, 1), QTime(11, 59, 59));
+    env.systemInfo->uptimeMs = 7199'500;
+    env.RunTick();
+    env.systemInfo->uptimeMs = 7200'500;
+    env.Tick();
+    EXPECT_EQ(env.ui.Count("balloon"), 2);
 }
 
 } // namespace

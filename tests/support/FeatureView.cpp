@@ -37,9 +37,9 @@ FeatureView FeatureView::Of(FeatureHost& host)
     return v;
 }
 
-namespace Recipes {
+namespace Pages {
 
-void PowerRules(FeatureHost& host)
+void PowerRules::Build(FeatureHost& host)
 {
     host.Add<FixedTimeShutdown>();
     host.Add<DestineWeekShutdown>();
@@ -49,17 +49,17 @@ void PowerRules(FeatureHost& host)
     host.Add<NetStateShutdown>();
 }
 
-void Reminders(FeatureHost& host)
+void Reminders::Build(FeatureHost& host)
 {
     AlarmClocks& alarms = host.Add<AlarmClocks>();
     host.Add<Memorandum>(alarms);
 }
 
-void Radio(FeatureHost& host)
+void Radio::Build(FeatureHost& host)
 {
     RadioCatalogue& stations = host.Add<RadioCatalogue>();
     RadioPlayback& radio = host.Add<RadioPlayback>(stations, CreateNetRadioLibrary());
     host.Add<Radiotiming>(stations, radio);
 }
 
-} // namespace Recipes
+} // namespace Pages

@@ -36,10 +36,23 @@ struct FeatureView {
     static FeatureView Of(FeatureHost& host);
 };
 
-//! Recipes for the test host: the features of one page, built as the window builds them.
-namespace Recipes {
-void PowerRules(FeatureHost& host);
-void Reminders(FeatureHost& host);
-//! The radio page over the environment's fake stream library.
-void Radio(FeatureHost& host);
-} // namespace Recipes
+//! The features of one page, built as the window builds them, for TestEnvironment::Start.
+namespace Pages {
+struct PowerRules {
+    static void Build(FeatureHost& host);
+};
+struct Reminders {
+    static void Build(FeatureHost& host);
+};
+//! Over the environment's fake stream library.
+struct Radio {
+    static void Build(FeatureHost& host);
+};
+} // namespace Pages
+
+//! One of Pages rather than a single feature.
+template <typename T>
+concept FeaturePage = requires(FeatureHost& host)
+{
+    T::Build(host);
+};

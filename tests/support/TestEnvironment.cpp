@@ -124,11 +124,10 @@ void TestEnvironment::StopForm()
     form_.reset();
 }
 
-FeatureView& TestEnvironment::Start(Recipe recipe)
+void TestEnvironment::Begin(Recipe recipe)
 {
     recipe_ = std::move(recipe);
     Restart();
-    return view_;
 }
 
 void TestEnvironment::Restart()

@@ -42,15 +42,22 @@ public:
     void StopForm();
     TMainForm& Form() { return *form_; }
 
-    //! Builds features alone over this world, as a start would: `recipe` adds them to a
-    //! fresh host, then their loaders run. Restart() does the same again, like a new run.
-    using Recipe = std::function<void(FeatureHost&)>;
-    FeatureView& Start(Recipe recipe);
-    //! The common case: one feature without peers.
-    template <typename T> T& Start()
+    //! Builds features alone over this world, as a start would: each of the types given on a
+    //! fresh host in that order (a page from Pages stands for the features of that page), then
+    //! their loaders run. `args` go to the first one's constructor after the context. Returns
+    //! the first feature, or the view of them all when the first is a page. Restart() does
+    //! the same again, like a new run.
+    template <typename First, typename... More, typename... Args>
+    decltype(auto) Start(const Args&... args)
     {
-        Start([](FeatureHost& host) { host.Add<T>(); });
-        return Feature<T>();
+        Begin([args...](FeatureHost& host) {
+            Build<First>(host, args...);
+            (Build<More>(host), ...);
+        });
+        if constexpr (FeaturePage<First>)
+            return (view_);
+        else
+            return Feature<First>();
     }
     void Restart();
     void Stop();
@@ -91,6 +98,18 @@ public:
                             QStringLiteral("http://127.0.0.1:1/m/360/weather.htm")};
 
 private:
+    using Recipe = std::function<void(FeatureHost&)>;
+    void Begin(Recipe recipe);
+    template <typename T, typename... Args>
+    static void Build(FeatureHost& host, const Args&... args)
+    {
+        static_assert(!FeaturePage<T> || sizeof...(Args) == 0, "a page is built without arguments");
+        if constexpr (FeaturePage<T>)
+            T::Build(host);
+        else
+            host.Add<T>(args...);
+    }
+
     QTemporaryDir dir_;
     std::unique_ptr<TMainForm> form_;
     Recipe recipe_;

@@ -1,5 +1,5 @@
 #include "support/FakeWeatherView.h"
-#include "support/FeatureHarness.h"
+#include "support/TestEnvironment.h"
 
 #include "weather/WeatherForm.h"
 #include "weather/WeatherStrip.h"
@@ -11,16 +11,12 @@
 
 namespace {
 
-class WeatherStripTest : public ::testing::Test, public FeatureHarness<WeatherStrip> {
+class WeatherStripTest : public ::testing::Test {
 protected:
-    FakeWeatherViews views;
+    FakeWeatherViews views; // outlives the strips that make views through it
+    TestEnvironment env;
 
-    WeatherStrip& Run()
-    {
-        return Start([this](FeatureHost& host) -> WeatherStrip& {
-            return host.Add<WeatherStrip>(views.Factory());
-        });
-    }
+    WeatherStrip& Run() { return env.Start<WeatherStrip>(views.Factory()); }
 };
 
 TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
@@ -28,7 +24,7 @@ TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
     WeatherStrip& f = Run();
     EXPECT_TRUE(f.WeatherCheckBox->isChecked());
     EXPECT_EQ(f.WeatherCheckBox->text(), QStringLiteral("启用天气预报"));
-    EXPECT_TRUE(Page(PageId::Install)->isAncestorOf(f.WeatherCheckBox));
+    EXPECT_TRUE(env.View().Install->isAncestorOf(f.WeatherCheckBox));
     EXPECT_TRUE(f.WeatherForm->isVisible());
     EXPECT_EQ(views.made, 1);
     EXPECT_TRUE(env.ReadProgramFile("Weather").contains("[Weather]\r\nWeatherMode=1"));
@@ -37,7 +33,7 @@ TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
 TEST_F(WeatherStripTest, AStripSwitchedOffStaysOffAndMakesNoBrowser)
 {
     Run().WeatherCheckBox->setChecked(false);
-    EXPECT_FALSE(feature->WeatherForm->isVisible());
+    EXPECT_FALSE(env.Feature<WeatherStrip>().WeatherForm->isVisible());
     EXPECT_TRUE(env.ReadProgramFile("Weather").contains("WeatherMode=0"));
 
     views.made = 0;

@@ -1,8 +1,8 @@
 #include "reminders/ClockCalibration.h"
 #include "platform/linux/TimedatedClockSetter.h"
 #include "reminders/NetTimeClient.h"
-#include "reminders/ReminderHost.h"
 #include "support/PrivateBus.h"
+#include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
@@ -351,12 +351,13 @@ TEST(TimedatedUnreachable, NoBusOrNoServiceIsAFailure)
 //! loopback, the real setter against the timedated mock, balloons through the fake ui.
 class Calibration : public Timedated {
 protected:
+    Calibration() { env.Start<ClockCalibration>(); }
     void SetUp() override
     {
         Timedated::SetUp();
-        host.env.platform.clockSetter =
+        env.platform.clockSetter =
             std::make_unique<platform::TimedatedClockSetter>(mock_->bus.address);
-        host.env.clock->Set(QDate(2026, 12, 9), QTime(10, 0, 0));
+        env.clock->Set(QDate(2026, 12, 9), QTime(10, 0, 0));
         UseTimeServer(server.Address());
         // A clock no time service keeps: the program's to set.
         SetNtp(false, false);
@@ -364,8 +365,8 @@ protected:
 
     void UseTimeServer(const QString& address)
     {
-        host.env.servers.timeServer = address;
-        host.Context().SetServers(host.env.servers);
+        env.servers.timeServer = address;
+        env.Host().Context().SetServers(env.servers);
     }
 
     //! The fake clock's time as the server's count, `aheadS` seconds on.
@@ -373,19 +374,19 @@ protected:
     {
         return Count(static_cast<std::uint32_t>(Unix() + aheadS + kEpochOffset));
     }
-    std::int64_t Unix() const { return host.env.clock->Current().toSecsSinceEpoch(); }
+    std::int64_t Unix() const { return env.clock->Current().toSecsSinceEpoch(); }
     //! One tick at the clock's time, then the event loop until the exchange is over.
     void CalibrateNow()
     {
-        host.TickNow();
-        WaitFor([&] { return !host->Busy(); }, 8000);
+        env.RunTick();
+        WaitFor([&] { return !env.Feature<ClockCalibration>().Busy(); }, 8000);
         // Let the last queued deliveries run.
         WaitFor([] { return false; }, 50);
     }
-    QStringList Balloons() const { return host.env.ui.Texts("balloon"); }
+    QStringList Balloons() const { return env.ui.Texts("balloon"); }
 
     TimeServer server;
-    ReminderHost<ClockCalibration> host;
+    TestEnvironment env;
 };
 
 TEST_F(Calibration, AClockThatIsOffIsSetSilentlyAndOneThatIsRightIsLeftAlone)
@@ -397,7 +398,7 @@ TEST_F(Calibration, AClockThatIsOffIsSetSilentlyAndOneThatIsRightIsLeftAlone)
         QStringList{
             QStringLiteral("SetTime %1 False False").arg((Unix() + 3600) * 1000000 + 500000)});
 
-    host.env.clock->AdvanceSeconds(3600);
+    env.clock->AdvanceSeconds(3600);
     server.reply = ClockCount(0);
     CalibrateNow();
     EXPECT_EQ(SetTimeCalls().size(), 1) << "within a second: nothing set";
@@ -427,13 +428,13 @@ TEST_F(Calibration, EachFailureShowsItsBalloonAndSetsNothing)
         {"refused port", {}, true, "网络异常:校准中国时间失败,请检查网络是否正常"},
     };
     for (const auto& row : rows) {
-        host.env.ui.Clear();
+        env.ui.Clear();
         server.reply = row.reply;
         if (row.refusedPort) {
             TimeServer gone;
             UseTimeServer(gone.Address());
         }
-        host.env.clock->AdvanceSeconds(3600);
+        env.clock->AdvanceSeconds(3600);
         CalibrateNow();
         EXPECT_EQ(Balloons(), QStringList{row.balloon}) << row.name;
     }
@@ -451,7 +452,7 @@ TEST_F(Calibration, AClockTheTimeServiceKeepsIsNotTouched)
 
     // On, but not yet synchronised: timedated would refuse, so it is not asked.
     SetNtp(true, false);
-    host.env.clock->AdvanceSeconds(3600);
+    env.clock->AdvanceSeconds(3600);
     server.reply = ClockCount(-120);
     CalibrateNow();
     EXPECT_EQ(server.connections, 1);
@@ -464,7 +465,7 @@ TEST_F(Calibration, ARefusalIsToldOnceAndTheOtherHoursAreQuiet)
     RefuseSetTime("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired");
     for (int hour = 0; hour < 2; ++hour) {
         if (hour > 0)
-            host.env.clock->AdvanceSeconds(3600);
+            env.clock->AdvanceSeconds(3600);
         server.reply = ClockCount(-120);
         CalibrateNow();
     }
@@ -476,9 +477,9 @@ TEST_F(Calibration, ARefusalIsToldOnceAndTheOtherHoursAreQuiet)
         QStringLiteral("SetTime %1 False False").arg((Unix() - 3600 - 120) * 1000000 + 500000));
 
     // Refused for automatic synchronisation (it was switched on meanwhile): not a word.
-    host.env.ui.Clear();
+    env.ui.Clear();
     RefuseSetTime("org.freedesktop.timedate1.AutomaticTimeSyncEnabled");
-    host.env.clock->AdvanceSeconds(3600);
+    env.clock->AdvanceSeconds(3600);
     server.reply = ClockCount(-120);
     CalibrateNow();
     EXPECT_TRUE(Balloons().isEmpty());
@@ -490,13 +491,14 @@ TEST_F(Calibration, TheTickKeepsItsSecondsWhileTheServerSaysNothing)
     QElapsedTimer clock;
     clock.start();
     std::vector<qint64> ran;
-    host.Context().OnTick(TickCheck::CheckRestReminders, [&] { ran.push_back(clock.elapsed()); });
-    host.env.clock->Set(QDate(2026, 12, 9), QTime(9, 59, 59));
+    env.Host().Context().OnTick(TickCheck::CheckRestReminders,
+                                [&] { ran.push_back(clock.elapsed()); });
+    env.clock->Set(QDate(2026, 12, 9), QTime(9, 59, 59));
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] { host.Tick(); });
+    QObject::connect(&tick, &QTimer::timeout, [&] { env.Tick(); });
     tick.start(1000);
-    host.Tick(); // 10:00:00
+    env.Tick(); // 10:00:00
     WaitFor([&] { return !Balloons().isEmpty(); }, 8000);
     const qint64 took = clock.elapsed();
     WaitFor([] { return false; }, 1100);

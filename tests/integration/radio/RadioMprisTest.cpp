@@ -48,7 +48,7 @@ protected:
             GTEST_SKIP() << "dbus-daemon did not start";
         env_ = std::make_unique<TestEnvironment>();
         env_->WriteProgramFile("NetRadio.dat", kCatalogue);
-        FeatureView& form = env_->Start(Recipes::Radio);
+        FeatureView& form = env_->Start<Pages::Radio>();
         radio_ = form.Radio;
         connection_ = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(bus_.address, QStringLiteral("radio-mpris-test")));

@@ -457,7 +457,7 @@ struct LivePage {
     {
         SetNetRadioLibraryFactory({}); // the real player
         env.WriteProgramFile("NetRadio.dat", catalogue);
-        radio = env.Start(Recipes::Radio).Radio;
+        radio = env.Start<Pages::Radio>().Radio;
         since.start();
     }
     void Keep()

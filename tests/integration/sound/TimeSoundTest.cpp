@@ -1,6 +1,6 @@
 #include "reminders/AlarmSoundPlayer.h"
 #include "reminders/HalfHourChime.h"
-#include "reminders/ReminderHost.h"
+#include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
@@ -58,15 +58,15 @@ protected:
     {
         if (!QMediaPlayer().isAvailable())
             GTEST_SKIP() << "Qt reports no multimedia backend";
-        host = std::make_unique<ReminderHost<HalfHourChime>>();
-        // After the host's environment, which puts in its fake player.
+        env = std::make_unique<TestEnvironment>();
+        // After the environment, which puts in its fake player.
         SoundPlayer::SetFactory([this] {
             auto p = std::make_unique<RecordingPlayer>();
             player = p.get();
             return p;
         });
-        host->Restart();
-        const QString dir = host->env.ProgramDir() + "TimeSound/";
+        env->Start<HalfHourChime>();
+        const QString dir = env->ProgramDir() + "TimeSound/";
         ASSERT_TRUE(QDir().mkpath(dir));
         for (const QFileInfo& f : QDir(QUORLIN_SHIPPED_TIME_SOUNDS).entryInfoList({"*.wav"}))
             ASSERT_TRUE(QFile::copy(f.filePath(), dir + f.fileName()));
@@ -76,9 +76,10 @@ protected:
     //! Chimes at `at` and waits until the chain is over.
     void ChimeAt(const QTime& at)
     {
-        host->env.clock->Set(QDate(2026, 12, 9), at);
-        host->TickNow();
-        ASSERT_TRUE(WaitFor([&] { return (*host)->SpeechQueue.isEmpty(); }, 30000));
+        env->clock->Set(QDate(2026, 12, 9), at);
+        env->RunTick();
+        ASSERT_TRUE(
+            WaitFor([&] { return env->Feature<HalfHourChime>().SpeechQueue.isEmpty(); }, 30000));
     }
     QStringList Files() const
     {
@@ -89,7 +90,7 @@ protected:
     }
 
     RecordingPlayer* player = nullptr;
-    std::unique_ptr<ReminderHost<HalfHourChime>> host;
+    std::unique_ptr<TestEnvironment> env;
 };
 
 TEST_F(TimeSound, TheShippedRecordingsPlayInChainEachToItsEnd)
@@ -117,7 +118,7 @@ TEST_F(TimeSound, TheShippedRecordingsPlayInChainEachToItsEnd)
 TEST_F(TimeSound, ABrokenRecordingIsPassedOverAndTheRestStillPlays)
 {
     {
-        QFile broken(host->env.ProgramDir() + "TimeSound/PM.wav");
+        QFile broken(env->ProgramDir() + "TimeSound/PM.wav");
         ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
         broken.write("RIFF not really a wave file at all");
     }

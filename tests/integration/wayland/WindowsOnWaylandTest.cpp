@@ -100,10 +100,7 @@ TEST_F(WindowsOnWayland, ABlockedProgramAndAGuardedWindowAreClosedOthersStay)
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write(QStringEncoder("GBK").encode("无标题 - 记事本 星期日 星期六 00:00:00 23:59:59\n"));
     list.close();
-    env.Start([](FeatureHost& host) {
-        host.Add<DisbleProcesses>();
-        host.Add<SafeModes>();
-    });
+    env.Start<DisbleProcesses, SafeModes>();
     SafeModes& lock = env.Feature<SafeModes>();
     lock.CheckPasswordMaskEdit->setText("pw");
     lock.PasswordMaskEdit->setText("pw");
