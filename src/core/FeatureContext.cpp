@@ -169,12 +169,15 @@ bool FeatureContext::Due(int schedule, const LocalMoment& now) const
     if (p.from >= 0 && p.from <= second && (p.due < 0 || second < p.due))
         return false;
     if (p.from < 0 || second < p.from || second > p.due) {
-        // Unplanned, or the clock went back or jumped past the planned second.
+        // Unplanned, or the clock went back or jumped past the planned second. A re-plan
+        // inside the second it acted in (a box ticked, a nested tick) must not act twice.
+        const qint64 from = second == p.fired ? second + 1 : second;
         p.from = second;
-        p.due = Ask(p.schedule, second);
+        p.due = Ask(p.schedule, from);
         if (p.due != second)
             return false;
     }
+    p.fired = second;
     // This second is the planned one: the next answer starts after it. A second tick in
     // the same second (a box's nested loop) finds nothing due.
     p.from = second;

@@ -181,8 +181,9 @@ private:
     std::vector<UpcomingQuery> upcoming_;
     struct Planned {
         Schedule schedule;
-        qint64 from = -1; //!< the second the answer was asked for; -1: ask again
-        qint64 due = -1;  //!< the answer's second; -1: none
+        qint64 from = -1;  //!< the second the answer was asked for; -1: ask again
+        qint64 due = -1;   //!< the answer's second; -1: none
+        qint64 fired = -1; //!< the last second Due() said yes in
     };
     //! The planned seconds: asked again as the clock passes them (so mutable).
     mutable std::vector<Planned> schedules_;

@@ -87,6 +87,8 @@ Waiting AmountRule::Condition(const QString& event, qint64 countedSeconds) const
 void AmountRule::Commit()
 {
     const bool armed = Box->isChecked();
+    // Armed, the rule needs the tick every second; disarmed, the tick may sleep.
+    ctx_.Replan();
     // Inputs first: a refused write below must not leave a cleared rule locked.
     AmountEdit->setEnabled(!armed);
     UnitList->setEnabled(!armed);

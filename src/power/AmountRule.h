@@ -50,8 +50,8 @@ public:
     //! The armed rule as the view of what comes next shows it: `event` with the amount and
     //! the action ("无人使用 20 分钟后关机"), then how far it has counted.
     Waiting Condition(const QString& event, qint64 countedSeconds) const;
-    //! Locks the inputs while armed and frees them otherwise, then saves the section when
-    //! armed or writes only the state key when not.
+    //! Re-plans the tick, locks the inputs while armed and frees them otherwise, then saves
+    //! the section when armed or writes only the state key when not.
     void Commit();
 
 private:

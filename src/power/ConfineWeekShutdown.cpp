@@ -2,6 +2,7 @@
 
 #include "core/FeatureContext.h"
 #include "core/Occurrences.h"
+#include "core/Schedule.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
 #include "power/PowerRuleInputs.h"
@@ -71,9 +72,8 @@ ConfineWeekShutdown::ConfineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
     connect(ConfineWeekCheckBox, &QCheckBox::toggled, this, [this] { ConfineWeekCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckConfineWeek, [this] { return CheckConfineWeek(); });
     ctx.OnLoad(LoadStep::ConfineWeekTimes, [this] { LoadConfineWeekTimes(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    // Every second of a stay is due: the view shows only where the next one starts.
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }, true});
 }
 
 void ConfineWeekShutdown::LoadConfineWeekTimes()
@@ -119,6 +119,7 @@ void ConfineWeekShutdown::ConfineWeekCheckBoxClick()
         } else {
             ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckConfineWeek));
         }
+        ctx_.Replan();
         // Inputs first: a refused write below must not leave a cleared rule locked.
         for (QWidget* input : {static_cast<QWidget*>(ConfineWeekComboBox1),
                                static_cast<QWidget*>(ConfineWeekComboBox2),
@@ -138,39 +139,62 @@ bool ConfineWeekShutdown::CheckConfineWeek()
     if (!ConfineWeekCheckBox->isChecked() || !from_ || !to_)
         return true;
     const LocalMoment now = ctx_.Now();
-    // The current time keeps its milliseconds: 23:00:00.500 is past an end of 23:00:00.
-    if (!Between(WeekdayOf(now.date), ConfineWeek1, ConfineWeek2) ||
-        !Between(now.time, *from_, *to_)) {
-        skippedStay_ = false;
+    if (!ctx_.Due(schedule_, now))
         return true;
-    }
+    // The current time keeps its milliseconds: 23:00:00.500 is past an end of 23:00:00.
+    if (!Between(now.time, *from_, *to_))
+        return true;
+    // The seconds left of a stay whose warning was let go are never due: this is a new one.
+    skippedStay_ = false;
     constexpr int rule = static_cast<int>(TickCheck::CheckConfineWeek);
     ShutDownComputer& power = ctx_.PowerActions();
-    // A warning let go leaves the rest of this stay in the period alone.
-    if (skippedStay_ || power.Holding(rule))
+    if (power.Holding(rule))
         return true;
-    return power.RunRule({rule, ConfineMode, [this] { skippedStay_ = true; }});
+    // A warning let go leaves the rest of this stay in the period alone.
+    return power.RunRule({rule, ConfineMode, [this] {
+                              skippedStay_ = true;
+                              ctx_.Replan();
+                          }});
 }
 
-void ConfineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                       UpcomingList& out) const
+bool ConfineWeekShutdown::Inside(qint64 second) const
+{
+    const qint64 day = second / 86400;
+    const int time = int(second - day * 86400);
+    return Between(WeekdayOf(QDate::fromJulianDay(day)), ConfineWeek1, ConfineWeek2) &&
+           Between(time, from_->msecsSinceStartOfDay() / 1000, to_->msecsSinceStartOfDay() / 1000);
+}
+
+std::optional<Occurrence> ConfineWeekShutdown::NextDue(const LocalMoment& after) const
 {
     if (!ConfineWeekCheckBox->isChecked() || !from_ || !to_)
-        return;
-    const QTime start = std::min(*from_, *to_);
-    const QTime end = std::max(*from_, *to_);
-    const auto inWeek = [this](const QDate& day) {
-        return Between(WeekdayOf(day), ConfineWeek1, ConfineWeek2);
-    };
-    // Inside the period already: the next tick acts.
-    std::optional<LocalMoment> at;
-    if (inWeek(from.date) && Between(from.time, start, end))
-        at = from;
-    else if (const auto starts = Occurrences::Daily(from, to, start, inWeek); !starts.empty())
-        at = starts.front();
-    if (at)
-        out.timed.push_back({*at, QStringLiteral("限制时段"),
-                             ShutDownComputer::ModeName(ConfineMode) +
-                                 QStringLiteral("（至 %1）").arg(TimeText(end)),
-                             ConfineMode});
+        return std::nullopt;
+    const QTime last = std::max(*from_, *to_);
+    const int start = std::min(*from_, *to_).msecsSinceStartOfDay() / 1000;
+    const int end = last.msecsSinceStartOfDay() / 1000;
+    qint64 second = SecondOf(after);
+    if (skippedStay_ && Inside(second)) {
+        // A stay runs on past midnight only when the period holds whole days.
+        qint64 day = second / 86400;
+        for (int days = 0; start == 0 && end == 86399 && Inside((day + 1) * 86400); ++days) {
+            if (days == 7)
+                return std::nullopt; // the whole week: the stay never ends
+            ++day;
+        }
+        second = day * 86400 + end + 1;
+    }
+    std::optional<qint64> at;
+    if (Inside(second))
+        at = second;
+    for (int days = 0; !at && days <= 7; ++days) {
+        const qint64 begin = (second / 86400 + days) * 86400 + start;
+        if (begin >= second && Inside(begin))
+            at = begin;
+    }
+    if (!at)
+        return std::nullopt;
+    return Occurrence{Occurrences::MomentAt(*at), QStringLiteral("限制时段"),
+                      ShutDownComputer::ModeName(ConfineMode) +
+                          QStringLiteral("（至 %1）").arg(TimeText(last)),
+                      ConfineMode};
 }

@@ -12,10 +12,10 @@ class QGroupBox;
 class QLineEdit;
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 
 //! The restricted period: while today lies in a weekday range and the time of day in a
-//! time range, every tick requests the chosen power action. Neither range wraps: 22:00:00
+//! time range, every second requests the chosen power action. Neither range wraps: 22:00:00
 //! to 06:00:00 is the daytime between them, 星期五 to 星期一 is Monday to Friday.
 class ConfineWeekShutdown : public QObject {
     Q_OBJECT
@@ -42,14 +42,19 @@ public:
     void ConfineWeekCheckBoxClick();
     //! False only when the period holds and its power action failed.
     bool CheckConfineWeek();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! `after` itself inside the period, else the start of the next stay in it; after a
+    //! warning was let go, the start of the first stay after the present one.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
 
 private:
+    //! True when wall-clock second `second` lies in the period.
+    bool Inside(qint64 second) const;
+
     FeatureContext& ctx_;
     // Parsed once at arming. A time that does not parse (25:61:00) makes the period empty.
     std::optional<QTime> from_;
     std::optional<QTime> to_;
     // The countdown before the action was cancelled during the present stay in the period.
     bool skippedStay_ = false;
+    int schedule_ = -1;
 };

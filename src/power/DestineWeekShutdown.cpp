@@ -1,8 +1,7 @@
 #include "power/DestineWeekShutdown.h"
 
 #include "core/FeatureContext.h"
-#include "core/Occurrences.h"
-#include "core/OncePerSecond.h"
+#include "core/Schedule.h"
 #include "core/TimeField.h"
 #include "core/Weekdays.h"
 #include "power/PowerRuleInputs.h"
@@ -55,8 +54,11 @@ DestineWeekShutdown::DestineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
     connect(DestineWeekCheckBox, &QCheckBox::toggled, this, [this] { DestineWeekCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckDestineWeek, [this] { return CheckDestineWeek(); });
     ctx.OnLoad(LoadStep::DestineWeeks, [this] { LoadDestineWeeks(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
+    // The check reads the weekday from the list itself.
+    connect(DestineWeeksComboBox, &QComboBox::currentIndexChanged, this, [this] {
+        if (DestineWeekCheckBox->isChecked())
+            ctx_.Replan();
     });
 }
 
@@ -90,10 +92,10 @@ void DestineWeekShutdown::DestineWeekCheckBoxClick()
             DestineWeek = DestineWeeksComboBox->currentIndex();
             DestineWeekMode = DestineWeekShutDownComboBox->currentIndex();
             dueTime_ = ParseTime(DestineWeekTime);
-            fired_.Reset();
         } else {
             ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckDestineWeek));
         }
+        ctx_.Replan();
         // Inputs first: a refused write below must not leave a cleared rule locked.
         DestineWeekTimeEdit->setEnabled(!armed);
         DestineWeeksComboBox->setEnabled(!armed);
@@ -127,24 +129,23 @@ bool DestineWeekShutdown::CheckDestineWeek()
 {
     if (!DestineWeekCheckBox->isChecked() || !dueTime_)
         return true;
-    const LocalMoment now = ctx_.Now();
-    if (WeekdayOf(now.date) != DestineWeeksComboBox->currentIndex() ||
-        !SameSecond(*dueTime_, now.time))
-        return true;
-    if (!fired_.First(now))
+    if (!ctx_.Due(schedule_, ctx_.Now()))
         return true;
     return ctx_.PowerActions().RunRule(
         {static_cast<int>(TickCheck::CheckDestineWeek), DestineWeekMode, {}});
 }
 
-void DestineWeekShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                       UpcomingList& out) const
+std::optional<Occurrence> DestineWeekShutdown::NextDue(const LocalMoment& after) const
 {
     if (!DestineWeekCheckBox->isChecked() || !dueTime_)
-        return;
+        return std::nullopt;
     const int weekday = DestineWeeksComboBox->currentIndex();
-    for (const LocalMoment& at : Occurrences::Daily(
-             from, to, *dueTime_, [&](const QDate& day) { return WeekdayOf(day) == weekday; }))
-        out.timed.push_back({at, DestineWeekCheckBox->text(),
-                             ShutDownComputer::ModeName(DestineWeekMode), DestineWeekMode});
+    // Today's time may have passed: the same weekday a week on is the eighth day.
+    for (int day = 0; day <= 7; ++day) {
+        const LocalMoment at{after.date.addDays(day), *dueTime_};
+        if (WeekdayOf(at.date) == weekday && SecondOf(at) >= SecondOf(after))
+            return Occurrence{at, DestineWeekCheckBox->text(),
+                              ShutDownComputer::ModeName(DestineWeekMode), DestineWeekMode};
+    }
+    return std::nullopt;
 }

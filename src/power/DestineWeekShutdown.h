@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/OncePerSecond.h"
-
 #include <QDate>
 #include <QObject>
 #include <QString>
@@ -15,7 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 
 //! The weekday rule "指定星期": one power action at a set time on one weekday, every week.
 class DestineWeekShutdown : public QObject {
@@ -40,8 +38,8 @@ public:
     void DestineWeekCheckBoxMouseMove();
     //! False only when the rule was due and its power action failed.
     bool CheckDestineWeek();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The armed rule's first occasion in the second `after` falls in or later.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,7 +48,5 @@ private:
     FeatureContext& ctx_;
     // Parsed once at arming so that the check costs nothing on the ticks between.
     std::optional<QTime> dueTime_;
-    // The second the rule last fired in: ticks that fall into one second together (late
-    // delivery, ticks nested in a box) must not request the action twice.
-    OncePerSecond fired_;
+    int schedule_ = -1;
 };

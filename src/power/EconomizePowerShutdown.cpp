@@ -1,6 +1,7 @@
 #include "power/EconomizePowerShutdown.h"
 
 #include "core/FeatureContext.h"
+#include "core/Schedule.h"
 #include "power/AmountInput.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
@@ -65,8 +66,11 @@ EconomizePowerShutdown::EconomizePowerShutdown(FeatureContext& ctx)
             [this] { EconomizePowerCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckEconomizePower, [this] { return CheckEconomizePower(); });
     ctx.OnLoad(LoadStep::EconomizePowers, [this] { LoadEconomizePowers(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
+    // It counts idle seconds tick by tick: it looks every second while armed.
+    ctx.OnWatch([this] { return EconomizePowerCheckBox->isChecked(); });
+    ctx.OnWaiting([this](std::vector<Waiting>& out) {
+        if (EconomizePowerCheckBox->isChecked())
+            out.push_back(Rule.Condition(QStringLiteral("无人使用"), IdleCounter));
     });
     ctx.OnClose([this] { ReleaseInputHook(); });
 }
@@ -162,11 +166,4 @@ bool EconomizePowerShutdown::CheckEconomizePower()
     ReleaseInputHook();
     IdleCounter = 0;
     return power.RunRule({rule, Rule.Mode, {}});
-}
-
-void EconomizePowerShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&,
-                                          UpcomingList& out) const
-{
-    if (EconomizePowerCheckBox->isChecked())
-        out.waiting.push_back(Rule.Condition(QStringLiteral("无人使用"), IdleCounter));
 }

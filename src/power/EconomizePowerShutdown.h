@@ -10,8 +10,6 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
-struct LocalMoment;
-struct UpcomingList;
 
 //! Idle power saving "智能省电模式": a power action once nobody has pressed a key or
 //! moved the mouse for a set number of minutes, hours or days. It counts ticks; the
@@ -39,8 +37,6 @@ public:
     //! False when the idle time is reached and the power action failed, or the unit is
     //! unknown.
     bool CheckEconomizePower();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! Why the rule was not armed: the desktop cannot tell when it is in use.
     static QString NoIdleSourceText();
     //! Stops listening for input, if we listen.

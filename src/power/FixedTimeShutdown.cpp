@@ -1,8 +1,7 @@
 #include "power/FixedTimeShutdown.h"
 
 #include "core/FeatureContext.h"
-#include "core/Occurrences.h"
-#include "core/OncePerSecond.h"
+#include "core/Schedule.h"
 #include "core/TimeField.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
@@ -59,9 +58,7 @@ FixedTimeShutdown::FixedTimeShutdown(FeatureContext& ctx) : ctx_(ctx)
     connect(FixedTimeCheckBox, &QCheckBox::toggled, this, [this] { FixedTimeCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckFixedTime, [this] { return CheckFixedTime(); });
     ctx.OnLoad(LoadStep::FixedTimes, [this] { LoadFixedTimes(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
-    });
+    schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
 }
 
 void FixedTimeShutdown::LoadFixedTimes()
@@ -102,6 +99,7 @@ void FixedTimeShutdown::FixedTimeCheckBoxClick()
         } else {
             ctx_.PowerActions().DropDisarmed(static_cast<int>(TickCheck::CheckFixedTime));
         }
+        ctx_.Replan();
         // Inputs first: a refused write below must not leave a cleared rule locked.
         FixedTimeMaskEdit->setEnabled(!armed);
         FixedDayComboBox->setEnabled(!armed);
@@ -135,8 +133,10 @@ bool FixedTimeShutdown::CheckFixedTime()
     if (!FixedTimeCheckBox->isChecked() || spent_ || !dueTime_)
         return true;
     const LocalMoment now = ctx_.Now();
-    if (now.date != dueDate_ || !SameSecond(*dueTime_, now.time))
+    if (!ctx_.Due(schedule_, now))
         return true;
+    // No re-planning: the answer after this second, asked by Due(), is already none, and
+    // re-planning here would let a nested tick in this second fire the others again.
     spent_ = true;
     // The action goes first: an unwritable settings file must neither cancel it nor hold
     // it behind an error box. The date only tells the next start what was planned, and
@@ -150,13 +150,13 @@ bool FixedTimeShutdown::CheckFixedTime()
     return done;
 }
 
-void FixedTimeShutdown::ListUpcoming(const LocalMoment& from, const LocalMoment& to,
-                                     UpcomingList& out) const
+std::optional<Occurrence> FixedTimeShutdown::NextDue(const LocalMoment& after) const
 {
     if (!FixedTimeCheckBox->isChecked() || spent_ || !dueTime_)
-        return;
+        return std::nullopt;
     const LocalMoment at{dueDate_, *dueTime_};
-    if (Occurrences::Within(at, from, to))
-        out.timed.push_back(
-            {at, FixedTimeCheckBox->text(), ShutDownComputer::ModeName(FixedMode), FixedMode});
+    if (SecondOf(at) < SecondOf(after))
+        return std::nullopt;
+    return Occurrence{at, FixedTimeCheckBox->text(), ShutDownComputer::ModeName(FixedMode),
+                      FixedMode};
 }

@@ -13,7 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class FeatureContext;
 struct LocalMoment;
-struct UpcomingList;
+struct Occurrence;
 
 //! The fixed-time rule "固定时间": one power action at a set time on the day it was armed
 //! plus a chosen number of days. It fires at most once per arming; loading re-arms a rule
@@ -41,8 +41,8 @@ public:
     void FixedTimeCheckBoxMouseMove();
     //! False only when the rule was due and its power action failed.
     bool CheckFixedTime();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
+    //! The armed rule's one occasion when it falls in the second `after` falls in or later.
+    std::optional<Occurrence> NextDue(const LocalMoment& after) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,6 +52,7 @@ private:
     // Parsed once at arming so that the check costs nothing on the ticks between.
     std::optional<QTime> dueTime_;
     QDate dueDate_;
-    // Set when the rule has fired, so a second tick inside the same second does nothing.
+    // Set when the rule has fired: it acts once per arming.
     bool spent_ = false;
+    int schedule_ = -1;
 };

@@ -1,6 +1,7 @@
 #include "power/NetStateShutdown.h"
 
 #include "core/FeatureContext.h"
+#include "core/Schedule.h"
 #include "power/AmountInput.h"
 #include "power/Netstatethread.h"
 #include "power/PowerRuleInputs.h"
@@ -68,8 +69,12 @@ NetStateShutdown::NetStateShutdown(FeatureContext& ctx)
     connect(NetStateCheckBox, &QCheckBox::toggled, this, [this] { NetStateCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
     ctx.OnLoad(LoadStep::NetStates, [this] { LoadNetStates(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
+    // It compares the worker's count every second while armed.
+    ctx.OnWatch([this] { return NetStateCheckBox->isChecked(); });
+    ctx.OnWaiting([this](std::vector<Waiting>& out) {
+        if (NetStateCheckBox->isChecked())
+            out.push_back(Rule.Condition(QStringLiteral("网络不通"),
+                                         NetStateFailures.load(std::memory_order_relaxed)));
     });
     ctx.OnClose([this] { StopWorker(); });
 }
@@ -171,11 +176,4 @@ bool NetStateShutdown::CheckNetState()
     // A warning let go counts the outage again from that moment.
     return power.RunRule(
         {rule, Rule.Mode, [this] { NetStateFailures.store(0, std::memory_order_relaxed); }});
-}
-
-void NetStateShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&, UpcomingList& out) const
-{
-    if (NetStateCheckBox->isChecked())
-        out.waiting.push_back(Rule.Condition(QStringLiteral("网络不通"),
-                                             NetStateFailures.load(std::memory_order_relaxed)));
 }

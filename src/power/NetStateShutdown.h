@@ -17,8 +17,6 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
-struct LocalMoment;
-struct UpcomingList;
 
 //! The network-state mode "智能网络模式": a power action when the network has been
 //! unreachable for a set time. The `NetState` worker counts failed probes, about one a
@@ -56,8 +54,6 @@ public:
     //! False when the outage is long enough and the power action failed, or the unit is
     //! unknown.
     bool CheckNetState();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
     //! Stops the worker and waits for its probe to end.
     void StopWorker();
 

@@ -1,6 +1,7 @@
 #include "power/SystemRunShutdown.h"
 
 #include "core/FeatureContext.h"
+#include "core/Schedule.h"
 #include "power/AmountInput.h"
 #include "power/PowerRuleInputs.h"
 #include "power/ShutDownComputer.h"
@@ -61,8 +62,14 @@ SystemRunShutdown::SystemRunShutdown(FeatureContext& ctx)
     connect(SystemRunCheckBox, &QCheckBox::toggled, this, [this] { SystemRunCheckBoxClick(); });
     ctx.OnPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
     ctx.OnLoad(LoadStep::SystemRunTimes, [this] { LoadSystemRunTimes(); });
-    ctx.OnUpcoming([this](const LocalMoment& from, const LocalMoment& to, UpcomingList& out) {
-        ListUpcoming(from, to, out);
+    // It counts the running time: it looks every second while armed.
+    ctx.OnWatch([this] { return SystemRunCheckBox->isChecked(); });
+    ctx.OnWaiting([this](std::vector<Waiting>& out) {
+        if (!SystemRunCheckBox->isChecked())
+            return;
+        platform::SystemInfo* info = ctx_.Os().systemInfo.get();
+        out.push_back(
+            Rule.Condition(QStringLiteral("系统运行"), info ? info->tickCount() / 1000 : 0));
     });
 }
 
@@ -120,14 +127,4 @@ bool SystemRunShutdown::CheckSystemRun()
         return true;
     // A warning let go counts the running time again from that moment.
     return power.RunRule({rule, Rule.Mode, [this, info] { skippedAt_ = info->tickCount(); }});
-}
-
-void SystemRunShutdown::ListUpcoming(const LocalMoment&, const LocalMoment&,
-                                     UpcomingList& out) const
-{
-    if (!SystemRunCheckBox->isChecked())
-        return;
-    platform::SystemInfo* info = ctx_.Os().systemInfo.get();
-    out.waiting.push_back(
-        Rule.Condition(QStringLiteral("系统运行"), info ? info->tickCount() / 1000 : 0));
 }

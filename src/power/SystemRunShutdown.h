@@ -12,8 +12,6 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class FeatureContext;
-struct LocalMoment;
-struct UpcomingList;
 
 //! The run-time limit "系统运行": a power action once the system has been up for a set
 //! number of hours, days or weeks. Uptime is the system's 32-bit millisecond count, so
@@ -40,8 +38,6 @@ public:
     void SystemRunCheckBoxClick();
     //! False when the limit is reached and the power action failed, or the unit is unknown.
     bool CheckSystemRun();
-    //! What comes next of this rule between `from` and `to`, from the values its check uses.
-    void ListUpcoming(const LocalMoment& from, const LocalMoment& to, UpcomingList& out) const;
 
 private:
     FeatureContext& ctx_;

@@ -7,6 +7,8 @@
 #include "power/NetStateShutdown.h"
 #include "power/SystemRunShutdown.h"
 
+#include "core/FeatureContext.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -208,6 +210,54 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
                                                     : k.stored)
             << k.section << '/' << k.key;
     }
+}
+
+// The tick may sleep until the next timed rule is due; a counting rule needs it every
+// second while armed, and lets it sleep again once disarmed.
+TEST(PowerRules, TheTickSleepsTillTheNextTimedRuleAndWakesEverySecondWhileOneCounts)
+{
+    TestEnvironment env; // Wednesday 10:00:00
+    FeatureView& v = env.Start(Recipes::PowerRules);
+    FeatureContext& ctx = env.Host().Context();
+    const auto next = [&ctx] { return ctx.NextTickSecond(ctx.Now()); };
+    const auto at = [](int day, const QTime& time) {
+        return SecondOf({kWednesday.addDays(day), time});
+    };
+    EXPECT_FALSE(next());
+    v.FixedTimes->FixedTimeMaskEdit->setText("12:00:00");
+    v.FixedTimes->FixedTimeCheckBox->setChecked(true);
+    v.DestineWeeks->DestineWeekTimeEdit->setText("07:00:00");
+    v.DestineWeeks->DestineWeeksComboBox->setCurrentIndex(4); // Thursday
+    v.DestineWeeks->DestineWeekCheckBox->setChecked(true);
+    EXPECT_EQ(next(), at(0, QTime(12, 0)));
+    TickAt(env, kWednesday, QTime(12, 0));
+    EXPECT_EQ(next(), at(1, QTime(7, 0)));
+
+    for (QCheckBox* counting :
+         {v.SystemRunTimes->SystemRunCheckBox, v.EconomizePowers->EconomizePowerCheckBox,
+          v.NetStates->NetStateCheckBox}) {
+        counting->setChecked(true);
+        ASSERT_TRUE(counting->isChecked()) << counting->objectName().toStdString();
+        EXPECT_EQ(next(), at(0, QTime(12, 0, 1)));
+        counting->setChecked(false);
+        EXPECT_EQ(next(), at(1, QTime(7, 0))) << counting->objectName().toStdString();
+    }
+
+    // Inside the restricted period the view names the present second, once for the stay.
+    ConfineWeekShutdown& period = *v.ConfineWeekTimes;
+    period.ConfineWeekComboBox1->setCurrentIndex(3);
+    period.ConfineWeekComboBox2->setCurrentIndex(3);
+    period.ConfineTimeMaskEdit1->setText("12:00:30");
+    period.ConfineTimeMaskEdit2->setText("12:00:40");
+    period.ConfineWeekCheckBox->setChecked(true);
+    EXPECT_EQ(next(), at(0, QTime(12, 0, 30)));
+    const LocalMoment inside{kWednesday, QTime(12, 0, 35, 500)};
+    QStringList listed;
+    for (const Occurrence& o : ctx.Upcoming(inside, {kWednesday.addDays(7), inside.time}).timed)
+        listed << DateText(o.when.date) + u' ' + TimeText(o.when.time) + u' ' + o.what;
+    EXPECT_EQ(listed,
+              QStringList({"2026/12/09 12:00:35 关机（至 12:00:40）", "2026/12/10 7:00:00 关机"}));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
 }
 
 } // namespace

@@ -218,6 +218,21 @@ TEST(PowerWarning, ASkippedRuleStaysArmedAndWarnsAgainOnItsNextOccasion)
          },
          [](TestEnvironment& env) { TickThrough(env, kWednesday, kDue, QTime(10, 10, 30)); },
          [](TestEnvironment& env) { TickAt(env, kWednesday.addDays(1), kDue); }},
+        {"whole days Monday to Friday: the stay runs over midnight until the next Monday",
+         [](TestEnvironment& env) {
+             ConfineWeekShutdown& r = *env.View().ConfineWeekTimes;
+             r.ConfineWeekComboBox1->setCurrentIndex(1);
+             r.ConfineWeekComboBox2->setCurrentIndex(5);
+             r.ConfineTimeMaskEdit2->setText("23:59:59");
+             r.ConfineWeekCheckBox->setChecked(true);
+         },
+         [](TestEnvironment& env) {
+             TickAt(env, kWednesday, QTime(23, 59, 59));
+             TickAt(env, kWednesday.addDays(1), QTime(0, 0));
+             TickAt(env, kWednesday.addDays(2), QTime(23, 59, 59));
+             TickAt(env, kWednesday.addDays(3), QTime(12, 0));
+         },
+         [](TestEnvironment& env) { TickAt(env, kWednesday.addDays(5), QTime(0, 0)); }},
     };
     for (const Row& row : rows) {
         TestEnvironment env;
