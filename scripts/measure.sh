@@ -20,7 +20,8 @@
 #   web    (only when named) a first start whose strip asks for the web engine.
 #   --beside COMMAND  also measures another program started with COMMAND the same way (the
 #          same X server, window manager, settle and sample), for figures side by side.
-#   SETTLE=20 SAMPLE=60 (seconds) override the two phases.
+#   SETTLE=20 SAMPLE=60 (seconds) override the two phases; SWITCHES_BY_THREAD=1 prints the
+#   context switches of each thread.
 # No power action can reach this machine: the system bus points at nothing, and the network
 # rule probes 127.0.0.1. Nothing is fetched from outside: the weather page is on loopback.
 set -euo pipefail
@@ -277,10 +278,21 @@ runtime() {
   done | awk '{ s += $1 } END { printf "%.0f\n", s + 0 }'
 }
 count() { tree "$1" | wc -l; }
-# Context switches of the program's own threads (voluntary and forced), summed.
+# Context switches of each of the program's own threads (voluntary and forced): "tid count"
+# lines. Sampled every second, so that a thread that ends keeps what it did while it lived.
 switches() {
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 } END { print s + 0 }'
+  for f in /proc/"$1"/task/*/status; do
+    awk '/^Name:/ { n = $2 } /^Pid:/ { t = $2 } /^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 }
+         END { if (t) print t, s, n }' "$f" 2>/dev/null || true
+  done
+}
+# The switches over the sample from the first snapshot ($1) and the later ones ($2): a thread
+# there at the start counts from its first figure, a new one from zero.
+switch_total() {
+  awk -v each="${SWITCHES_BY_THREAD:-}" 'NR == FNR { base[$1] = $2; next } { last[$1] = $2; name[$1] = $3 }
+       END { for (t in last) { d = last[t] - (t in base ? base[t] : 0); s += d
+               if (each && d) printf "           thread %s %s: %d\n", t, name[t], d > "/dev/stderr" }
+             print s + 0 }' "$1" "$2"
 }
 
 # Measures one started process tree; $1 the root id, $2 a label, $3 its log.
@@ -288,24 +300,25 @@ measure() {
   local pid=$1 label=$2 log=$3
   sleep "$settle"
   kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the settle time:"; cat "$log"; return 1; }
-  local n0 t0 w0 rss_max=0 rss_sum=0 k=0 procs_max=0 r c
-  n0=$(runtime "$pid"); t0=$(date +%s%N); w0=$(switches "$pid")
+  local n0 t0 rss_max=0 rss_sum=0 k=0 procs_max=0 r c
+  n0=$(runtime "$pid"); t0=$(date +%s%N); switches "$pid" >"$work/switches0"; : >"$work/switches"
   for _ in $(seq "$sample"); do
     sleep 1
     kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the sample:"; cat "$log"; return 1; }
+    switches "$pid" >>"$work/switches"
     r=$(sum_status "$pid" VmRSS); c=$(count "$pid")
     rss_sum=$((rss_sum + r)); k=$((k + 1))
     [ "$r" -gt "$rss_max" ] && rss_max=$r
     [ "$c" -gt "$procs_max" ] && procs_max=$c
   done
-  local n1 t1 w1 procs rss_end pss_end
-  n1=$(runtime "$pid"); t1=$(date +%s%N); w1=$(switches "$pid")
+  local n1 t1 procs rss_end pss_end
+  n1=$(runtime "$pid"); t1=$(date +%s%N); switches "$pid" >>"$work/switches"
   procs=$(count "$pid"); rss_end=$(sum_status "$pid" VmRSS); pss_end=$(pss "$pid")
   # SMAPS=DIR keeps each world's memory map at the end, to see where the memory lies.
   [ -z "${SMAPS:-}" ] || { mkdir -p "$SMAPS"; cp "/proc/$pid/smaps" "$SMAPS/$label.smaps"; }
   awk -v label="$label" -v n="$((n1 - n0))" -v e="$((t1 - t0))" -v procs="$procs" \
       -v pmax="$procs_max" -v rss="$rss_end" -v rmax="$rss_max" -v rmean="$((rss_sum / k))" \
-      -v pss="$pss_end" -v sw="$((w1 - w0))" 'BEGIN {
+      -v pss="$pss_end" -v sw="$(switch_total "$work/switches0" "$work/switches")" 'BEGIN {
     printf "%-8s processes %d (max %d) | cpu %.3f %% of one core (%.1f ms in %.0f s) | RSS %.1f MB (mean %.1f, max %.1f) | PSS %.1f MB\n",
            label, procs, pmax, 100 * n / e, n / 1e6, e / 1e9, rss / 1024, rmean / 1024, rmax / 1024, pss / 1024
     printf "         context switches of the program %d in %.0f s\n", sw, e / 1e9 }'

@@ -113,8 +113,10 @@ Day LiveADay(bool paced)
             add(env.ui.calls[ui].kind + ' ' + env.ui.calls[ui].text);
         for (; power < env.power->requests.size(); ++power)
             add(QStringLiteral("power %1").arg(env.power->requests[power]));
+        // Not the status queries: the playing radio's own look every second.
         for (; radio < std::size_t(env.radio.commands.size()); ++radio)
-            add("radio " + env.radio.commands[radio]);
+            if (!env.radio.commands[radio].startsWith(QLatin1String("2:")))
+                add("radio " + env.radio.commands[radio]);
         for (; shell < std::size_t(env.shell->opened.size()); ++shell)
             add("open " + env.shell->opened[shell]);
         for (; launches < std::size_t(env.launcher->calls.size()); ++launches)
