@@ -2,7 +2,9 @@
 # Starts the built program hidden (-Min) on a private X server with a window manager and tray,
 # in a private home (HOME, XDG folders, settings, program folder, registry, session bus), lets
 # it settle, then samples /proc and prints CPU use, resident memory (RSS) and proportional
-# memory (PSS), each summed over the program and every process it started.
+# memory (PSS), each summed over the program and every process it started, and how often the
+# program's own threads were switched in (voluntary and forced context switches): at rest it
+# sleeps until something is due, so a handful a minute.
 #
 # Usage: scripts/measure.sh [--world first|off|full|web]... [--beside 'COMMAND'] [PROGRAM]
 #   Worlds (all three when none is named), each in a fresh private home:
@@ -11,10 +13,15 @@
 #   off    the same with the weather strip switched off.
 #   full   a used world: every landed rule and both alarms armed (none due for hours),
 #          1,000 memorandum notes and 1,000 radio timings; the strip on.
+#   timed  (only when named) every feature that acts at known times armed, none due in the
+#          sample (rules, alarms, 1,000 notes and timings, chime, rest, weekly cleaning); the
+#          strip off. The ones that look every second (event rules, lock, blocked) stay off.
+#   blocked (only when named) the default world with 1,000 blocked programs armed, strip off.
 #   web    (only when named) a first start whose strip asks for the web engine.
 #   --beside COMMAND  also measures another program started with COMMAND the same way (the
 #          same X server, window manager, settle and sample), for figures side by side.
-#   SETTLE=20 SAMPLE=60 (seconds) override the two phases.
+#   SETTLE=20 SAMPLE=60 (seconds) override the two phases; SWITCHES_BY_THREAD=1 prints the
+#   context switches of each thread.
 # No power action can reach this machine: the system bus points at nothing, and the network
 # rule probes 127.0.0.1. Nothing is fetched from outside: the weather page is on loopback.
 set -euo pipefail
@@ -31,7 +38,8 @@ while [ $# -gt 0 ]; do
 done
 [ ${#worlds[@]} -gt 0 ] || worlds=(first off full)
 for w in "${worlds[@]}"; do
-  case "$w" in first|off|full|web) ;; *) echo "unknown world: $w (first, off, full, web)" >&2; exit 2 ;; esac
+  case "$w" in first|off|full|web|timed|blocked) ;;
+    *) echo "unknown world: $w (first, off, full, web, timed, blocked)" >&2; exit 2 ;; esac
 done
 exe=$(realpath "${1:-build/default/src/Quorlin}")
 settle=${SETTLE:-20}
@@ -169,6 +177,69 @@ INI
   sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$lists/Memorandum.txt" "$lists/RadioTiming"
 }
 
+# Every timed feature armed, nothing due for hours; the event rules, lock and blocked off.
+timed_world() {
+  mkdir -p "$lists"
+  printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather"
+  today=$(date +%Y/%m/%d)
+  cat >"$QUORLIN_SETTINGS" <<INI
+[FixedTimes]
+FixedTime=$(date -d '+6 hours' +%-H:%M:%S)
+FixedDate=$today
+FixedShutDown=0
+FixedTimeState=1
+FixedDay=0
+[DestineWeeks]
+DestineWeekTime=$(date -d '+6 hours' +%-H:%M:%S)
+DestineWeek=$(( ($(date +%w) + 3) % 7 ))
+DestineWeekShutDownMode=0
+DestineWeekState=1
+[ConfineWeekTimes]
+ConfineWeekUp=$(( ($(date +%w) + 3) % 7 ))
+ConfineWeekDown=$(( ($(date +%w) + 3) % 7 ))
+ConfineTimeUp=0:00:00
+ConfienTimeDown=23:59:59
+ConfineWeekShutDownMode=0
+ConfineWeekState=1
+[AlarmClocks]
+AlarmClockWeekUp=0
+AlarmClockWeekDown=6
+AlarmClockFirstTime=$(date -d '+7 hours' +%-H:%M:%S)
+AlarmClockSecondTime=$(date -d '+8 hours' +%-H:%M:%S)
+AlarmClockFirstState=1
+AlarmClockSecondState=1
+[HintTime]
+HintTime=1
+[RestHint]
+RestHint=1
+[SystemClear]
+WeekClear=1
+DestineWeekClearState=1
+NextDate=$(date -d '+7 days' +%Y/%m/%d)
+ClearState=1
+INI
+  for i in $(seq 0 999); do
+    printf '%s %d:%02d:00 第%d条备忘录内容\n' "$(date -d "+$((2 + i / 10)) days" +%Y/%m/%d)" \
+      $(( (10#$(date +%H) + 3 + i % 5) % 24 )) $((i % 60)) "$i"
+  done | iconv -f UTF-8 -t GBK >"$lists/Memorandum.txt"
+  days=(每天 星期日 星期一 星期二 星期三 星期四 星期五 星期六)
+  for i in $(seq 0 999); do
+    printf '%s %d:%02d:%02d 中国之声\n' "${days[i % 8]}" $(( (10#$(date +%H) + 3 + i % 10) % 24 )) \
+      $((i % 60)) $(( (i / 60) % 60 ))
+  done | iconv -f UTF-8 -t GBK >"$lists/RadioTiming"
+  sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$lists/Memorandum.txt" "$lists/RadioTiming"
+}
+
+# 1,000 blocked programs on every weekday, all day: their check looks every second.
+blocked_world() {
+  mkdir -p "$lists"
+  printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather"
+  days=(星期日 星期一 星期二 星期三 星期四 星期五 星期六)
+  for i in $(seq 0 999); do
+    printf '窗口%d %s %s 0:00:00 23:59:59\r\n' "$i" "${days[0]}" "${days[6]}"
+  done | iconv -f UTF-8 -t GBK >"$lists/DisbleProcessList"
+}
+
 # The process and every process below it, one id a line.
 tree() {
   ps -e -o pid=,ppid= | awk -v root="$1" '
@@ -207,6 +278,22 @@ runtime() {
   done | awk '{ s += $1 } END { printf "%.0f\n", s + 0 }'
 }
 count() { tree "$1" | wc -l; }
+# Context switches of each of the program's own threads (voluntary and forced): "tid count"
+# lines. Sampled every second, so that a thread that ends keeps what it did while it lived.
+switches() {
+  for f in /proc/"$1"/task/*/status; do
+    awk '/^Name:/ { n = $2 } /^Pid:/ { t = $2 } /^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 }
+         END { if (t) print t, s, n }' "$f" 2>/dev/null || true
+  done
+}
+# The switches over the sample from the first snapshot ($1) and the later ones ($2): a thread
+# there at the start counts from its first figure, a new one from zero.
+switch_total() {
+  awk -v each="${SWITCHES_BY_THREAD:-}" 'NR == FNR { base[$1] = $2; next } { last[$1] = $2; name[$1] = $3 }
+       END { for (t in last) { d = last[t] - (t in base ? base[t] : 0); s += d
+               if (each && d) printf "           thread %s %s: %d\n", t, name[t], d > "/dev/stderr" }
+             print s + 0 }' "$1" "$2"
+}
 
 # Measures one started process tree; $1 the root id, $2 a label, $3 its log.
 measure() {
@@ -214,25 +301,27 @@ measure() {
   sleep "$settle"
   kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the settle time:"; cat "$log"; return 1; }
   local n0 t0 rss_max=0 rss_sum=0 k=0 procs_max=0 r c
-  n0=$(runtime "$pid"); t0=$(date +%s%N)
+  n0=$(runtime "$pid"); t0=$(date +%s%N); switches "$pid" >"$work/switches0"; : >"$work/switches"
   for _ in $(seq "$sample"); do
     sleep 1
     kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the sample:"; cat "$log"; return 1; }
+    switches "$pid" >>"$work/switches"
     r=$(sum_status "$pid" VmRSS); c=$(count "$pid")
     rss_sum=$((rss_sum + r)); k=$((k + 1))
     [ "$r" -gt "$rss_max" ] && rss_max=$r
     [ "$c" -gt "$procs_max" ] && procs_max=$c
   done
   local n1 t1 procs rss_end pss_end
-  n1=$(runtime "$pid"); t1=$(date +%s%N)
+  n1=$(runtime "$pid"); t1=$(date +%s%N); switches "$pid" >>"$work/switches"
   procs=$(count "$pid"); rss_end=$(sum_status "$pid" VmRSS); pss_end=$(pss "$pid")
   # SMAPS=DIR keeps each world's memory map at the end, to see where the memory lies.
   [ -z "${SMAPS:-}" ] || { mkdir -p "$SMAPS"; cp "/proc/$pid/smaps" "$SMAPS/$label.smaps"; }
   awk -v label="$label" -v n="$((n1 - n0))" -v e="$((t1 - t0))" -v procs="$procs" \
       -v pmax="$procs_max" -v rss="$rss_end" -v rmax="$rss_max" -v rmean="$((rss_sum / k))" \
-      -v pss="$pss_end" 'BEGIN {
+      -v pss="$pss_end" -v sw="$(switch_total "$work/switches0" "$work/switches")" 'BEGIN {
     printf "%-8s processes %d (max %d) | cpu %.3f %% of one core (%.1f ms in %.0f s) | RSS %.1f MB (mean %.1f, max %.1f) | PSS %.1f MB\n",
-           label, procs, pmax, 100 * n / e, n / 1e6, e / 1e9, rss / 1024, rmean / 1024, rmax / 1024, pss / 1024 }'
+           label, procs, pmax, 100 * n / e, n / 1e6, e / 1e9, rss / 1024, rmean / 1024, rmax / 1024, pss / 1024
+    printf "         context switches of the program %d in %.0f s\n", sw, e / 1e9 }'
 }
 
 stop_tree() {
@@ -262,6 +351,8 @@ for w in "${worlds[@]}"; do
     off) mkdir -p "$lists"; printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather" ;;
     full) full_world ;;
     web) mkdir -p "$lists"; printf '[Weather]\r\nWeatherEngine=web\r\n' >"$lists/Weather" ;;
+    timed) timed_world ;;
+    blocked) blocked_world ;;
   esac
   before=$(grep -c 'GET /m/360/weather.htm' "$work/site.log" || true)
   "$exe" -Min >"$work/program.log" 2>&1 &

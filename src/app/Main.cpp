@@ -41,6 +41,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -115,18 +116,24 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, ServerOverrid
     context_->SetServers(std::move(servers));
 
     // The tick runs from the moment the window exists; the splash's modal loop delivers
-    // the first ones. One precise single shot, aimed anew after every tick.
-    CountDown = new QTimer(this);
+    // the first ones. One wake-up on the wall clock, aimed after every tick at the next
+    // second that needs one, and anew whenever what is due changes.
+    CountDown = new WallClockWake(this);
     CountDown->setObjectName(QStringLiteral("CountDown"));
-    CountDown->setSingleShot(true);
-    CountDown->setTimerType(Qt::PreciseTimer);
-    connect(CountDown, &QTimer::timeout, this, [this] {
-        const TickPacer::Wake wake = pacer_.OnWake(Now());
-        if (wake.tick)
-            CountDownTimer();
+    connect(CountDown, &WallClockWake::Woken, this, [this] {
+        const int delayMs = PacedTick();
         // A box opened by the tick may have closed the window meanwhile.
-        if (!closed_)
-            CountDown->start(wake.delayMs);
+        if (delayMs >= 0 && pacing_)
+            CountDown->Start(delayMs);
+    });
+    // A clock set: every planned second is asked again (the hook below aims the wake-up).
+    connect(CountDown, &WallClockWake::ClockSet, this, [this] { context_->Replan(); });
+    context_->SetReplanned([this] { AimTick(); });
+    // An answer in a box may arm or disarm something; the handler that opened the box
+    // acts on the answer first.
+    ui_.SetBoxClosed([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { context_->Replan(); }, Qt::QueuedConnection);
     });
     ConnectTick();
 
@@ -140,7 +147,7 @@ TMainForm::TMainForm(platform::Platform& platform, UiServices& ui, ServerOverrid
         PageLayout(Page->widget(i))->addStretch();
 
     LoadAllSettings();
-    CountDown->start(0);
+    CountDown->Start(0);
 
     liveWindow = this;
     EndSessionAtExit();
@@ -208,6 +215,7 @@ TMainForm::~TMainForm()
     if (liveWindow == this)
         liveWindow = nullptr;
     FormClose();
+    ui_.SetBoxClosed({});
 }
 
 QVBoxLayout* TMainForm::PageLayout(QWidget* page)
@@ -354,6 +362,33 @@ void TMainForm::LoadAllSettings()
 void TMainForm::CountDownTimer()
 {
     tick_.Run();
+}
+
+int TMainForm::PacedTick()
+{
+    if (pacer_.OnWake(Now())) {
+        inTick_ = true;
+        const auto over = qScopeGuard([this] { inTick_ = false; });
+        CountDownTimer();
+    }
+    if (closed_)
+        return -1;
+    const LocalMoment now = Now();
+    return TickPacer::DelayTo(now, context_->NextTickSecond(now));
+}
+
+void TMainForm::AimTick()
+{
+    if (closed_ || !pacing_ || inTick_)
+        return;
+    const LocalMoment now = Now();
+    CountDown->Start(TickPacer::DelayTo(now, context_->NextTickSecond(now)));
+}
+
+void TMainForm::StopPacing()
+{
+    pacing_ = false;
+    CountDown->Stop();
 }
 
 void TMainForm::ShowTrayBalloon(const QString& text)
@@ -506,7 +541,7 @@ void TMainForm::FormClose()
     if (closed_)
         return;
     closed_ = true;
-    CountDown->stop();
+    CountDown->Stop();
     if (trayWatch_)
         trayWatch_->stop();
     // Background work (the idle-input listener, the network worker) ends here.

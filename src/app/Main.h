@@ -7,6 +7,7 @@
 #include "scheduler/SchedulerTick.h"
 #include "scheduler/TickPacer.h"
 #include "scheduler/TimeText.h"
+#include "scheduler/WallClockWake.h"
 #include "settings/SettingsFile.h"
 #include "ui/UiServices.h"
 
@@ -57,7 +58,8 @@ public:
     QWidget* Install = nullptr;
     QWidget* Illustrate = nullptr;
     QWidget* SafeModePanel = nullptr;
-    QTimer* CountDown = nullptr;
+    //! The tick's wake-up, aimed anew after every tick and every re-plan (TickPacer).
+    WallClockWake* CountDown = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* TrayIconPopupMenu = nullptr;
     QAction* UpcomingTasks = nullptr;
@@ -91,6 +93,11 @@ public:
 
     void LoadAllSettings();
     void CountDownTimer();
+    //! One wake-up of the tick's pacer: the tick, when its wall-clock second had none yet;
+    //! then the milliseconds to the next wake-up, -1 once the window is closed.
+    int PacedTick();
+    //! Tests drive the tick by hand: no wake-up comes from now on.
+    void StopPacing();
     void ShowTrayBalloon(const QString& text);
     //! Opens a file or an address with the desktop's "open" action.
     void ShellOpen(const QString& target);
@@ -143,7 +150,8 @@ private:
     void BuildTray();
     void BuildUpcoming();
     void ConnectTick();
-    void ScheduleTick();
+    //! Aims the wake-up at the next second that needs a tick.
+    void AimTick();
     void HideToTray();
     void HideWindow();
     void WatchForTray();
@@ -152,6 +160,10 @@ private:
     UiServices& ui_;
     SchedulerTick tick_;
     TickPacer pacer_;
+    // Inside the tick the wake-up is aimed once the tick is over: a re-plan by a check must
+    // not wake a tick nested in a box the tick opens.
+    bool inTick_ = false;
+    bool pacing_ = true;
     std::unique_ptr<FeatureContext> context_;
     FeatureList features_;
     // A start before the panel's tray is up falls back to the taskbar; the window moves

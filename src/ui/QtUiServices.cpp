@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLoggingCategory>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -84,6 +85,7 @@ void QtUiServices::ShowMessage(const QString& text)
 {
     if (silent_)
         return Log(text, false);
+    const auto closed = qScopeGuard([this] { BoxClosed(); });
     Exec(QMessageBox::Information, text, QMessageBox::Ok, parent_);
 }
 
@@ -91,6 +93,7 @@ void QtUiServices::ShowYesOnly(const QString& text)
 {
     if (silent_)
         return Log(text, false);
+    const auto closed = qScopeGuard([this] { BoxClosed(); });
     Exec(QMessageBox::Question, text, QMessageBox::Yes, parent_);
 }
 
@@ -100,6 +103,7 @@ bool QtUiServices::AskYesNo(const QString& text)
         Log(text, false);
         return false;
     }
+    const auto closed = qScopeGuard([this] { BoxClosed(); });
     return Exec(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, parent_) ==
            QMessageBox::Yes;
 }
@@ -111,6 +115,7 @@ std::optional<QString> QtUiServices::InputBox(const QString& caption, const QStr
         Log(prompt, false);
         return std::nullopt;
     }
+    const auto closed = qScopeGuard([this] { BoxClosed(); });
     QInputDialog box(VisibleOrNull(parent_));
     box.setWindowTitle(caption);
     box.setLabelText(prompt);
@@ -127,6 +132,7 @@ std::optional<QString> QtUiServices::OpenFile(const QString& caption, const QStr
 {
     if (silent_)
         return std::nullopt;
+    const auto closed = qScopeGuard([this] { BoxClosed(); });
     QFileDialog box(VisibleOrNull(parent_), caption, directory, QtFileFilter(filter));
     box.setFileMode(QFileDialog::ExistingFile);
     box.setAcceptMode(QFileDialog::AcceptOpen);
@@ -148,6 +154,7 @@ void QtUiServices::ShowError(const QString& text)
 {
     if (silent_)
         return Log(text, false);
+    const auto closed = qScopeGuard([this] { BoxClosed(); });
     Exec(QMessageBox::Critical, text, QMessageBox::Ok, parent_);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 //! Everything that opens a box or a notice. The Qt implementation opens real modal boxes
@@ -29,4 +30,16 @@ public:
     //! While silent no box opens: the session is ending and nobody would answer. Texts go
     //! to the log only, questions get the cautious answer (No, cancelled).
     virtual void SetSilent(bool) {}
+    //! Runs after every box closes: its answer may have changed what is due and when.
+    void SetBoxClosed(std::function<void()> hook) { boxClosed_ = std::move(hook); }
+
+protected:
+    void BoxClosed() const
+    {
+        if (boxClosed_)
+            boxClosed_();
+    }
+
+private:
+    std::function<void()> boxClosed_;
 };

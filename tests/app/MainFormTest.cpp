@@ -42,9 +42,8 @@ TEST(MainForm, HasTheEightPagesInOrderWithTheRadioPageFirst)
     EXPECT_EQ(form.Page->tabToolTip(6), "可以增加密码保护设置");
     EXPECT_EQ(form.windowTitle(), "Varnel—Ossory软件");
     EXPECT_TRUE(form.SafeModePanel->isHidden());
-    // One precise single shot, aimed anew at each second (TickPacer).
-    EXPECT_TRUE(form.CountDown->isSingleShot());
-    EXPECT_EQ(form.CountDown->timerType(), Qt::PreciseTimer);
+    // Tests drive the tick by hand: the wake-up is stopped for good.
+    EXPECT_FALSE(form.CountDown->IsActive());
     QStringList items;
     for (QAction* a : form.TrayIconPopupMenu->actions())
         items << a->text();

@@ -115,7 +115,7 @@ TMainForm& TestEnvironment::StartForm()
     player = nullptr;
     form_ = std::make_unique<TMainForm>(platform, ui, servers);
     // Tests drive the tick by hand.
-    form_->CountDown->stop();
+    form_->StopPacing();
     return *form_;
 }
 
