@@ -8,6 +8,7 @@
 #include "reminders/AlarmClocks.h"
 #include "reminders/HalfHourChime.h"
 #include "reminders/RestReminders.h"
+#include "scheduler/TickPacer.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,8 @@ Day LiveADay(bool paced)
             env.clock->AdvanceMs(delayMs);
         }
     } else {
+        // At the real timer's place in each second, as the paced ticks are.
+        env.clock->AdvanceMs(TickPacer::kOffsetMs);
         for (; env.clock->Current() < end; env.clock->AdvanceSeconds(1)) {
             form.CountDownTimer();
             seen();

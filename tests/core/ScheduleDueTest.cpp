@@ -26,11 +26,16 @@ struct Times {
     }
 };
 
+// A host with no feature: the schedules are the test's own.
+struct NoFeatures {
+    static void Build(FeatureHost&) {}
+};
+
 class ScheduleDue : public ::testing::Test {
 protected:
     ScheduleDue()
     {
-        env.Start([](FeatureHost&) {});
+        env.Start<NoFeatures>();
         base = SecondOf(ctx().Now());
     }
     FeatureContext& ctx() { return env.Host().Context(); }
