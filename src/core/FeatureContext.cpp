@@ -147,11 +147,6 @@ void FeatureContext::RunClose() const
             Guard(step);
 }
 
-void FeatureContext::OnUpcoming(UpcomingQuery query)
-{
-    upcoming_.push_back(std::move(query));
-}
-
 int FeatureContext::OnSchedule(Schedule schedule)
 {
     schedules_.push_back({std::move(schedule)});
@@ -234,9 +229,6 @@ std::optional<qint64> FeatureContext::NextTickSecond(const LocalMoment& now) con
 UpcomingList FeatureContext::Upcoming(const LocalMoment& from, const LocalMoment& to) const
 {
     UpcomingList list;
-    for (const UpcomingQuery& query : upcoming_)
-        if (query)
-            Guard([&] { query(from, to, list); });
     // Each schedule's answers one after the other, from its first at or after `from`.
     constexpr int kMostPerFeature = 500;
     const qint64 last = SecondOf(to);

@@ -130,12 +130,6 @@ public:
     void OnCloseQuery(CloseQueryStep step, std::function<bool()> query);
     //! Runs when the program stops (background work ends here), in registration order.
     void OnClose(std::function<void()> step);
-    //! A feature's answer to "your next occurrences from `from` up to and including `to`",
-    //! computed from the values its check acts on. Asked only while the view is open.
-    using UpcomingQuery =
-        std::function<void(const LocalMoment& from, const LocalMoment& to, UpcomingList& out)>;
-    void OnUpcoming(UpcomingQuery query);
-
     //! A feature that acts at known times. The returned id is its check's key to Due().
     int OnSchedule(Schedule schedule);
     //! True once, in the tick of the second the schedule's next occurrence falls in. Costs a
@@ -188,7 +182,6 @@ private:
     std::array<std::function<bool()>, static_cast<int>(CloseQueryStep::Count)> closeQueries_{};
     mutable std::array<bool, static_cast<int>(CloseQueryStep::Count)> closeQueriesDone_{};
     std::vector<std::function<void()>> closeSteps_;
-    std::vector<UpcomingQuery> upcoming_;
     struct Planned {
         Schedule schedule;
         qint64 from = -1;  //!< the second the answer was asked for; -1: ask again

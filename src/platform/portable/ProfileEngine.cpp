@@ -86,16 +86,11 @@ std::u16string_view unquoted(std::u16string_view v)
     return v;
 }
 
-// Every read names the file again: its name is converted once, not on every read.
-const std::filesystem::path& toPath(const std::u16string& file)
+// No cache of the converted name: the close steps of a program ended by a lost display
+// write settings from an exit handler, after thread-local objects are gone.
+std::filesystem::path toPath(const std::u16string& file)
 {
-    thread_local std::u16string name;
-    thread_local std::filesystem::path path;
-    if (name != file || path.empty()) {
-        path = std::filesystem::path(file);
-        name = file;
-    }
-    return path;
+    return std::filesystem::path(file);
 }
 
 } // namespace
