@@ -118,10 +118,11 @@ if command -v icewm >/dev/null; then
   sleep 1
 fi
 
-full_world() {
-  mkdir -p "$lists"
+# The rules that act at known times and both alarms, armed, none due for hours.
+timed_settings() {
+  local today
   today=$(date +%Y/%m/%d)
-  cat >"$QUORLIN_SETTINGS" <<INI
+  cat <<INI
 [FixedTimes]
 FixedTime=$(date -d '+6 hours' +%-H:%M:%S)
 FixedDate=$today
@@ -140,6 +141,34 @@ ConfineTimeUp=0:00:00
 ConfienTimeDown=23:59:59
 ConfineWeekShutDownMode=0
 ConfineWeekState=1
+[AlarmClocks]
+AlarmClockWeekUp=0
+AlarmClockWeekDown=6
+AlarmClockFirstTime=$(date -d '+7 hours' +%-H:%M:%S)
+AlarmClockSecondTime=$(date -d '+8 hours' +%-H:%M:%S)
+AlarmClockFirstState=1
+AlarmClockSecondState=1
+INI
+}
+
+# 1,000 memorandum notes and 1,000 radio timings, none due for hours.
+timed_lists() {
+  # The user's lists live in the data folder. Notes from the day after tomorrow on; timings
+  # on other hours than the next three.
+  for i in $(seq 0 999); do
+    printf '%s %d:%02d:00 第%d条备忘录内容\n' "$(date -d "+$((2 + i / 10)) days" +%Y/%m/%d)" \
+      $(( (10#$(date +%H) + 3 + i % 5) % 24 )) $((i % 60)) "$i"
+  done | iconv -f UTF-8 -t GBK >"$lists/Memorandum.txt"
+  days=(每天 星期日 星期一 星期二 星期三 星期四 星期五 星期六)
+  for i in $(seq 0 999); do
+    printf '%s %d:%02d:%02d 中国之声\n' "${days[i % 8]}" $(( (10#$(date +%H) + 3 + i % 10) % 24 )) \
+      $((i % 60)) $(( (i / 60) % 60 ))
+  done | iconv -f UTF-8 -t GBK >"$lists/RadioTiming"
+}
+
+full_world() {
+  mkdir -p "$lists"
+  { timed_settings; cat <<INI
 [SystemRunTimes]
 SystemRunTime=99
 SystemRunTimeSelect=2
@@ -155,25 +184,9 @@ NetStateTime=99
 NetStateTimeSelect=2
 NetStateShutDown=0
 NetState=1
-[AlarmClocks]
-AlarmClockWeekUp=0
-AlarmClockWeekDown=6
-AlarmClockFirstTime=$(date -d '+7 hours' +%-H:%M:%S)
-AlarmClockSecondTime=$(date -d '+8 hours' +%-H:%M:%S)
-AlarmClockFirstState=1
-AlarmClockSecondState=1
 INI
-  # The user's lists live in the data folder. Notes from the day after tomorrow on; timings
-  # on other hours than the next three.
-  for i in $(seq 0 999); do
-    printf '%s %d:%02d:00 第%d条备忘录内容\n' "$(date -d "+$((2 + i / 10)) days" +%Y/%m/%d)" \
-      $(( (10#$(date +%H) + 3 + i % 5) % 24 )) $((i % 60)) "$i"
-  done | iconv -f UTF-8 -t GBK >"$lists/Memorandum.txt"
-  days=(每天 星期日 星期一 星期二 星期三 星期四 星期五 星期六)
-  for i in $(seq 0 999); do
-    printf '%s %d:%02d:%02d 中国之声\n' "${days[i % 8]}" $(( (10#$(date +%H) + 3 + i % 10) % 24 )) \
-      $((i % 60)) $(( (i / 60) % 60 ))
-  done | iconv -f UTF-8 -t GBK >"$lists/RadioTiming"
+  } >"$QUORLIN_SETTINGS"
+  timed_lists
   sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$lists/Memorandum.txt" "$lists/RadioTiming"
 }
 
@@ -181,33 +194,7 @@ INI
 timed_world() {
   mkdir -p "$lists"
   printf '[Weather]\r\nWeatherMode=0\r\n' >"$lists/Weather"
-  today=$(date +%Y/%m/%d)
-  cat >"$QUORLIN_SETTINGS" <<INI
-[FixedTimes]
-FixedTime=$(date -d '+6 hours' +%-H:%M:%S)
-FixedDate=$today
-FixedShutDown=0
-FixedTimeState=1
-FixedDay=0
-[DestineWeeks]
-DestineWeekTime=$(date -d '+6 hours' +%-H:%M:%S)
-DestineWeek=$(( ($(date +%w) + 3) % 7 ))
-DestineWeekShutDownMode=0
-DestineWeekState=1
-[ConfineWeekTimes]
-ConfineWeekUp=$(( ($(date +%w) + 3) % 7 ))
-ConfineWeekDown=$(( ($(date +%w) + 3) % 7 ))
-ConfineTimeUp=0:00:00
-ConfienTimeDown=23:59:59
-ConfineWeekShutDownMode=0
-ConfineWeekState=1
-[AlarmClocks]
-AlarmClockWeekUp=0
-AlarmClockWeekDown=6
-AlarmClockFirstTime=$(date -d '+7 hours' +%-H:%M:%S)
-AlarmClockSecondTime=$(date -d '+8 hours' +%-H:%M:%S)
-AlarmClockFirstState=1
-AlarmClockSecondState=1
+  { timed_settings; cat <<INI
 [HintTime]
 HintTime=1
 [RestHint]
@@ -218,15 +205,8 @@ DestineWeekClearState=1
 NextDate=$(date -d '+7 days' +%Y/%m/%d)
 ClearState=1
 INI
-  for i in $(seq 0 999); do
-    printf '%s %d:%02d:00 第%d条备忘录内容\n' "$(date -d "+$((2 + i / 10)) days" +%Y/%m/%d)" \
-      $(( (10#$(date +%H) + 3 + i % 5) % 24 )) $((i % 60)) "$i"
-  done | iconv -f UTF-8 -t GBK >"$lists/Memorandum.txt"
-  days=(每天 星期日 星期一 星期二 星期三 星期四 星期五 星期六)
-  for i in $(seq 0 999); do
-    printf '%s %d:%02d:%02d 中国之声\n' "${days[i % 8]}" $(( (10#$(date +%H) + 3 + i % 10) % 24 )) \
-      $((i % 60)) $(( (i / 60) % 60 ))
-  done | iconv -f UTF-8 -t GBK >"$lists/RadioTiming"
+  } >"$QUORLIN_SETTINGS"
+  timed_lists
   sed -i 's/$/\r/' "$QUORLIN_SETTINGS" "$lists/Memorandum.txt" "$lists/RadioTiming"
 }
 
