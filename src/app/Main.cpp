@@ -371,8 +371,11 @@ int TMainForm::PacedTick()
         const auto over = qScopeGuard([this] { inTick_ = false; });
         CountDownTimer();
     }
-    if (closed_)
-        return -1;
+    return closed_ ? -1 : NextDelayMs();
+}
+
+int TMainForm::NextDelayMs() const
+{
     const LocalMoment now = Now();
     return TickPacer::DelayTo(now, context_->NextTickSecond(now));
 }
@@ -381,8 +384,7 @@ void TMainForm::AimTick()
 {
     if (closed_ || !pacing_ || inTick_)
         return;
-    const LocalMoment now = Now();
-    CountDown->Start(TickPacer::DelayTo(now, context_->NextTickSecond(now)));
+    CountDown->Start(NextDelayMs());
 }
 
 void TMainForm::StopPacing()

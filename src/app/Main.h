@@ -152,6 +152,8 @@ private:
     void ConnectTick();
     //! Aims the wake-up at the next second that needs a tick.
     void AimTick();
+    //! From now to the next second that needs a tick.
+    int NextDelayMs() const;
     void HideToTray();
     void HideWindow();
     void WatchForTray();
