@@ -58,6 +58,8 @@ void AlarmSoundPlayer::MakePlayer()
                     [this, failed, source = source_] {
                         if (!open_ || source != source_)
                             return;
+                        if (!failed && EndedTooSoon())
+                            return;
                         if (failed)
                             NotifyFailed();
                         else
@@ -95,6 +97,8 @@ void AlarmSoundPlayer::Open(const QString& path)
     // Before setSource: a file found unplayable at once is reported from inside it.
     open_ = true;
     ++source_;
+    retried_ = false;
+    played_.invalidate();
     player_->setSource(QUrl::fromLocalFile(path));
 }
 
@@ -108,7 +112,22 @@ void AlarmSoundPlayer::Play()
     }
     if (player_->mediaStatus() == QMediaPlayer::EndOfMedia)
         player_->setPosition(0);
+    played_.start();
     player_->play();
+}
+
+bool AlarmSoundPlayer::EndedTooSoon()
+{
+    // Under load the backend now and then reports the end of a file a few milliseconds
+    // after it started, with nothing heard: a spoken piece of the chime was skipped. Such a
+    // file is played once more from the start; a second early end is believed.
+    const qint64 duration = player_->duration();
+    if (retried_ || duration <= 0 || !played_.isValid() || played_.elapsed() >= duration / 2)
+        return false;
+    retried_ = true;
+    player_->setPosition(0);
+    player_->play();
+    return true;
 }
 
 void AlarmSoundPlayer::Close()

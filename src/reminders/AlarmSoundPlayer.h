@@ -2,6 +2,7 @@
 
 #include "reminders/SoundPlayer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -27,6 +28,8 @@ public:
 
 private:
     void MakePlayer();
+    //! True when the end just reported came far too early and the file plays again.
+    bool EndedTooSoon();
 
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* output_ = nullptr;
@@ -36,4 +39,7 @@ private:
     QString path_;
     //! Counts the files opened, so a late notice about an earlier one is recognised.
     unsigned source_ = 0;
+    //! Time since the current file was last started, and whether it was started again.
+    QElapsedTimer played_;
+    bool retried_ = false;
 };
