@@ -248,14 +248,25 @@ pss() {
   done
   echo $total
 }
-# Nanoseconds on a CPU over the live threads of the tree, and children already reaped (in
-# clock ticks, converted): finer than the 10 ms of the tick counters for the long-lived ones.
-runtime() {
-  local hz; hz=$(getconf CLK_TCK)
+# Nanoseconds on a CPU of each thread in the tree, "tid ns" lines. Sampled every second, so
+# that a thread that ends (a pool thread idle for 30 s) keeps what it ran while it lived.
+thread_times() {
+  local p t
   for p in $(tree "$1"); do
-    cat /proc/$p/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'
-    awk -v hz="$hz" '{ sub(/^.*\) /, ""); print ($14 + $15) * 1e9 / hz }' "/proc/$p/stat" 2>/dev/null
-  done | awk '{ s += $1 } END { printf "%.0f\n", s + 0 }'
+    for t in /proc/"$p"/task/*; do
+      read -r ns _ <"$t/schedstat" 2>/dev/null && echo "${t##*/} $ns"
+    done
+  done
+}
+# Children of the program already reaped, from its own counters (clock ticks, in ns).
+reaped() {
+  awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); printf "%.0f\n", ($14 + $15) * 1e9 / hz }' \
+    "/proc/$1/stat" 2>/dev/null || echo 0
+}
+# The time run over the sample from the first snapshot ($1) and the later ones ($2).
+times_total() {
+  awk 'NR == FNR { base[$1] = $2; next } { last[$1] = $2 }
+       END { for (t in last) s += last[t] - (t in base ? base[t] : 0); printf "%.0f\n", s + 0 }' "$1" "$2"
 }
 count() { tree "$1" | wc -l; }
 # Context switches of each of the program's own threads (voluntary and forced): "tid count"
@@ -281,18 +292,20 @@ measure() {
   sleep "$settle"
   kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the settle time:"; cat "$log"; return 1; }
   local n0 t0 rss_max=0 rss_sum=0 k=0 procs_max=0 r c
-  n0=$(runtime "$pid"); t0=$(date +%s%N); switches "$pid" >"$work/switches0"; : >"$work/switches"
+  n0=$(reaped "$pid"); t0=$(date +%s%N); switches "$pid" >"$work/switches0"; : >"$work/switches"
+  thread_times "$pid" >"$work/times0"; : >"$work/times"
   for _ in $(seq "$sample"); do
     sleep 1
     kill -0 "$pid" 2>/dev/null || { echo "$label: ended during the sample:"; cat "$log"; return 1; }
-    switches "$pid" >>"$work/switches"
+    switches "$pid" >>"$work/switches"; thread_times "$pid" >>"$work/times"
     r=$(sum_status "$pid" VmRSS); c=$(count "$pid")
     rss_sum=$((rss_sum + r)); k=$((k + 1))
     [ "$r" -gt "$rss_max" ] && rss_max=$r
     [ "$c" -gt "$procs_max" ] && procs_max=$c
   done
   local n1 t1 procs rss_end pss_end
-  n1=$(runtime "$pid"); t1=$(date +%s%N); switches "$pid" >>"$work/switches"
+  thread_times "$pid" >>"$work/times"; switches "$pid" >>"$work/switches"
+  n1=$(( $(reaped "$pid") + $(times_total "$work/times0" "$work/times") )); t1=$(date +%s%N)
   procs=$(count "$pid"); rss_end=$(sum_status "$pid" VmRSS); pss_end=$(pss "$pid")
   # SMAPS=DIR keeps each world's memory map at the end, to see where the memory lies.
   [ -z "${SMAPS:-}" ] || { mkdir -p "$SMAPS"; cp "/proc/$pid/smaps" "$SMAPS/$label.smaps"; }
