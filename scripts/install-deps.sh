@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   cmake ninja-build ccache g++ pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6opengl6-dev libgstreamer1.0-dev
-  libx11-dev libxi-dev libxext-dev libgl-dev
+  libx11-dev libx11-xcb-dev libxi-dev libxext-dev libgl-dev
   libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols
   libglib2.0-dev libglib2.0-bin qt6-webengine-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind

@@ -3,9 +3,13 @@
 #include <QString>
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,40 +29,34 @@ struct ErrorGuard {
     ~ErrorGuard() { XSetErrorHandler(old); }
 };
 
-std::string utf8Property(Display* d, Window w, Atom property, Atom type)
+// A window's title from the replies to its two title properties: _NET_WM_NAME (UTF-8) first,
+// else WM_NAME, which may be STRING (Latin-1), UTF8_STRING or COMPOUND_TEXT.
+std::string titleOf(Display* d, xcb_get_property_reply_t* net, xcb_get_property_reply_t* legacy,
+                    Atom utf8)
 {
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string out;
-    if (XGetWindowProperty(d, w, property, 0, 1 << 16, False, type, &actual, &format, &count,
-                           &after, &data) == Success &&
-        actual == type && format == 8 && data)
-        out.assign(reinterpret_cast<char*>(data), count);
-    if (data)
-        XFree(data);
-    return out;
-}
-
-// WM_NAME may be STRING (Latin-1), UTF8_STRING or COMPOUND_TEXT.
-std::string legacyName(Display* d, Window w)
-{
-    XTextProperty prop{};
-    if (!XGetWMName(d, w, &prop) || !prop.value)
+    const auto text = [](xcb_get_property_reply_t* r) {
+        return std::string(static_cast<const char*>(xcb_get_property_value(r)),
+                           std::size_t(xcb_get_property_value_length(r)));
+    };
+    if (net && net->type == utf8 && net->format == 8 && xcb_get_property_value_length(net) > 0)
+        return text(net);
+    if (!legacy || legacy->format != 8 || xcb_get_property_value_length(legacy) <= 0)
         return {};
+    if (legacy->type == XA_STRING)
+        return QString::fromLatin1(text(legacy)).toStdString();
+    if (legacy->type == utf8)
+        return text(legacy);
+    std::string value = text(legacy);
+    XTextProperty prop{reinterpret_cast<unsigned char*>(value.data()), Atom(legacy->type), 8,
+                       static_cast<unsigned long>(value.size())};
     std::string out;
     char** list = nullptr;
     int count = 0;
-    if (prop.encoding == XA_STRING) {
-        out = QString::fromLatin1(reinterpret_cast<char*>(prop.value), int(prop.nitems))
-                  .toStdString();
-    } else if (Xutf8TextPropertyToTextList(d, &prop, &list, &count) >= Success && list) {
+    if (Xutf8TextPropertyToTextList(d, &prop, &list, &count) >= Success && list) {
         for (int i = 0; i < count; ++i)
             out += list[i];
         XFreeStringList(list);
     }
-    XFree(prop.value);
     return out;
 }
 
@@ -77,44 +75,78 @@ bool supportsDelete(Display* d, Window w, Atom deleteWindow)
 
 // Calls `visit` for each window whose title is one of `wanted` (UTF-8) with that title's
 // index, until `visit` says the walk is done; true if it did.
+//
+// Titled windows are the top-level ones: children of the root, or the clients inside a window
+// manager's frame (one or two levels further down). Below that lie the widgets of programs.
+// The walk goes a level at a time and sends the questions about a whole level before reading
+// any answer: a few round trips a walk however many windows there are, since a walk runs
+// every second while programs are blocked.
 bool forEachTitled(Display* d, const std::vector<std::string>& wanted,
                    const std::function<bool(Window, std::size_t)>& visit)
 {
     ErrorGuard guard;
+    xcb_connection_t* c = XGetXCBConnection(d);
     const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-
-    // Titled windows are the top-level ones: children of the root, or the clients inside a
-    // window manager's frame (one or two levels further down). Below that lie the widgets of
-    // programs; not looking there keeps one walk to a few requests per program.
     constexpr int deepest = 3;
-    std::function<bool(Window, int)> walk = [&](Window w, int depth) {
-        if (depth > 0) {
-            std::string name = utf8Property(d, w, netName, utf8);
-            if (name.empty())
-                name = legacyName(d, w);
-            if (!name.empty())
-                for (std::size_t i = 0; i < wanted.size(); ++i)
-                    if (name == wanted[i] && visit(w, i))
-                        return true;
-        }
-        if (depth == deepest)
-            return false;
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(d, w, &root, &parent, &children, &count))
-            return false;
-        bool done = false;
-        for (unsigned i = 0; i < count && !done; ++i)
-            done = walk(children[i], depth + 1);
-        if (children)
-            XFree(children);
-        return done;
+    constexpr uint32_t longest = 1 << 16; // in 32-bit units, as X counts them
+
+    struct Asked {
+        xcb_window_t window;
+        xcb_get_property_cookie_t net, legacy;
+        xcb_query_tree_cookie_t tree;
     };
-    bool found = false;
-    for (int s = 0; s < ScreenCount(d) && !found; ++s)
-        found = walk(RootWindow(d, s), 0);
-    XSync(d, False);
+    std::vector<xcb_window_t> level;
+    for (int s = 0; s < ScreenCount(d); ++s)
+        level.push_back(xcb_window_t(RootWindow(d, s)));
+    bool found = false, visited = false;
+    for (int depth = 0; depth <= deepest && !level.empty(); ++depth) {
+        std::vector<Asked> asked;
+        asked.reserve(level.size());
+        for (xcb_window_t w : level) {
+            Asked a{w, {}, {}, {}};
+            if (depth > 0) {
+                a.net = xcb_get_property(c, 0, w, netName, utf8, 0, longest);
+                a.legacy = xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                                            longest);
+            }
+            if (depth < deepest)
+                a.tree = xcb_query_tree(c, w);
+            asked.push_back(a);
+        }
+        // Every answer is read, also after the walk is done, so none is left queued.
+        std::vector<xcb_window_t> next;
+        for (const Asked& a : asked) {
+            if (depth > 0) {
+                xcb_get_property_reply_t* net = xcb_get_property_reply(c, a.net, nullptr);
+                xcb_get_property_reply_t* legacy = xcb_get_property_reply(c, a.legacy, nullptr);
+                const std::string name = found ? std::string() : titleOf(d, net, legacy, utf8);
+                free(net);
+                free(legacy);
+                if (!name.empty())
+                    for (std::size_t i = 0; i < wanted.size() && !found; ++i)
+                        if (name == wanted[i]) {
+                            visited = true;
+                            found = visit(Window(a.window), i);
+                        }
+            }
+            if (depth < deepest) {
+                xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, a.tree, nullptr);
+                if (tree && !found) {
+                    const xcb_window_t* children = xcb_query_tree_children(tree);
+                    next.insert(next.end(), children,
+                                children + xcb_query_tree_children_length(tree));
+                }
+                free(tree);
+            }
+        }
+        if (found)
+            break;
+        level = std::move(next);
+    }
+    // A close sent to a window that has just gone fails later: let that happen under the guard.
+    if (visited)
+        XSync(d, False);
     return found;
 }
 
