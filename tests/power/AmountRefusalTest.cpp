@@ -1,14 +1,6 @@
 #include "PowerTestSupport.h"
 
-#include "power/EconomizePowerShutdown.h"
-#include "power/NetStateShutdown.h"
-#include "power/SystemRunShutdown.h"
-
 #include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 namespace {
 
@@ -61,8 +53,7 @@ TEST_P(AmountRefusal, LeavesTheRuleOffWithItsMessageAndTheFieldReset)
     EXPECT_EQ(form.NetStates->Worker, nullptr);
 
     env.systemInfo->uptimeMs = 0xFFFFFFF0u;
-    for (int i = 0; i < 200; ++i)
-        env.Tick();
+    Ticks(env, 200);
     EXPECT_TRUE(env.power->requests.empty());
     EXPECT_EQ(env.icmp->probes.load(), 0);
 }
@@ -76,10 +67,17 @@ INSTANTIATE_TEST_SUITE_P(Rules, AmountRefusal,
                                     (*text ? (text[1] ? "Zero" : "OneDigit") : "Empty");
                          });
 
-TEST(DurationRules, FirstStartShowsTheDefaultAmountsUnitsAndModes)
+TEST(PowerRules, FirstStartShowsTheDefaultsAndWritesNothing)
 {
     TestEnvironment env;
     FeatureView& form = env.Start<Pages::PowerRules>();
+    const ConfineWeekShutdown& period = *form.ConfineWeekTimes;
+    EXPECT_EQ(period.ConfineTimeMaskEdit1->text(), "00:00:00");
+    EXPECT_EQ(period.ConfineTimeMaskEdit2->text(), "00:00:00");
+    EXPECT_EQ(period.ConfineWeekComboBox1->currentText(), "星期日");
+    EXPECT_EQ(period.ConfineWeekShutDownComboBox->currentText(), "关机");
+    EXPECT_FALSE(period.ConfineWeekCheckBox->isChecked());
+    EXPECT_FALSE(env.SettingsText().contains("ConfineWeekTimes"));
     for (const DurationRule& rule : kRules) {
         EXPECT_EQ(rule.field(form)->text(), rule.firstStart) << rule.name;
         EXPECT_FALSE(rule.box(form)->isChecked()) << rule.name;

@@ -1,30 +1,10 @@
 #include "PowerTestSupport.h"
 
-#include "power/EconomizePowerShutdown.h"
-
 #include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 namespace {
 
 using namespace power_test;
-
-void Arm(EconomizePowerShutdown& rule, const QString& amount, int unit, int mode)
-{
-    rule.EconomizePowerMaskEdit->setText(amount);
-    rule.EconomizePowerComboBox->setCurrentIndex(unit);
-    rule.EconomizePowerShutDownComboBox->setCurrentIndex(mode);
-    rule.EconomizePowerCheckBox->setChecked(true);
-}
-
-void Ticks(TestEnvironment& env, int n)
-{
-    for (int i = 0; i < n; ++i)
-        env.Tick();
-}
 
 TEST(EconomizePower, FiveIdleMinutesFireOnTheThreeHundredthTickAndAMovementStartsAgain)
 {
@@ -143,8 +123,7 @@ TEST(EconomizePower, ADesktopThatCannotTellInputRefusesTheRuleAndDisarmsAStoredO
     EXPECT_FALSE(rule.EconomizePowerCheckBox->isChecked());
     EXPECT_TRUE(rule.EconomizePowerMaskEdit->isEnabled());
     EXPECT_EQ(env.ui.Texts("message"), QStringList{EconomizePowerShutdown::NoIdleSourceText()});
-    EXPECT_TRUE(env.SettingsText().contains("EconomizePowerState=0"))
-        << env.SettingsText().toStdString();
+    EXPECT_EQ(Stored(env, "EconomizePowers", "EconomizePowerState"), "0");
     Ticks(env, 120);
     EXPECT_TRUE(env.power->requests.empty());
 

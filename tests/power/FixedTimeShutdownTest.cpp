@@ -1,33 +1,16 @@
 #include "PowerTestSupport.h"
 
-#include "power/DestineWeekShutdown.h"
-#include "power/FixedTimeShutdown.h"
-
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
-#include <QVBoxLayout>
 
 namespace {
 
 using namespace power_test;
-
-// Sets the inputs as the user would and checks the box.
-void Arm(FixedTimeShutdown& rule, const QString& time, int interval, int mode)
-{
-    rule.FixedTimeMaskEdit->setText(time);
-    rule.FixedDayComboBox->setCurrentIndex(interval);
-    rule.FixedShutDownComboBox->setCurrentIndex(mode);
-    rule.FixedTimeCheckBox->setChecked(true);
-}
 
 TEST(FixedTimeShutdown, ArmedAtTenForNoonFiresOnceAtNoonAndNeverAgainInThatRun)
 {
@@ -102,28 +85,30 @@ TEST(FixedTimeShutdown, AnIntervalCountsFromTheArmingDayAndARestartCountsFromThe
     EXPECT_EQ(env.power->requests, std::vector<unsigned>{0});
 }
 
-TEST(FixedTimeShutdown, AStartWithTheRuleStoredAsEnabledArmsItForThatDay)
+// A start before their times on a Wednesday arms both the fixed time and the Wednesday
+// rule for that day.
+TEST(FixedTimeShutdown, AStartWithTheRulesStoredAsEnabledArmsThemForThatDay)
 {
     TestEnvironment env;
     WriteSettings(env, "[FixedTimes]\nFixedTime=12:00:00\nFixedDate=2026/12/01\n"
-                       "FixedShutDown=3\nFixedTimeState=1\nFixedDay=0\n");
-    FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
-    EXPECT_TRUE(rule.FixedTimeCheckBox->isChecked());
-    EXPECT_FALSE(rule.FixedTimeMaskEdit->isEnabled());
-    EXPECT_EQ(rule.FixedShutDownComboBox->currentIndex(), 3);
+                       "FixedShutDown=3\nFixedTimeState=1\nFixedDay=0\n"
+                       "[DestineWeeks]\nDestineWeekTime=7:05:00\nDestineWeek=3\n"
+                       "DestineWeekShutDownMode=4\nDestineWeekState=1\n");
+    env.clock->Set(kWednesday, QTime(6, 30, 0));
+    FeatureView& form = env.Start<Pages::PowerRules>();
+    const FixedTimeShutdown& fixed = *form.FixedTimes;
+    EXPECT_TRUE(fixed.FixedTimeCheckBox->isChecked());
+    EXPECT_FALSE(fixed.FixedTimeMaskEdit->isEnabled());
+    EXPECT_EQ(fixed.FixedShutDownComboBox->currentIndex(), 3);
     EXPECT_EQ(Stored(env, "FixedTimes", "FixedDate"), "2026/12/09");
+    const DestineWeekShutdown& week = *form.DestineWeeks;
+    EXPECT_TRUE(week.DestineWeekCheckBox->isChecked());
+    EXPECT_FALSE(week.DestineWeekTimeEdit->isEnabled());
+    EXPECT_EQ(week.DestineWeekShutDownComboBox->currentIndex(), 4);
+    TickAt(env, kWednesday, QTime(7, 5, 0));
+    EXPECT_EQ(env.power->requests, std::vector<unsigned>{4});
     TickAt(env, kWednesday, QTime(12, 0, 0));
-    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
-}
-
-TEST(FixedTimeShutdown, ADisarmedRuleNeverFires)
-{
-    TestEnvironment env;
-    FixedTimeShutdown* rule = env.Start<Pages::PowerRules>().FixedTimes;
-    Arm(*rule, "21:30:00", 4, 2);
-    rule->FixedTimeCheckBox->setChecked(false);
-    TickAt(env, kWednesday.addDays(4), QTime(21, 30, 0));
-    EXPECT_TRUE(env.power->requests.empty());
+    EXPECT_EQ(env.power->requests, (std::vector<unsigned>{4, 3}));
 }
 
 TEST(FixedTimeShutdown, ARefusedActionShowsTheRuleMessageAndTheRuleStaysArmed)
@@ -172,6 +157,7 @@ struct TimeCase {
     QString typed;  // keys typed into the emptied edit
     QTime clock;
     bool fires;
+    QString shown = {}; // what the edit shows at start, where it matters
 };
 
 class FixedTimeText : public ::testing::TestWithParam<TimeCase> {};
@@ -184,6 +170,9 @@ TEST_P(FixedTimeText, MatchesTheClockOnlyForAValidTime)
     if (!c.stored.isNull())
         WriteSettings(env, "[FixedTimes]\nFixedTime=" + c.stored + "\nFixedTimeState=1\n");
     FixedTimeShutdown& rule = *env.Start<Pages::PowerRules>().FixedTimes;
+    if (!c.shown.isNull()) {
+        EXPECT_EQ(rule.FixedTimeMaskEdit->displayText(), c.shown);
+    }
     if (c.stored.isNull()) {
         rule.FixedTimeMaskEdit->selectAll();
         QTest::keyClick(rule.FixedTimeMaskEdit, Qt::Key_Delete);
@@ -206,23 +195,15 @@ TEST_P(FixedTimeText, MatchesTheClockOnlyForAValidTime)
 
 INSTANTIATE_TEST_SUITE_P(
     Times, FixedTimeText,
-    ::testing::Values(TimeCase{"OneDigitHourStored", "7:05:00", {}, QTime(7, 5, 0), true},
-                      TimeCase{"TwoDigitHourStored", "07:05:00", {}, QTime(7, 5, 0), true},
-                      TimeCase{"TypedWithLeadingZero", {}, "070500", QTime(7, 5, 0), true},
-                      TimeCase{"LastSecondOfTheDay", "23:59:59", {}, QTime(23, 59, 59), true},
-                      TimeCase{"HourAndMinuteOutOfRange", "25:61:00", {}, {}, false},
-                      TimeCase{"TypedOutOfRange", {}, "256100", {}, false},
-                      TimeCase{"EmptiedField", {}, "", {}, false},
-                      TimeCase{"StoredEmpty", "", {}, {}, false}),
+    ::testing::Values(
+        TimeCase{"OneDigitHourStored", "7:05:00", {}, QTime(7, 5, 0), true, "07:05:00"},
+        TimeCase{"TwoDigitHourStored", "07:05:00", {}, QTime(7, 5, 0), true},
+        TimeCase{"TypedWithLeadingZero", {}, "070500", QTime(7, 5, 0), true},
+        TimeCase{"LastSecondOfTheDay", "23:59:59", {}, QTime(23, 59, 59), true},
+        TimeCase{"HourAndMinuteOutOfRange", "25:61:00", {}, {}, false},
+        TimeCase{"TypedOutOfRange", {}, "256100", {}, false},
+        TimeCase{"EmptiedField", {}, "", {}, false}, TimeCase{"StoredEmpty", "", {}, {}, false}),
     [](const ::testing::TestParamInfo<TimeCase>& info) { return info.param.name; });
-
-TEST(FixedTimeShutdown, TheStoredOneDigitHourIsShownWithItsLeadingZero)
-{
-    TestEnvironment env;
-    WriteSettings(env, "[FixedTimes]\nFixedTime=7:05:00\n");
-    EXPECT_EQ(env.Start<Pages::PowerRules>().FixedTimes->FixedTimeMaskEdit->displayText(),
-              "07:05:00");
-}
 
 TEST(FixedTimeShutdown, HoveringOverEitherBoxShowsWhatIsArmedOrThatNothingIsSet)
 {
@@ -237,9 +218,7 @@ TEST(FixedTimeShutdown, HoveringOverEitherBoxShowsWhatIsArmedOrThatNothingIsSet)
     }
 
     Arm(*form.FixedTimes, "12:00:00", 1, 0);
-    form.DestineWeeks->DestineWeekTimeEdit->setText("11:11:00");
-    form.DestineWeeks->DestineWeeksComboBox->setCurrentIndex(3);
-    week->setChecked(true);
+    Arm(*form.DestineWeeks, "11:11:00", 3, 0);
     QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), QPointF(4, 4), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(fixed, &move);

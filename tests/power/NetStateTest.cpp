@@ -1,13 +1,8 @@
 #include "PowerTestSupport.h"
 
-#include "power/NetStateShutdown.h"
 #include "power/Netstatethread.h"
 
 #include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 #include <thread>
 
@@ -153,30 +148,10 @@ TEST(NetStateMode, ProbesThatCannotBeSentRefuseArmingOrPauseTheCountWithOneBallo
     env.icmp->answer = Answer::Refuse;
     Arm(rule, "01", 0, 0);
     ASSERT_TRUE(env.icmp->WaitForProbes(100));
-    for (int i = 0; i < 3; ++i)
-        env.Tick();
+    Ticks(env, 3);
     EXPECT_TRUE(env.power->requests.empty());
     EXPECT_EQ(rule.NetStateFailures.load(), 0);
     EXPECT_EQ(env.ui.Texts("balloon"), QStringList{"无法发送网络探测,智能网络模式暂停计数"});
-}
-
-TEST(NetStateMode, AnHourIsSixtyMinutesOfFailedProbes)
-{
-    TestEnvironment env;
-    env.icmp->answer = Answer::TimedOut;
-    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
-    Arm(rule, "01", 1, 2);
-    rule.ProbeInterval = 1h; // the worker probes once, then pauses
-    rule.NetStateCheckBox->setChecked(false);
-    rule.NetStateCheckBox->setChecked(true);
-    ASSERT_TRUE(env.icmp->WaitForProbes(1));
-    rule.NetStateFailures.store(3000);
-    env.Tick();
-    EXPECT_TRUE(env.power->requests.empty());
-    rule.NetStateFailures.store(3600);
-    env.Tick();
-    EXPECT_EQ(env.power->requests, std::vector<unsigned>{2});
-    rule.NetStateCheckBox->setChecked(false);
 }
 
 TEST(NetStateMode, ArmingSavesTheSectionInOrderAndDisarmingStopsTheWorker)
@@ -210,25 +185,38 @@ TEST(NetStateMode, AStoredModeStartsItsWorkerAndClosingEndsIt)
     EXPECT_EQ(env.icmp->probes.load(), probes);
 }
 
-TEST(NetStateMode, AFailingActionIsReportedWithTheCountAlreadyReset)
+// The count is the test's to set: one failed send, then a pause longer than the test.
+TEST(NetStateMode, AnHourIsSixtyMinutesAndAFailingActionIsReportedWithTheCountAlreadyReset)
 {
-    TestEnvironment env;
-    env.power->refused = {3};
-    // One failed send, then a long pause: the count is the test's to set.
-    env.icmp->answer = Answer::Raise;
-    NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
-    Arm(rule, "01", 0, 3);
-    rule.NetStateCheckBox->setChecked(false);
-    rule.ProbeInterval = 60s;
-    rule.NetStateCheckBox->setChecked(true);
-    rule.NetStateFailures = 59;
-    env.Tick();
-    EXPECT_TRUE(env.power->requests.empty());
-    rule.NetStateFailures = 60;
-    env.Tick();
-    EXPECT_EQ(env.power->requests, std::vector<unsigned>{3});
-    EXPECT_EQ(rule.NetStateFailures.load(), 0);
-    EXPECT_EQ(env.ui.Texts("message"), FailureBox(TickCheck::CheckNetState));
+    struct Row {
+        const char* name;
+        int unit, mode;
+        bool refused;
+        int below, due;
+    } rows[] = {{"an hour is sixty minutes", 1, 2, false, 3000, 3600},
+                {"a refused action", 0, 3, true, 59, 60}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEnvironment env;
+        if (row.refused)
+            env.power->refused = {unsigned(row.mode)};
+        env.icmp->answer = Answer::Raise;
+        NetStateShutdown& rule = *env.Start<Pages::PowerRules>().NetStates;
+        Arm(rule, "01", row.unit, row.mode);
+        rule.NetStateCheckBox->setChecked(false);
+        rule.ProbeInterval = 1h;
+        rule.NetStateCheckBox->setChecked(true);
+        rule.NetStateFailures = row.below;
+        env.Tick();
+        EXPECT_TRUE(env.power->requests.empty());
+        rule.NetStateFailures = row.due;
+        env.Tick();
+        EXPECT_EQ(env.power->requests, std::vector<unsigned>{unsigned(row.mode)});
+        EXPECT_EQ(rule.NetStateFailures.load(), 0);
+        EXPECT_EQ(env.ui.Texts("message"),
+                  row.refused ? FailureBox(TickCheck::CheckNetState) : QStringList{});
+        rule.NetStateCheckBox->setChecked(false);
+    }
 }
 
 } // namespace

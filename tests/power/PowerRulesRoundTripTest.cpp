@@ -1,28 +1,12 @@
 #include "PowerTestSupport.h"
 
-#include "power/ConfineWeekShutdown.h"
-#include "power/DestineWeekShutdown.h"
-#include "power/EconomizePowerShutdown.h"
-#include "power/FixedTimeShutdown.h"
-#include "power/NetStateShutdown.h"
-#include "power/SystemRunShutdown.h"
-
 #include "core/FeatureContext.h"
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-
 namespace {
 
 using namespace power_test;
-
-QString N(int n)
-{
-    return QString::number(n);
-}
 
 // One stored key: what a start shows for it (the control and the value in effect) and
 // what arming again writes back, both the stored text unless `saved` says otherwise.
@@ -34,17 +18,14 @@ struct Key {
     const char* saved = nullptr;
 };
 
-QStringList Amount(const QLineEdit* edit, const AmountRule& rule)
+// A control and the value in effect beside it.
+QStringList Text(const QLineEdit* edit, const QString& inEffect)
 {
-    return {edit->text(), rule.AmountText};
+    return {edit->text(), inEffect};
 }
-QStringList Unit(const QComboBox* list, const AmountRule& rule)
+QStringList Index(const QComboBox* list, int inEffect)
 {
-    return {N(list->currentIndex()), N(rule.Unit)};
-}
-QStringList Mode(const QComboBox* list, const AmountRule& rule)
-{
-    return {N(list->currentIndex()), N(rule.Mode)};
+    return {QString::number(list->currentIndex()), QString::number(inEffect)};
 }
 QStringList State(const QCheckBox* box)
 {
@@ -58,99 +39,94 @@ const std::vector<Key>& Keys()
     using V = FeatureView;
     static const std::vector<Key> keys = {
         {"FixedTimes", "FixedTime", "23:59:59",
-         [](V& v) {
-             return QStringList{v.FixedTimes->FixedTimeMaskEdit->text(), v.FixedTimes->FixedTime};
-         }},
+         [](V& v) { return Text(v.FixedTimes->FixedTimeMaskEdit, v.FixedTimes->FixedTime); }},
         // Arming counts the days from today: a start on Wednesday 12/09 is due on 12/16.
         {"FixedTimes", "FixedDate", "2020/01/01",
          [](V& v) { return QStringList{v.FixedTimes->FixedDate}; }, "2026/12/16"},
         {"FixedTimes", "FixedShutDown", "4",
-         [](V& v) {
-             return QStringList{N(v.FixedTimes->FixedShutDownComboBox->currentIndex()),
-                                N(v.FixedTimes->FixedMode)};
-         }},
+         [](V& v) { return Index(v.FixedTimes->FixedShutDownComboBox, v.FixedTimes->FixedMode); }},
         {"FixedTimes", "FixedDay", "7",
-         [](V& v) {
-             return QStringList{N(v.FixedTimes->FixedDayComboBox->currentIndex()),
-                                N(v.FixedTimes->FixedInterval)};
-         }},
+         [](V& v) { return Index(v.FixedTimes->FixedDayComboBox, v.FixedTimes->FixedInterval); }},
         {"FixedTimes", "FixedTimeState", "1",
          [](V& v) { return State(v.FixedTimes->FixedTimeCheckBox); }},
         {"DestineWeeks", "DestineWeekTime", "00:00:01",
          [](V& v) {
-             return QStringList{v.DestineWeeks->DestineWeekTimeEdit->text(),
-                                v.DestineWeeks->DestineWeekTime};
+             return Text(v.DestineWeeks->DestineWeekTimeEdit, v.DestineWeeks->DestineWeekTime);
          }},
         {"DestineWeeks", "DestineWeek", "6",
          [](V& v) {
-             return QStringList{N(v.DestineWeeks->DestineWeeksComboBox->currentIndex()),
-                                N(v.DestineWeeks->DestineWeek)};
+             return Index(v.DestineWeeks->DestineWeeksComboBox, v.DestineWeeks->DestineWeek);
          }},
         {"DestineWeeks", "DestineWeekShutDownMode", "4",
          [](V& v) {
-             return QStringList{N(v.DestineWeeks->DestineWeekShutDownComboBox->currentIndex()),
-                                N(v.DestineWeeks->DestineWeekMode)};
+             return Index(v.DestineWeeks->DestineWeekShutDownComboBox,
+                          v.DestineWeeks->DestineWeekMode);
          }},
         {"DestineWeeks", "DestineWeekState", "1",
          [](V& v) { return State(v.DestineWeeks->DestineWeekCheckBox); }},
         {"ConfineWeekTimes", "ConfineWeekUp", "0",
          [](V& v) {
-             return QStringList{N(v.ConfineWeekTimes->ConfineWeekComboBox1->currentIndex()),
-                                N(v.ConfineWeekTimes->ConfineWeek1)};
+             return Index(v.ConfineWeekTimes->ConfineWeekComboBox1,
+                          v.ConfineWeekTimes->ConfineWeek1);
          }},
         {"ConfineWeekTimes", "ConfineWeekDown", "6",
          [](V& v) {
-             return QStringList{N(v.ConfineWeekTimes->ConfineWeekComboBox2->currentIndex()),
-                                N(v.ConfineWeekTimes->ConfineWeek2)};
+             return Index(v.ConfineWeekTimes->ConfineWeekComboBox2,
+                          v.ConfineWeekTimes->ConfineWeek2);
          }},
         {"ConfineWeekTimes", "ConfineTimeUp", "00:00:01",
          [](V& v) {
-             return QStringList{v.ConfineWeekTimes->ConfineTimeMaskEdit1->text(),
-                                v.ConfineWeekTimes->ConfineTime1};
+             return Text(v.ConfineWeekTimes->ConfineTimeMaskEdit1,
+                         v.ConfineWeekTimes->ConfineTime1);
          }},
         {"ConfineWeekTimes", "ConfienTimeDown", "23:59:58",
          [](V& v) {
-             return QStringList{v.ConfineWeekTimes->ConfineTimeMaskEdit2->text(),
-                                v.ConfineWeekTimes->ConfineTime2};
+             return Text(v.ConfineWeekTimes->ConfineTimeMaskEdit2,
+                         v.ConfineWeekTimes->ConfineTime2);
          }},
         {"ConfineWeekTimes", "ConfineWeekShutDownMode", "3",
          [](V& v) {
-             return QStringList{N(v.ConfineWeekTimes->ConfineWeekShutDownComboBox->currentIndex()),
-                                N(v.ConfineWeekTimes->ConfineMode)};
+             return Index(v.ConfineWeekTimes->ConfineWeekShutDownComboBox,
+                          v.ConfineWeekTimes->ConfineMode);
          }},
         {"ConfineWeekTimes", "ConfineWeekState", "1",
          [](V& v) { return State(v.ConfineWeekTimes->ConfineWeekCheckBox); }},
         {"SystemRunTimes", "SystemRunTime", "99",
-         [](V& v) { return Amount(v.SystemRunTimes->SystemRunTimeEdit, v.SystemRunTimes->Rule); }},
+         [](V& v) {
+             return Text(v.SystemRunTimes->SystemRunTimeEdit, v.SystemRunTimes->Rule.AmountText);
+         }},
         {"SystemRunTimes", "SystemRunTimeSelect", "2",
-         [](V& v) { return Unit(v.SystemRunTimes->SystemRunComboBox, v.SystemRunTimes->Rule); }},
+         [](V& v) {
+             return Index(v.SystemRunTimes->SystemRunComboBox, v.SystemRunTimes->Rule.Unit);
+         }},
         {"SystemRunTimes", "SystemRunShutDownMode", "4",
          [](V& v) {
-             return Mode(v.SystemRunTimes->SystemRunShutDownComboBox, v.SystemRunTimes->Rule);
+             return Index(v.SystemRunTimes->SystemRunShutDownComboBox, v.SystemRunTimes->Rule.Mode);
          }},
         {"SystemRunTimes", "SystemRunState", "1",
          [](V& v) { return State(v.SystemRunTimes->SystemRunCheckBox); }},
         {"EconomizePowers", "EconomizePowerTime", "01",
          [](V& v) {
-             return Amount(v.EconomizePowers->EconomizePowerMaskEdit, v.EconomizePowers->Rule);
+             return Text(v.EconomizePowers->EconomizePowerMaskEdit,
+                         v.EconomizePowers->Rule.AmountText);
          }},
         {"EconomizePowers", "EconomizePowerTimeSelect", "2",
          [](V& v) {
-             return Unit(v.EconomizePowers->EconomizePowerComboBox, v.EconomizePowers->Rule);
+             return Index(v.EconomizePowers->EconomizePowerComboBox, v.EconomizePowers->Rule.Unit);
          }},
         {"EconomizePowers", "EconomizePowerShutDownMode", "5",
          [](V& v) {
-             return Mode(v.EconomizePowers->EconomizePowerShutDownComboBox,
-                         v.EconomizePowers->Rule);
+             return Index(v.EconomizePowers->EconomizePowerShutDownComboBox,
+                          v.EconomizePowers->Rule.Mode);
          }},
         {"EconomizePowers", "EconomizePowerState", "1",
          [](V& v) { return State(v.EconomizePowers->EconomizePowerCheckBox); }},
         {"NetStates", "NetStateTime", "98",
-         [](V& v) { return Amount(v.NetStates->NetStateMaskEdit, v.NetStates->Rule); }},
+         [](V& v) { return Text(v.NetStates->NetStateMaskEdit, v.NetStates->Rule.AmountText); }},
         {"NetStates", "NetStateTimeSelect", "1",
-         [](V& v) { return Unit(v.NetStates->NetStateComboBox, v.NetStates->Rule); }},
+         [](V& v) { return Index(v.NetStates->NetStateComboBox, v.NetStates->Rule.Unit); }},
         {"NetStates", "NetStateShutDown", "2",
-         [](V& v) { return Mode(v.NetStates->NetStateShutDownComboBox, v.NetStates->Rule); }},
+         [](V& v) { return Index(v.NetStates->NetStateShutDownComboBox, v.NetStates->Rule.Mode); }},
         {"NetStates", "NetState", "1", [](V& v) { return State(v.NetStates->NetStateCheckBox); }},
     };
     return keys;
@@ -200,6 +176,11 @@ TEST(PowerRules, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSavedAsFound
                            (QWidget*)view.EconomizePowers->EconomizePowerMaskEdit,
                            (QWidget*)view.NetStates->NetStateMaskEdit})
         EXPECT_TRUE(input->isEnabled()) << input->objectName().toStdString();
+    // Nor does any of them act any more: on the weekday's Saturday, inside the period, and
+    // in the fixed time's second.
+    TickAt(env, kWednesday.addDays(3), QTime(0, 0, 1));
+    TickAt(env, kWednesday.addDays(7), QTime(23, 59, 59));
+    EXPECT_TRUE(env.power->requests.empty());
 
     // The next start shows the disarmed rules as they were left.
     FeatureView& again = env.Start<Pages::PowerRules>();
@@ -224,11 +205,8 @@ TEST(PowerRules, TheTickSleepsTillTheNextTimedRuleAndWakesEverySecondWhileOneCou
         return SecondOf({kWednesday.addDays(day), time});
     };
     EXPECT_FALSE(next());
-    v.FixedTimes->FixedTimeMaskEdit->setText("12:00:00");
-    v.FixedTimes->FixedTimeCheckBox->setChecked(true);
-    v.DestineWeeks->DestineWeekTimeEdit->setText("07:00:00");
-    v.DestineWeeks->DestineWeeksComboBox->setCurrentIndex(4); // Thursday
-    v.DestineWeeks->DestineWeekCheckBox->setChecked(true);
+    Arm(*v.FixedTimes, "12:00:00", 0, 0);
+    Arm(*v.DestineWeeks, "07:00:00", 4, 0); // Thursday
     EXPECT_EQ(next(), at(0, QTime(12, 0)));
     TickAt(env, kWednesday, QTime(12, 0));
     EXPECT_EQ(next(), at(1, QTime(7, 0)));
@@ -244,12 +222,7 @@ TEST(PowerRules, TheTickSleepsTillTheNextTimedRuleAndWakesEverySecondWhileOneCou
     }
 
     // Inside the restricted period the view names the present second, once for the stay.
-    ConfineWeekShutdown& period = *v.ConfineWeekTimes;
-    period.ConfineWeekComboBox1->setCurrentIndex(3);
-    period.ConfineWeekComboBox2->setCurrentIndex(3);
-    period.ConfineTimeMaskEdit1->setText("12:00:30");
-    period.ConfineTimeMaskEdit2->setText("12:00:40");
-    period.ConfineWeekCheckBox->setChecked(true);
+    Arm(*v.ConfineWeekTimes, 3, 3, "12:00:30", "12:00:40", 0);
     EXPECT_EQ(next(), at(0, QTime(12, 0, 30)));
     const LocalMoment inside{kWednesday, QTime(12, 0, 35, 500)};
     QStringList listed;

@@ -2,7 +2,17 @@
 
 #include "support/TestEnvironment.h"
 
+#include "power/ConfineWeekShutdown.h"
+#include "power/DestineWeekShutdown.h"
+#include "power/EconomizePowerShutdown.h"
+#include "power/FixedTimeShutdown.h"
+#include "power/NetStateShutdown.h"
+#include "power/SystemRunShutdown.h"
+
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 
 #include <stdexcept>
 
@@ -34,6 +44,13 @@ inline void TickAt(TestEnvironment& env, const QDate& date, const QTime& time)
     env.RunTick();
 }
 
+//! `n` ticks, each a second after the last.
+inline void Ticks(TestEnvironment& env, int n)
+{
+    for (int i = 0; i < n; ++i)
+        env.Tick();
+}
+
 //! Ticks every second from `from` to `to`, both included.
 inline void TickThrough(TestEnvironment& env, const QDate& date, const QTime& from, const QTime& to)
 {
@@ -55,6 +72,50 @@ inline QString Stored(const TestEnvironment& env, const QString& section, const 
             return line.mid(key.size() + 1);
     }
     return {};
+}
+
+// Each rule's inputs set as the user would, then its box checked.
+inline void Arm(FixedTimeShutdown& rule, const QString& time, int interval, int mode)
+{
+    rule.FixedTimeMaskEdit->setText(time);
+    rule.FixedDayComboBox->setCurrentIndex(interval);
+    rule.FixedShutDownComboBox->setCurrentIndex(mode);
+    rule.FixedTimeCheckBox->setChecked(true);
+}
+
+inline void Arm(DestineWeekShutdown& rule, const QString& time, int weekday, int mode)
+{
+    rule.DestineWeekTimeEdit->setText(time);
+    rule.DestineWeeksComboBox->setCurrentIndex(weekday);
+    rule.DestineWeekShutDownComboBox->setCurrentIndex(mode);
+    rule.DestineWeekCheckBox->setChecked(true);
+}
+
+inline void Arm(ConfineWeekShutdown& rule, int week1, int week2, const QString& from,
+                const QString& to, int mode)
+{
+    rule.ConfineWeekComboBox1->setCurrentIndex(week1);
+    rule.ConfineWeekComboBox2->setCurrentIndex(week2);
+    rule.ConfineTimeMaskEdit1->setText(from);
+    rule.ConfineTimeMaskEdit2->setText(to);
+    rule.ConfineWeekShutDownComboBox->setCurrentIndex(mode);
+    rule.ConfineWeekCheckBox->setChecked(true);
+}
+
+inline void Arm(SystemRunShutdown& rule, const QString& amount, int unit, int mode)
+{
+    rule.SystemRunTimeEdit->setText(amount);
+    rule.SystemRunComboBox->setCurrentIndex(unit);
+    rule.SystemRunShutDownComboBox->setCurrentIndex(mode);
+    rule.SystemRunCheckBox->setChecked(true);
+}
+
+inline void Arm(EconomizePowerShutdown& rule, const QString& amount, int unit, int mode)
+{
+    rule.EconomizePowerMaskEdit->setText(amount);
+    rule.EconomizePowerComboBox->setCurrentIndex(unit);
+    rule.EconomizePowerShutDownComboBox->setCurrentIndex(mode);
+    rule.EconomizePowerCheckBox->setChecked(true);
 }
 
 } // namespace power_test

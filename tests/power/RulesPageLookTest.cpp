@@ -2,11 +2,6 @@
 #include "app/Main.h"
 #include "support/LookCheck.h"
 
-#include "power/ConfineWeekShutdown.h"
-#include "power/EconomizePowerShutdown.h"
-#include "power/NetStateShutdown.h"
-#include "power/SystemRunShutdown.h"
-
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -23,20 +18,20 @@ TEST(RulesPageLook, TheDurationAndPeriodGroupsFitThePage)
     form.Page->setCurrentWidget(form.RegularShutDown);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QWidget* page = form.RegularShutDown;
-    ExpectReadable(page, form.Feature<ConfineWeekShutdown>()->ConfineTimeGroupBox,
-                   "ConfineTimeGroupBox");
-    ExpectReadable(page, form.Feature<SystemRunShutdown>()->SystemRunGroupBox, "SystemRunGroupBox");
-    ExpectReadable(page, form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox,
-                   "EconomizePowerGroupBox");
-    ExpectReadable(page, form.Feature<NetStateShutdown>()->NetStateGroupBox, "NetStateGroupBox");
     // Below the fixed-time and weekday groups, in this order.
-    auto y = [&](QWidget* w) { return w->mapTo(page, QPoint(0, 0)).y(); };
-    EXPECT_LT(y(form.Feature<ConfineWeekShutdown>()->ConfineTimeGroupBox),
-              y(form.Feature<SystemRunShutdown>()->SystemRunGroupBox));
-    EXPECT_LT(y(form.Feature<SystemRunShutdown>()->SystemRunGroupBox),
-              y(form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox));
-    EXPECT_LT(y(form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox),
-              y(form.Feature<NetStateShutdown>()->NetStateGroupBox));
+    const QWidget* above = nullptr;
+    for (QWidget* group : std::initializer_list<QWidget*>{
+             form.Feature<ConfineWeekShutdown>()->ConfineTimeGroupBox,
+             form.Feature<SystemRunShutdown>()->SystemRunGroupBox,
+             form.Feature<EconomizePowerShutdown>()->EconomizePowerGroupBox,
+             form.Feature<NetStateShutdown>()->NetStateGroupBox}) {
+        ExpectReadable(page, group, group->objectName());
+        if (above) {
+            EXPECT_LT(above->mapTo(page, QPoint(0, 0)).y(), group->mapTo(page, QPoint(0, 0)).y())
+                << group->objectName().toStdString();
+        }
+        above = group;
+    }
     ExpectReadable(&form, page, "shutdown-page");
 }
 

@@ -1,12 +1,6 @@
 #include "PowerTestSupport.h"
 
-#include "power/SystemRunShutdown.h"
-
 #include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 namespace {
 
@@ -16,42 +10,31 @@ constexpr std::uint32_t kMinute = 60'000;
 constexpr std::uint32_t kHour = 60 * kMinute;
 constexpr std::uint32_t kDay = 24 * kHour;
 
-void Arm(SystemRunShutdown& rule, const QString& amount, int unit, int mode)
+TEST(SystemRun, IsDueOnceTheUptimeReachesTheLimitInEachUnit)
 {
-    rule.SystemRunTimeEdit->setText(amount);
-    rule.SystemRunComboBox->setCurrentIndex(unit);
-    rule.SystemRunShutDownComboBox->setCurrentIndex(mode);
-    rule.SystemRunCheckBox->setChecked(true);
+    struct Limit {
+        const char* amount;
+        int unit;
+        std::uint32_t belowMs, reachedMs; // 0: never reached
+    } limits[] = {{"24", 0, 23 * kHour + 59 * kMinute, 24 * kHour},
+                  {"02", 1, 2 * kDay - 1, 2 * kDay},
+                  {"01", 2, 6 * kDay, 7 * kDay},
+                  // 99 weeks is beyond what a 32-bit count can reach.
+                  {"99", 2, 0xFFFFFFFFu, 0}};
+    for (const Limit& limit : limits) {
+        SCOPED_TRACE(testing::Message() << limit.amount << " in unit " << limit.unit);
+        TestEnvironment env;
+        Arm(*env.Start<Pages::PowerRules>().SystemRunTimes, limit.amount, limit.unit, 1);
+        env.systemInfo->uptimeMs = limit.belowMs;
+        env.Tick();
+        EXPECT_TRUE(env.power->requests.empty());
+        if (limit.reachedMs == 0)
+            continue;
+        env.systemInfo->uptimeMs = limit.reachedMs;
+        env.Tick();
+        EXPECT_EQ(env.power->requests, std::vector<unsigned>{1});
+    }
 }
-
-struct Limit {
-    const char* amount;
-    int unit;
-    std::uint32_t uptimeMs;
-    bool due;
-};
-
-class SystemRunLimit : public ::testing::TestWithParam<Limit> {};
-
-TEST_P(SystemRunLimit, IsDueOnceTheUptimeReachesIt)
-{
-    const Limit& limit = GetParam();
-    TestEnvironment env;
-    Arm(*env.Start<Pages::PowerRules>().SystemRunTimes, limit.amount, limit.unit, 1);
-    env.systemInfo->uptimeMs = limit.uptimeMs;
-    env.Tick();
-    EXPECT_EQ(env.power->requests, limit.due ? std::vector<unsigned>{1} : std::vector<unsigned>{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Units, SystemRunLimit,
-                         ::testing::Values(Limit{"24", 0, 23 * kHour + 59 * kMinute, false},
-                                           Limit{"24", 0, 24 * kHour, true},
-                                           Limit{"02", 1, 2 * kDay - 1, false},
-                                           Limit{"02", 1, 2 * kDay, true},
-                                           Limit{"01", 2, 6 * kDay, false},
-                                           Limit{"01", 2, 7 * kDay, true},
-                                           // 99 weeks is beyond what a 32-bit count can reach.
-                                           Limit{"99", 2, 0xFFFFFFFFu, false}));
 
 TEST(SystemRun, StaysDueOnEveryTickUntilTheUptimeWraps)
 {
