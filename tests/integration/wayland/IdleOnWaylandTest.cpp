@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "platform/Platform.h"
 #include "platform/linux/MutterIdleMonitor.h"
@@ -11,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -25,14 +25,6 @@ namespace {
 bool OnCompositor()
 {
     return !qEnvironmentVariableIsEmpty("QUORLIN_WL_COMPOSITOR");
-}
-
-void Settle(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 // Keys go to the seat, that is to the focused window: the native client the runner opened.
@@ -70,27 +62,27 @@ TEST(IdleOnWayland, TypingKeepsTheRuleFromFiringAndSilenceFiresItAtItsMinute)
         Type(QString(QChar(u'a' + i % 26)));
         env.Tick();
         most = std::max(most, rule.IdleCounter);
-        Settle(500);
+        WaitFor([] { return false; }, 500);
     }
     EXPECT_LE(most, 3);
     EXPECT_TRUE(env.power->requests.empty());
     Type("\n");
     QFile typed(qEnvironmentVariable("QUORLIN_WL_TYPED"));
     if (typed.open(QIODevice::ReadOnly)) {
-        Settle(300);
+        WaitFor([] { return false; }, 300);
         EXPECT_TRUE(typed.readAll().contains("bcdef"))
             << "the keys did not reach the native window";
     }
 
     // Left alone: counted from the moment the compositor reports the seat idle.
-    Settle(1600);
+    WaitFor([] { return false; }, 1600);
     for (int i = 0; i < 30; ++i)
         env.Tick();
     EXPECT_EQ(rule.IdleCounter, 30);
     Type("z");
-    Settle(400);
+    WaitFor([] { return false; }, 400);
     EXPECT_EQ(rule.IdleCounter, 0) << "a key after an idle spell was not heard";
-    Settle(1600);
+    WaitFor([] { return false; }, 1600);
     for (int i = 0; i < 59; ++i)
         env.Tick();
     EXPECT_TRUE(env.power->requests.empty());
@@ -128,11 +120,7 @@ TEST(WaylandCompositorLost, ListeningEndsQuietlyAndTheRuleStopsCounting)
     platform::WaylandIdle idle;
     ASSERT_TRUE(idle.start([] {}));
     ASSERT_EQ(::kill(pid_t(compositor), SIGKILL), 0);
-    QElapsedTimer waited;
-    waited.start();
-    while (idle.listening() && waited.elapsed() < 5000)
-        Settle(50);
-    EXPECT_FALSE(idle.listening());
+    EXPECT_TRUE(WaitFor([&] { return !idle.listening(); }, 5000));
     // Later starts fail at once instead of hanging on the dead socket.
     QElapsedTimer again;
     again.start();
