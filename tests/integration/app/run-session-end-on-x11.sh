@@ -5,30 +5,10 @@
 # a box or the exit password would hold the program until it is killed.
 set -u
 exe=$1
-for tool in Xvfb xdotool iconv; do
-  command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
+source "$(dirname "$0")/../scratch.sh"
+need Xvfb xdotool iconv
 fail() { echo "FAIL: $*"; for f in "$work"/*.log; do echo "--- $f"; tail -20 "$f"; done; exit 1; }
 title='Varnel—Ossory软件'
-
-wait_for() { # wait_for SECONDS command...
-  local end=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done
-}
-
-start_display() { # sets DISPLAY and xvfb
-  local f=$work/display.$RANDOM
-  exec 3>"$f"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  xvfb=$!; pids+=("$xvfb")
-  exec 3>&-
-  for _ in $(seq 50); do [ -s "$f" ] && break; sleep 0.1; done
-  export DISPLAY=:$(cat "$f")
-}
 
 # An Xfce desktop whose settings tool records what it is told.
 mkdir -p "$work/bin"
@@ -76,7 +56,7 @@ check_end() { # check_end NAME PID
   echo "$1: ended with status $rc, wallpaper changed once, no box"
 }
 
-start_display
+start_xvfb
 prepare term
 "$exe" >"$work/term.log" 2>&1 &
 app=$!; pids+=("$app")
