@@ -5,7 +5,6 @@
 # while the first sits hidden in the tray.
 set -u
 exe=$1
-shots=${2:-}
 source "$(dirname "$0")/../scratch.sh"
 need Xvfb xdotool icewm xprop import identify
 

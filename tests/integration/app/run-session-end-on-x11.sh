@@ -21,8 +21,9 @@ chmod +x "$work/bin/xfconf-query"
 export PATH=$work/bin:$PATH XDG_CURRENT_DESKTOP=XFCE
 export QUORLIN_PROGRAM_DIR=$(dirname "$exe") QT_QPA_PLATFORM=xcb
 
-# A fresh world with rotation at every exit over two pictures, and the lock on.
-prepare() { # prepare NAME
+# The program started in a fresh world with rotation at every exit over two pictures, and
+# the lock on; its pid in app.
+start() { # start NAME
   local home=$work/$1
   mkdir -p "$home/data" "$home/config"
   export XDG_CONFIG_HOME=$home/config QUORLIN_SETTINGS=$home/Quorlin
@@ -33,6 +34,8 @@ prepare() { # prepare NAME
     'ThemeChangeDateMode=0' 'ThemeIndex=0' 'WallpaperIndex=0' \
     '[SafeModes]' 'Password=pw' 'SafeModeState=1' >"$QUORLIN_SETTINGS"
   printf '%s\r\n' "$home/first.png" "$home/second.png" >"$home/data/Wallpapers"
+  "$exe" >"$work/$1.log" 2>&1 &
+  app=$!; pids+=("$app")
 }
 
 # The program must end by itself, rotate once and store the next position.
@@ -57,24 +60,18 @@ check_end() { # check_end NAME PID
 }
 
 start_xvfb
-prepare term
-"$exe" >"$work/term.log" 2>&1 &
-app=$!; pids+=("$app")
+start term
 wait_for 20 xdotool search --name "^${title}\$" || fail "term: main window never appeared"
 sleep 3 # past the splash: the lock panel is up
 kill -TERM "$app"
 check_end term "$app"
 
-prepare splash
-"$exe" >"$work/splash.log" 2>&1 &
-app=$!; pids+=("$app")
+start splash
 wait_for 20 xdotool search --pid "$app" || fail "splash: nothing appeared"
 kill -TERM "$app"
 check_end splash "$app"
 
-prepare display
-"$exe" >"$work/display.log" 2>&1 &
-app=$!; pids+=("$app")
+start display
 wait_for 20 xdotool search --name "^${title}\$" || fail "display: main window never appeared"
 sleep 3
 kill "$xvfb"
