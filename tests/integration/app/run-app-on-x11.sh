@@ -5,21 +5,10 @@
 # while the first sits hidden in the tray.
 set -u
 exe=$1
-shots=${2:-}
-for tool in Xvfb xdotool icewm xprop import identify; do
-  command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/../scratch.sh"
+need Xvfb xdotool icewm xprop import identify
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+start_xvfb
 HOME=$work icewm >/dev/null 2>&1 &
 pids+=($!)
 sleep 2
@@ -30,11 +19,6 @@ export QT_QPA_PLATFORM=xcb
 # The strip of a first start stays on loopback.
 export QUORLIN_WEATHER_PAGE=http://127.0.0.1:1/m/360/weather.htm
 title='Varnel—Ossory软件'
-
-wait_for() { # wait_for SECONDS command...
-  local end=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done
-}
 
 "$exe" -Min >"$work/first.log" 2>&1 &
 first=$!; pids+=("$first")
@@ -84,11 +68,7 @@ kill "$first" 2>/dev/null; wait "$first" 2>/dev/null
 
 # At logon the panel's tray may come up after the program: a hidden start then falls back
 # to the taskbar and must move into the tray once the tray appears.
-exec 4>"$work/display2"
-Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display2" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display2")
+start_xvfb
 rm -rf "$work/config" "$QUORLIN_SETTINGS"
 "$exe" -Min >"$work/late.log" 2>&1 &
 late=$!; pids+=("$late")

@@ -5,30 +5,10 @@
 # a box or the exit password would hold the program until it is killed.
 set -u
 exe=$1
-for tool in Xvfb xdotool iconv; do
-  command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
+source "$(dirname "$0")/../scratch.sh"
+need Xvfb xdotool iconv
 fail() { echo "FAIL: $*"; for f in "$work"/*.log; do echo "--- $f"; tail -20 "$f"; done; exit 1; }
 title='Varnel—Ossory软件'
-
-wait_for() { # wait_for SECONDS command...
-  local end=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done
-}
-
-start_display() { # sets DISPLAY and xvfb
-  local f=$work/display.$RANDOM
-  exec 3>"$f"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  xvfb=$!; pids+=("$xvfb")
-  exec 3>&-
-  for _ in $(seq 50); do [ -s "$f" ] && break; sleep 0.1; done
-  export DISPLAY=:$(cat "$f")
-}
 
 # An Xfce desktop whose settings tool records what it is told.
 mkdir -p "$work/bin"
@@ -41,8 +21,9 @@ chmod +x "$work/bin/xfconf-query"
 export PATH=$work/bin:$PATH XDG_CURRENT_DESKTOP=XFCE
 export QUORLIN_PROGRAM_DIR=$(dirname "$exe") QT_QPA_PLATFORM=xcb
 
-# A fresh world with rotation at every exit over two pictures, and the lock on.
-prepare() { # prepare NAME
+# The program started in a fresh world with rotation at every exit over two pictures, and
+# the lock on; its pid in app.
+start() { # start NAME
   local home=$work/$1
   mkdir -p "$home/data" "$home/config"
   export XDG_CONFIG_HOME=$home/config QUORLIN_SETTINGS=$home/Quorlin
@@ -53,6 +34,8 @@ prepare() { # prepare NAME
     'ThemeChangeDateMode=0' 'ThemeIndex=0' 'WallpaperIndex=0' \
     '[SafeModes]' 'Password=pw' 'SafeModeState=1' >"$QUORLIN_SETTINGS"
   printf '%s\r\n' "$home/first.png" "$home/second.png" >"$home/data/Wallpapers"
+  "$exe" >"$work/$1.log" 2>&1 &
+  app=$!; pids+=("$app")
 }
 
 # The program must end by itself, rotate once and store the next position.
@@ -76,25 +59,19 @@ check_end() { # check_end NAME PID
   echo "$1: ended with status $rc, wallpaper changed once, no box"
 }
 
-start_display
-prepare term
-"$exe" >"$work/term.log" 2>&1 &
-app=$!; pids+=("$app")
+start_xvfb
+start term
 wait_for 20 xdotool search --name "^${title}\$" || fail "term: main window never appeared"
 sleep 3 # past the splash: the lock panel is up
 kill -TERM "$app"
 check_end term "$app"
 
-prepare splash
-"$exe" >"$work/splash.log" 2>&1 &
-app=$!; pids+=("$app")
+start splash
 wait_for 20 xdotool search --pid "$app" || fail "splash: nothing appeared"
 kill -TERM "$app"
 check_end splash "$app"
 
-prepare display
-"$exe" >"$work/display.log" 2>&1 &
-app=$!; pids+=("$app")
+start display
 wait_for 20 xdotool search --name "^${title}\$" || fail "display: main window never appeared"
 sleep 3
 kill "$xvfb"

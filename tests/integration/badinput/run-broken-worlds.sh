@@ -130,7 +130,7 @@ arm_alarm() {
 
 # Every key the program reads, with one kind of bad value.
 settings_world() { # settings_world FILE KIND
-  local f=$1 kind=$2 value
+  local f=$1 kind=$2
   local keys='FixedTimes:FixedTime,FixedDate,FixedShutDown,FixedTimeState,FixedDay
 DestineWeeks:DestineWeekTime,DestineWeek,DestineWeekShutDownMode,DestineWeekState
 ConfineWeekTimes:ConfineWeekUp,ConfineWeekDown,ConfineTimeUp,ConfienTimeDown,ConfineWeekShutDownMode,ConfineWeekState
@@ -145,21 +145,14 @@ SystemTheme:ThemeDate,ThemeChangeMode,ThemeChangeDateMode,ThemeChangeState,Theme
 HintTime:HintTimeMode
 RestHint:RestHintTime,RestHintState,RestHintMode
 NetRadio:RadioVolume,CurrentRadioName,RadioAutoPlay,RadioPlaying'
-  case $kind in
-  outofrange) value='-2147483649' ;;
-  nonnumeric) value='十二点 abc' ;;
-  duplicated) value='' ;;
-  huge) value='' ;;
-  esac
   : >"$f"
   while IFS=: read -r section names; do
     printf '[%s]\n' "$section"
     for k in ${names//,/ }; do
       case $kind in
       outofrange) printf '%s=%s\n' "$k" "$([ $((RANDOM % 2)) -eq 0 ] && echo 99999999999 || echo -2147483649)" ;;
-      nonnumeric) printf '%s=%s\n' "$k" "$value" ;;
-      duplicated) printf '%s=1\n' "$k" ;;
-      huge) printf '%s=1\n' "$k" ;;
+      nonnumeric) printf '%s=%s\n' "$k" '十二点 abc' ;;
+      duplicated | huge) printf '%s=1\n' "$k" ;;
       esac
     done
     # The same section again, with other values.
@@ -189,17 +182,22 @@ done
 # The ring of the alarm armed above is the alarm doing its job, not a complaint.
 expected_message='闹铃时间到'
 
+sums() { # sums WORLD WHEN: the watched files and the protected folder, as they are now
+  local f
+  while read -r f; do
+    [ -n "$f" ] || continue
+    if [ -d "$f" ] && [ ! -L "$f" ]; then (cd "$f" && find . | sort); else sha256sum <"$f" 2>/dev/null || echo unreadable; fi
+  done <"$1/watch" >"$1/$2"
+  (cd "$1/protected" && find . -type f -exec sha256sum {} + | sort) >"$1/protected.$2"
+}
+
 # One case, start to verdict; writes $w/verdict ("ok ..." or "FAIL ...").
 run_case() { # run_case INDEX CASE
   local i=$1 case=$2 w=$work/$1 f
   make_world "$w"
   : >"$w/watch"
   break_world "$w" "$case"
-  while read -r f; do
-    [ -n "$f" ] || continue
-    if [ -d "$f" ] && [ ! -L "$f" ]; then (cd "$f" && find . | sort); else sha256sum <"$f" 2>/dev/null || echo unreadable; fi
-  done <"$w/watch" >"$w/before"
-  (cd "$w/protected" && find . -type f -exec sha256sum {} + | sort) >"$w/protected.before"
+  sums "$w" before
   chown -R "$owner" "$w" 2>/dev/null
   chown -R 0 "$w/protected" 2>/dev/null
   chmod -R go-w "$w/protected"
@@ -268,12 +266,8 @@ run_case() { # run_case INDEX CASE
   fi
 
   chmod -R u+rX "$w/data" 2>/dev/null
-  while read -r f; do
-    [ -n "$f" ] || continue
-    if [ -d "$f" ] && [ ! -L "$f" ]; then (cd "$f" && find . | sort); else sha256sum <"$f" 2>/dev/null || echo unreadable; fi
-  done <"$w/watch" >"$w/after"
+  sums "$w" after
   cmp -s "$w/before" "$w/after" || { verdict=FAIL; why+=" the broken file changed;"; }
-  (cd "$w/protected" && find . -type f -exec sha256sum {} + | sort) >"$w/protected.after"
   cmp -s "$w/protected.before" "$w/protected.after" || { verdict=FAIL; why+=" the protected folder changed;"; }
   echo "$verdict $case: $complaints message(s)${why:+;$why}" >"$w/verdict"
   [ -s "$w/texts" ] && sed 's/^/    /' "$w/texts" >>"$w/verdict"

@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include "platform/linux/XInputIdle.h"
 #include "power/EconomizePowerShutdown.h"
@@ -7,8 +8,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
 
@@ -17,14 +16,6 @@ namespace {
 void Xdotool(const QStringList& args)
 {
     ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0);
-}
-
-void Settle(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 // The idle rule over the real X11 signal: what the user does on the display decides
@@ -49,15 +40,15 @@ TEST(EconomizePowerOnX11, MovementAndKeysRestartTheCountClicksDoNot)
     ASSERT_TRUE(env.platform.idleInput->listening());
     Xdotool({"click", "1"});
     Xdotool({"click", "4"});
-    Settle(400);
+    WaitFor([] { return false; }, 400);
     EXPECT_EQ(rule.IdleCounter, 30);
 
     Xdotool({"mousemove_relative", "7", "7"});
-    Settle(400);
+    WaitFor([] { return false; }, 400);
     EXPECT_EQ(rule.IdleCounter, 0);
     ticks(45);
     Xdotool({"key", "space"});
-    Settle(400);
+    WaitFor([] { return false; }, 400);
     EXPECT_EQ(rule.IdleCounter, 0);
 
     ticks(59);

@@ -1,9 +1,8 @@
 #include "platform/linux/XInputIdle.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 
@@ -20,16 +19,6 @@ void Xdotool(const QStringList& args)
         << args.join(u' ').toStdString();
 }
 
-// Runs the event loop until `done` holds or `ms` have passed.
-template <typename Pred> bool RunUntil(Pred done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 class XInputIdleTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -40,7 +29,7 @@ protected:
         ASSERT_TRUE(idle.listening());
         // Park the pointer mid-screen (a warp, which is no input) and let anything pending pass.
         Xdotool({"mousemove", "500", "400"});
-        RunUntil([] { return false; }, 200);
+        WaitFor([] { return false; }, 200);
         activity = 0;
     }
 
@@ -54,12 +43,12 @@ TEST_F(XInputIdleTest, ClicksAndWheelTurnsAreNot)
     Xdotool({"click", "3"});
     Xdotool({"click", "4"});
     Xdotool({"click", "5"});
-    RunUntil([this] { return activity > 0; }, 700);
+    WaitFor([this] { return activity > 0; }, 700);
     EXPECT_EQ(activity, 0);
     // Still listening: a movement after the clicks is seen. (A relative move goes through
     // the server's input path as a mouse does; an absolute "mousemove" is a warp, no input.)
     Xdotool({"mousemove_relative", "20", "20"});
-    EXPECT_TRUE(RunUntil([this] { return activity > 0; }, 2000));
+    EXPECT_TRUE(WaitFor([this] { return activity > 0; }, 2000));
 }
 
 TEST_F(XInputIdleTest, NothingIsReportedAfterStop)
@@ -68,7 +57,7 @@ TEST_F(XInputIdleTest, NothingIsReportedAfterStop)
     EXPECT_FALSE(idle.listening());
     Xdotool({"mousemove_relative", "10", "10"});
     Xdotool({"key", "b"});
-    RunUntil([this] { return activity > 0; }, 500);
+    WaitFor([this] { return activity > 0; }, 500);
     EXPECT_EQ(activity, 0);
 }
 
@@ -93,6 +82,6 @@ TEST(XInputIdleLost, AServerThatGoesAwayEndsListeningNotTheProgram)
     platform::XInputIdle idle;
     ASSERT_TRUE(idle.start([] {}));
     ASSERT_EQ(QProcess::execute(QStringLiteral("kill"), {QString::number(server)}), 0);
-    EXPECT_TRUE(RunUntil([&] { return !idle.listening(); }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return !idle.listening(); }, 5000));
     EXPECT_FALSE(idle.start([] {}));
 }

@@ -1,5 +1,5 @@
 #include "platform/linux/LogindPowerActions.h"
-#include "support/PrivateBus.h"
+#include "integration/DbusMockSuite.h"
 #include "support/TestResult.h"
 
 #include <gtest/gtest.h>
@@ -7,19 +7,15 @@
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <X11/Xlib.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <ostream>
 #include <unistd.h>
@@ -42,45 +38,22 @@ const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kMock = QStringLiteral("org.freedesktop.DBus.Mock");
 
-//! The bus with dbusmock's logind template on it, shared by the whole run; every test
-//! starts from a reset mock and reads the calls it made from the mock's output.
-class LogindMock : public ::testing::Test {
+//! dbusmock's logind template; the calls are read without the property traffic.
+class LogindMock : public DbusMockSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        mock_ = new DbusMockService;
-        const QString why = mock_->Start(QStringLiteral("logind"), kLogind);
-        ASSERT_TRUE(why.isEmpty()) << why.toStdString();
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete mock_;
-        mock_ = nullptr;
-    }
+    static void SetUpTestSuite() { StartMock(QStringLiteral("logind"), kLogind, kManagerPath); }
 
     void SetUp() override
     {
-        ASSERT_TRUE(Call(kManagerPath, kMock, "Reset"));
+        DbusMockSuite::SetUp();
         qunsetenv("XDG_SESSION_ID");
-        MarkLog();
-    }
-
-    static bool Call(const QString& path, const QString& interface, const QString& method,
-                     const QVariantList& args = {})
-    {
-        QDBusMessage msg = QDBusMessage::createMethodCall(kLogind, path, interface, method);
-        msg.setArguments(args);
-        const QDBusMessage reply = mock_->control->call(msg);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-        return reply.type() == QDBusMessage::ReplyMessage;
     }
 
     //! Replaces or adds a method of the logind manager.
     static void Method(const QString& name, const QString& in, const QString& out,
                        const QString& code)
     {
-        Call(kManagerPath, kMock, "AddMethod", {kManager, name, in, out, code});
+        Mock("AddMethod", {kManager, name, in, out, code});
     }
 
     static void Refuse(const QString& name, const QString& in)
@@ -90,25 +63,12 @@ protected:
                "name='org.freedesktop.DBus.Error.AccessDenied')");
     }
 
-    //! Calls before this point are the test's own set-up.
-    void MarkLog() { logStart_ = QFile(mock_->LogPath()).size(); }
-
-    //! The method calls logged since the test began (or MarkLog), without their time
-    //! stamps and without the property traffic.
     QStringList Calls() const
     {
-        QFile log(mock_->LogPath());
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        log.seek(logStart_);
-        QStringList calls;
-        for (const QString& line : QString::fromUtf8(log.readAll()).split(u'\n')) {
-            const QString call = line.mid(line.indexOf(u' ') + 1);
-            if (!call.isEmpty() && !call.startsWith("Get ") && !call.startsWith("GetAll ") &&
-                !call.startsWith("Set ") && !call.startsWith("emit "))
-                calls << call;
-        }
-        return calls;
+        return LoggedCalls([](const QString& call) {
+            return !call.startsWith("Get ") && !call.startsWith("GetAll ") &&
+                   !call.startsWith("Set ") && !call.startsWith("emit ");
+        });
     }
 
     static platform::LogindPowerActions Actions()
@@ -126,9 +86,6 @@ protected:
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         return reply.arguments().value(0).toString();
     }
-
-    inline static DbusMockService* mock_ = nullptr;
-    qint64 logStart_ = 0;
 };
 
 struct ManagerCase {
@@ -281,20 +238,16 @@ TEST_F(LogindMock, ScreenOffOnAServerWithoutDpmsSucceedsAndTheProgramGoesOn)
     EXPECT_TRUE(Calls().isEmpty());
 }
 
-TEST(LogindUnreachable, EveryModeFailsWhenTheBusCannotBeReached)
-{
-    platform::LogindPowerActions actions(QStringLiteral("unix:path=/nonexistent/quorlin-bus"));
-    for (unsigned mode = 0; mode <= 5; ++mode)
-        EXPECT_FALSE(actions.run(mode)) << "mode " << mode;
-}
-
-TEST(LogindUnreachable, EveryModeFailsOnABusWithoutLogind)
+TEST(LogindUnreachable, EveryModeFailsWithoutABusOrOnABusWithoutLogind)
 {
     PrivateBus empty;
     ASSERT_TRUE(empty.Start());
-    platform::LogindPowerActions actions(empty.address);
-    for (unsigned mode = 0; mode <= 5; ++mode)
-        EXPECT_FALSE(actions.run(mode)) << "mode " << mode;
+    for (const QString& address :
+         {QStringLiteral("unix:path=/nonexistent/quorlin-bus"), empty.address}) {
+        platform::LogindPowerActions actions(address);
+        for (unsigned mode = 0; mode <= 5; ++mode)
+            EXPECT_FALSE(actions.run(mode)) << address.toStdString() << ", mode " << mode;
+    }
 }
 
 } // namespace
@@ -303,10 +256,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    const bool haveMock = QProcess::execute("/usr/bin/python3", {"-c", "import dbusmock"}) == 0;
-    if (QStandardPaths::findExecutable("dbus-daemon").isEmpty() || !haveMock) {
-        std::fprintf(stderr, "dbus-daemon or python3-dbusmock is not installed\n");
+    if (!HaveDbusMock())
         return 77;
-    }
     return TestResult(RUN_ALL_TESTS());
 }

@@ -7,14 +7,8 @@ set -u
 builddir=$1
 deb=$2
 dist=$3
-for tool in dpkg-deb lintian Xvfb appstreamcli desktop-file-validate; do
-  command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
-done
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/../scratch.sh"
+need dpkg-deb lintian Xvfb appstreamcli desktop-file-validate
 failures=0
 check() { # check MESSAGE command...: counts a failure and goes on
   local what=$1; shift
@@ -111,23 +105,18 @@ echo "validators: desktop entry and AppStream metadata clean"
 # Start the unpacked program through its command, on its own display, with an empty home.
 snapshot() { (cd "$root" && find . -printf '%p %s %m %T@\n' | sort); }
 snapshot >"$work/before"
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-exec 3>&-
-display=:$(cat "$work/display")
+start_xvfb
 home=$work/home
 mkdir -p "$home" "$work/runtime"
 chmod 700 "$work/runtime"
 # A tray for the hidden start, when the window manager is there.
 if command -v icewm >/dev/null; then
-  env -i HOME="$work/wm" DISPLAY="$display" PATH=/usr/bin:/bin icewm >/dev/null 2>&1 &
+  env -i HOME="$work/wm" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin icewm >/dev/null 2>&1 &
   pids+=($!)
   sleep 1
 fi
 # Nothing from the caller: no overrides, no XDG folders, so the defaults under HOME apply.
-env -i HOME="$home" DISPLAY="$display" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin LANG=C.UTF-8 \
   XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
   "$root/usr/bin/quorlin" -Min >"$work/program.log" 2>&1 &
 program=$!

@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QStringEncoder>
 
 #include <csignal>
 
@@ -108,13 +107,9 @@ TEST_F(ProgramsOnX11, ABlockRuleClosesRealWindowsAndAHungOneDoesNotHoldTheTick)
     ASSERT_TRUE(Shown("无标题 - 记事本") && Shown("Media Player") && Shown("挂起的 程序") &&
                 Shown("无标题"));
     hung.Stop();
-    QDir().mkpath(env.ProgramDir());
-    QFile list(env.ProgramDir() + "DisbleProcessList");
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write(QStringEncoder("GBK").encode("挂起的 程序 星期日 星期六 00:00:00 23:59:59\n"
-                                            "无标题 - 记事本 星期一 星期五 08:00:00 17:00:00\n"
-                                            "Media Player 星期三 星期三 09:00:00 11:00:00\n"));
-    list.close();
+    env.WriteProgramFile("DisbleProcessList", "挂起的 程序 星期日 星期六 00:00:00 23:59:59\n"
+                                              "无标题 - 记事本 星期一 星期五 08:00:00 17:00:00\n"
+                                              "Media Player 星期三 星期三 09:00:00 11:00:00\n");
     env.Start<DisbleProcesses>();
     EXPECT_LT(SlowestTick(3), 500);
     EXPECT_TRUE(WaitFor([&] { return !notepad.Running() && !player.Running(); }));

@@ -246,6 +246,55 @@ private:
     QByteArray reply_;
 };
 
+//! The radio page over the real player. Its clock goes on with the real one, a tick per
+//! second gone by, so the pauses between attempts take the time they say.
+struct LivePage {
+    WatchedLoop& loop;
+    TestEnvironment env;
+    RadioPlayback* radio = nullptr;
+    QElapsedTimer since;
+    qint64 ticked = 0;
+    qint64 slowestTickMs = 0;
+
+    LivePage(WatchedLoop& loop, const QString& catalogue) : loop(loop)
+    {
+        SetNetRadioLibraryFactory({}); // the real player
+        env.WriteProgramFile("NetRadio.dat", catalogue);
+        radio = env.Start<Pages::Radio>().Radio;
+        since.start();
+    }
+    void Keep()
+    {
+        while (ticked < since.elapsed() / 1000) {
+            ++ticked;
+            QElapsedTimer t;
+            t.start();
+            env.Tick();
+            slowestTickMs = std::max(slowestTickMs, t.elapsed());
+        }
+    }
+    //! Runs the loop, the page's clock keeping pace with the real one, until `done`.
+    bool Until(const std::function<bool()>& done, int ms)
+    {
+        return loop.RunUntil(
+            [&] {
+                Keep();
+                return done();
+            },
+            ms);
+    }
+    void Run(int ms)
+    {
+        Until([] { return false; }, ms);
+    }
+    void Play(const QString& station)
+    {
+        radio->CurrentRadioName = station;
+        radio->PlayStopButtonClick();
+    }
+    QString Label() const { return radio->RadioPlayState->text(); }
+};
+
 class RadioStreams : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -311,6 +360,16 @@ protected:
     bool AwaitStatus(const QString& prefix, int ms = 15000)
     {
         return loop_.RunUntil([&] { return Send(2).startsWith(prefix); }, ms);
+    }
+    //! Waits for the player to give the stream up, failed or dropped.
+    bool AwaitGivenUp()
+    {
+        return loop_.RunUntil(
+            [&] {
+                const QString s = Send(2);
+                return s.startsWith("播放失败") || s == "电台连接已断开";
+            },
+            15000);
     }
     int Listening(const QString& mount) { return server_->Listeners()[mount]; }
     bool AwaitListeners(const QString& mount, int count, int ms = 8000)
@@ -386,13 +445,7 @@ TEST_F(RadioStreams, RefusedAndDroppedStreamsReportAnErrorWithoutFreezing)
     bytes += QByteArray(4096, '\0');
     OneReplyServer drop(bytes);
     Start(drop.Url("/drop.mp3"));
-    EXPECT_TRUE(loop_.RunUntil(
-        [&] {
-            const QString s = Send(2);
-            return s.startsWith("播放失败") || s == "电台连接已断开";
-        },
-        15000))
-        << Send(2).toStdString();
+    EXPECT_TRUE(AwaitGivenUp()) << Send(2).toStdString();
     Send(4);
 
     // A server, or a proxy, that takes the connection and never answers.
@@ -409,13 +462,7 @@ TEST_F(RadioStreams, RefusedAndDroppedStreamsReportAnErrorWithoutFreezing)
     Start(server_->Url("/c.mp3"));
     ASSERT_TRUE(AwaitStatus("正在播放")) << Send(2).toStdString();
     server_->Unfeed("/c.mp3");
-    EXPECT_TRUE(loop_.RunUntil(
-        [&] {
-            const QString s = Send(2);
-            return s.startsWith("播放失败") || s == "电台连接已断开";
-        },
-        15000))
-        << Send(2).toStdString();
+    EXPECT_TRUE(AwaitGivenUp()) << Send(2).toStdString();
     Send(4);
     Send(0, QString());
     EXPECT_EQ(Send(2), "播放失败：电台地址无效");
@@ -444,40 +491,6 @@ TEST_F(RadioStreams, TheRadioPageShowsThePlayingStation)
     EXPECT_TRUE(AwaitListeners("/a.mp3", 0));
 }
 
-//! The radio page over the real player. Its clock goes on with the real one, a tick per
-//! second gone by, so the pauses between attempts take the time they say.
-struct LivePage {
-    TestEnvironment env;
-    RadioPlayback* radio = nullptr;
-    QElapsedTimer since;
-    qint64 ticked = 0;
-    qint64 slowestTickMs = 0;
-
-    explicit LivePage(const QString& catalogue)
-    {
-        SetNetRadioLibraryFactory({}); // the real player
-        env.WriteProgramFile("NetRadio.dat", catalogue);
-        radio = env.Start<Pages::Radio>().Radio;
-        since.start();
-    }
-    void Keep()
-    {
-        while (ticked < since.elapsed() / 1000) {
-            ++ticked;
-            QElapsedTimer t;
-            t.start();
-            env.Tick();
-            slowestTickMs = std::max(slowestTickMs, t.elapsed());
-        }
-    }
-    void Play(const QString& station)
-    {
-        radio->CurrentRadioName = station;
-        radio->PlayStopButtonClick();
-    }
-    QString Label() const { return radio->RadioPlayState->text(); }
-};
-
 TEST_F(RadioStreams, AServerRestartedWhilePlayingIsReconnectedAndAStopStaysAStop)
 {
     StreamServer station;
@@ -485,36 +498,28 @@ TEST_F(RadioStreams, AServerRestartedWhilePlayingIsReconnectedAndAStopStaysAStop
     ASSERT_TRUE(station.Start(&why)) << why.toStdString();
     station.Feed("/r.mp3", 500);
     ASSERT_TRUE(loop_.RunUntil([&] { return station.MountLive("/r.mp3"); }, 15000));
-    LivePage page("[测试]\n重连电台=" + station.Url("/r.mp3") + "\n");
-    const auto until = [&](const std::function<bool()>& done, int ms) {
-        return loop_.RunUntil(
-            [&] {
-                page.Keep();
-                return done();
-            },
-            ms);
-    };
+    LivePage page(loop_, "[测试]\n重连电台=" + station.Url("/r.mp3") + "\n");
     const auto playing = [&] { return page.Label() == "重连电台\n正在播放"; };
     page.Play("重连电台");
-    ASSERT_TRUE(until(playing, 15000)) << page.Label().toStdString();
+    ASSERT_TRUE(page.Until(playing, 15000)) << page.Label().toStdString();
 
     station.Kill();
-    ASSERT_TRUE(until([&] { return page.Label().contains("正在重新连接"); }, 30000))
+    ASSERT_TRUE(page.Until([&] { return page.Label().contains("正在重新连接"); }, 30000))
         << page.Label().toStdString();
-    until([] { return false; }, 3000); // attempts meet a closed port
+    page.Run(3000); // attempts meet a closed port
     EXPECT_TRUE(page.Label().contains("正在重新连接")) << page.Label().toStdString();
     ASSERT_TRUE(station.Restart(&why)) << why.toStdString();
     QElapsedTimer back;
     back.start();
-    ASSERT_TRUE(until(playing, 45000)) << page.Label().toStdString();
+    ASSERT_TRUE(page.Until(playing, 45000)) << page.Label().toStdString();
     // The pauses are 8 and 15 s by now: back well before the 30 s ones begin.
     EXPECT_LT(back.elapsed(), 35000);
-    EXPECT_TRUE(until([&] { return station.Listeners()["/r.mp3"] == 1; }, 8000));
+    EXPECT_TRUE(page.Until([&] { return station.Listeners()["/r.mp3"] == 1; }, 8000));
 
     page.radio->PlayStopButtonClick();
     station.Kill();
     ASSERT_TRUE(station.Restart(&why)) << why.toStdString();
-    until([] { return false; }, 6000);
+    page.Run(6000);
     EXPECT_EQ(page.Label(), "目前暂无播放的电台");
     EXPECT_EQ(station.Listeners()["/r.mp3"], 0);
     EXPECT_LT(page.slowestTickMs, 200);
@@ -529,28 +534,21 @@ TEST_F(RadioStreams, AMissingMountIsGivenUpAndAMirrorTakesOver)
     EXPECT_EQ(library_->State().phase, NetRadioLibrary::StreamState::Failed);
     Send(4);
 
-    LivePage page("[甲]\n镜像电台=" + server_->Url("/missing.mp3") + "\n[乙]\n镜像电台=" +
-                  server_->Url("/b.mp3") + "\n[丙]\n坏电台=" + server_->Url("/gone.mp3") + "\n");
-    const auto until = [&](const std::function<bool()>& done, int ms) {
-        return loop_.RunUntil(
-            [&] {
-                page.Keep();
-                return done();
-            },
-            ms);
-    };
+    LivePage page(loop_, "[甲]\n镜像电台=" + server_->Url("/missing.mp3") +
+                             "\n[乙]\n镜像电台=" + server_->Url("/b.mp3") +
+                             "\n[丙]\n坏电台=" + server_->Url("/gone.mp3") + "\n");
     page.Play("镜像电台");
-    ASSERT_TRUE(until([&] { return page.Label() == "镜像电台\n正在播放"; }, 20000))
+    ASSERT_TRUE(page.Until([&] { return page.Label() == "镜像电台\n正在播放"; }, 20000))
         << page.Label().toStdString();
     EXPECT_TRUE(AwaitListeners("/b.mp3", 1));
     page.radio->PlayStopButtonClick();
 
     page.Play("坏电台");
-    ASSERT_TRUE(until([&] { return !page.radio->RadioPlaying; }, 20000))
+    ASSERT_TRUE(page.Until([&] { return !page.radio->RadioPlaying; }, 20000))
         << page.Label().toStdString();
     const QString gaveUp = page.Label();
     EXPECT_TRUE(gaveUp.startsWith("坏电台\n播放失败")) << gaveUp.toStdString();
-    until([] { return false; }, 4000);
+    page.Run(4000);
     EXPECT_EQ(page.Label(), gaveUp);
     EXPECT_FALSE(page.radio->RadioPlaying);
     EXPECT_LT(page.slowestTickMs, 200);
@@ -558,23 +556,13 @@ TEST_F(RadioStreams, AMissingMountIsGivenUpAndAMirrorTakesOver)
 
 TEST_F(RadioStreams, TheSleepTimerEndsALiveStream)
 {
-    LivePage page("[测试]\n本机电台=" + server_->Url("/a.mp3") + "\n");
+    LivePage page(loop_, "[测试]\n本机电台=" + server_->Url("/a.mp3") + "\n");
     page.Play("本机电台");
-    ASSERT_TRUE(loop_.RunUntil(
-        [&] {
-            page.Keep();
-            return page.Label() == "本机电台\n正在播放";
-        },
-        15000))
+    ASSERT_TRUE(page.Until([&] { return page.Label() == "本机电台\n正在播放"; }, 15000))
         << page.Label().toStdString();
     page.radio->SleepTimer->SleepTimerComboBox->setCurrentIndex(1);
     page.env.Tick(15 * 60 - 4); // the clock is moved on to just before the fade ends
-    EXPECT_TRUE(loop_.RunUntil(
-        [&] {
-            page.Keep();
-            return !page.radio->RadioPlaying;
-        },
-        10000));
+    EXPECT_TRUE(page.Until([&] { return !page.radio->RadioPlaying; }, 10000));
     EXPECT_TRUE(AwaitListeners("/a.mp3", 0));
     EXPECT_EQ(page.radio->SleepTimer->SleepTimerComboBox->currentIndex(), 0);
 }

@@ -1,10 +1,10 @@
+#include "RecordingPlayer.h"
 #include "support/ColdMediaRegistry.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
 #include "radio/MediaBackend.h"
 #include "reminders/AlarmClocks.h"
-#include "reminders/AlarmSoundPlayer.h"
 
 #include <gtest/gtest.h>
 
@@ -20,34 +20,6 @@
 
 namespace {
 
-// The real player, with each end it reports written down before the ring handles it.
-class WatchedPlayer : public SoundPlayer {
-public:
-    struct End {
-        qint64 atMs, position, duration;
-    };
-
-    WatchedPlayer()
-    {
-        clock.start();
-        real.SetNotify([this] {
-            ends.push_back({clock.elapsed(), real.Media()->position(), real.Media()->duration()});
-            Notify();
-        });
-    }
-    void Open(const QString& path) override
-    {
-        clock.restart();
-        real.Open(path);
-    }
-    void Play() override { real.Play(); }
-    void Close() override { real.Close(); }
-
-    AlarmSoundPlayer real;
-    QElapsedTimer clock;
-    std::vector<End> ends;
-};
-
 class AlarmSound : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { UseColdMediaRegistry(); }
@@ -56,7 +28,7 @@ protected:
         if (!QMediaPlayer().isAvailable())
             GTEST_SKIP() << "Qt reports no multimedia backend";
         SoundPlayer::SetFactory([this] {
-            auto p = std::make_unique<WatchedPlayer>();
+            auto p = std::make_unique<RecordingPlayer>();
             player = p.get();
             return p;
         });
@@ -69,7 +41,7 @@ protected:
     }
 
     TestEnvironment env;
-    WatchedPlayer* player = nullptr;
+    RecordingPlayer* player = nullptr;
 };
 
 TEST_F(AlarmSound, TheShippedSoundPlaysToItsEndAndStartsAgainUntilTheBoxIsAnswered)
@@ -87,7 +59,7 @@ TEST_F(AlarmSound, TheShippedSoundPlaysToItsEndAndStartsAgainUntilTheBoxIsAnswer
         // Two ends heard, and the third pass under way from the start of the file.
         looped = WaitFor(
             [&] {
-                return player->ends.size() >= 2 &&
+                return player->heard.size() >= 2 &&
                        media->playbackState() == QMediaPlayer::PlayingState &&
                        media->position() > 0;
             },
@@ -96,23 +68,24 @@ TEST_F(AlarmSound, TheShippedSoundPlaysToItsEndAndStartsAgainUntilTheBoxIsAnswer
     };
     env.Tick();
     ASSERT_EQ(env.ui.Count("yesonly"), 1);
-    ASSERT_TRUE(looped) << player->ends.size() << " ends heard";
+    ASSERT_TRUE(looped) << player->heard.size() << " ends heard";
 
-    const WatchedPlayer::End first = player->ends[0];
+    const RecordingPlayer::Heard first = player->heard[0];
+    EXPECT_FALSE(first.failed || player->heard[1].failed);
     EXPECT_GT(first.duration, 3000);
     EXPECT_LT(first.duration, 4500);
     EXPECT_GE(first.position, first.duration - 250) << "reported at the end of the file";
-    EXPECT_GE(first.atMs, first.duration - 500) << "played in real time, not skipped";
-    EXPECT_GE(player->ends[1].atMs - first.atMs, first.duration - 500)
+    EXPECT_GE(first.playedMs, first.duration - 500) << "played in real time, not skipped";
+    EXPECT_GE(player->heard[1].playedMs - first.playedMs, first.duration - 500)
         << "the second pass played the whole file again";
 
     // Answered: the sound stops and stays stopped.
     QMediaPlayer* media = player->real.Media();
     EXPECT_EQ(media->playbackState(), QMediaPlayer::StoppedState);
-    const size_t heard = player->ends.size();
+    const size_t heard = player->heard.size();
     WaitFor([] { return false; }, 1500);
     EXPECT_EQ(media->playbackState(), QMediaPlayer::StoppedState);
-    EXPECT_EQ(player->ends.size(), heard);
+    EXPECT_EQ(player->heard.size(), heard);
 }
 
 TEST_F(AlarmSound, AMissingSoundFileStillShowsTheRingSilently)
@@ -124,7 +97,8 @@ TEST_F(AlarmSound, AMissingSoundFileStillShowsTheRingSilently)
     alarms.RingAlarm("响");
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"响"}));
     EXPECT_EQ(env.ui.Count("error"), 0);
-    EXPECT_TRUE(player->ends.empty());
+    for (const RecordingPlayer::Heard& h : player->heard)
+        EXPECT_TRUE(h.failed) << "a missing file was heard to its end";
     EXPECT_EQ(alarms.OpenRings(), 0);
 }
 

@@ -1,4 +1,5 @@
 #include "support/PrivateBus.h"
+#include "support/WaitFor.h"
 
 #include "platform/linux/MutterIdleMonitor.h"
 #include "platform/linux/WaylandIdle.h"
@@ -6,30 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusMessage>
-#include <QElapsedTimer>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
 namespace {
-
-void Settle(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // GNOME's idle monitor stood in for by python3-dbusmock: its idle time is read from a file
 // the test writes.
@@ -105,14 +87,14 @@ TEST(MutterIdleMonitor, AFreshIdleTimeIsInputAGrowingOneIsNotAndAVanishedShellSt
     platform::MutterIdleMonitor monitor(connection);
     ASSERT_TRUE(monitor.start([&] { ++heard; }));
     shell.SetIdle(52000);
-    Settle(2300);
+    WaitFor([] { return false; }, 2300);
     EXPECT_EQ(heard, 0) << "a growing idle time is no input";
 
     shell.SetIdle(300);
-    EXPECT_TRUE(WaitUntil([&] { return heard > 0; }));
+    EXPECT_TRUE(WaitFor([&] { return heard > 0; }, 5000));
 
     shell.Stop();
-    EXPECT_TRUE(WaitUntil([&] { return !monitor.listening(); })) << "a vanished shell";
+    EXPECT_TRUE(WaitFor([&] { return !monitor.listening(); }, 5000)) << "a vanished shell";
 }
 
 TEST(MutterIdleMonitor, InputIsAnIdleTimeShorterThanTheLastOrThanAPeriodAndAHalf)

@@ -22,7 +22,6 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
-#include <QStringEncoder>
 
 namespace {
 
@@ -95,11 +94,7 @@ TEST_F(WindowsOnWayland, ABlockedProgramAndAGuardedWindowAreClosedOthersStay)
     TestEnvironment env;
     env.platform.windows = std::move(system->windows);
     env.windows = nullptr;
-    QDir().mkpath(env.ProgramDir());
-    QFile list(env.ProgramDir() + "DisbleProcessList");
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write(QStringEncoder("GBK").encode("无标题 - 记事本 星期日 星期六 00:00:00 23:59:59\n"));
-    list.close();
+    env.WriteProgramFile("DisbleProcessList", "无标题 - 记事本 星期日 星期六 00:00:00 23:59:59\n");
     env.Start<DisbleProcesses, SafeModes>();
     SafeModes& lock = env.Feature<SafeModes>();
     lock.CheckPasswordMaskEdit->setText("pw");

@@ -3,11 +3,9 @@
 add_executable(quorlin_wayland_windows_integration ${CMAKE_CURRENT_LIST_DIR}/WindowsOnWaylandTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SessionChoiceTest.cpp)
 target_link_libraries(quorlin_wayland_windows_integration PRIVATE quorlin_test_support)
-# A titled native window where foot cannot run.
-add_executable(quorlin_wl_titled_window ${CMAKE_CURRENT_LIST_DIR}/TitledWindow.cpp)
-target_link_libraries(quorlin_wl_titled_window PRIVATE Qt6::Widgets)
 
-set(wl_windows_test env QUORLIN_WL_TITLED=$<TARGET_FILE:quorlin_wl_titled_window>
+# Titled native windows where foot cannot run: the typing target, given a title.
+set(wl_windows_test env QUORLIN_WL_TITLED=$<TARGET_FILE:quorlin_wl_native_window>
   $<TARGET_FILE:quorlin_wayland_windows_integration>)
 quorlin_add_integration_test(wayland_windows_on_sway
   bash ${CMAKE_CURRENT_LIST_DIR}/run-in-compositor.sh sway ${wl_windows_test}
