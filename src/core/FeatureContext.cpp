@@ -218,7 +218,7 @@ std::optional<qint64> FeatureContext::NextTickSecond(const LocalMoment& now) con
     for (Planned& p : schedules_) {
         if (p.from < 0 || p.from > second || (p.due >= 0 && p.due <= second)) {
             p.from = second + 1;
-            p.due = Ask(p.schedule, second + 1);
+            p.due = Ask(p.schedule, p.from);
         }
         if (p.due >= 0 && (!earliest || p.due < *earliest))
             earliest = p.due;
