@@ -2,7 +2,7 @@
 
 #include "app/Artwork.h"
 #include "core/Occurrences.h"
-#include "power/ShutDownComputer.h"
+#include "core/PowerRequests.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -23,10 +23,10 @@ bool NeedsSession(const QString& feature)
            feature == QStringLiteral("定时收音");
 }
 
-// Screen off (5) leaves the session running; a bad mode does nothing.
-bool EndsSession(int powerMode)
+// Screen off leaves the session running.
+bool EndsSession(std::optional<PowerMode> mode)
 {
-    return powerMode >= 0 && powerMode <= 4;
+    return mode && *mode != PowerMode::ScreenOff;
 }
 
 QTableWidget* NewGrid(QWidget* parent, const QString& name, const QStringList& headers)
@@ -126,9 +126,9 @@ std::vector<QString> UpcomingForm::ClashMarks(const std::vector<Occurrence>& tim
         const Occurrence& s = timed[*stop];
         // An action of an earlier day says when it comes, so that it can be found.
         const QString action = s.when.date == item.when.date
-                                   ? ShutDownComputer::ModeName(s.powerMode)
+                                   ? PowerModeName(*s.powerMode)
                                    : QStringLiteral("%1（%2）")
-                                         .arg(ShutDownComputer::ModeName(s.powerMode),
+                                         .arg(PowerModeName(*s.powerMode),
                                               s.when.date.toString(QStringLiteral("MM/dd")) + u' ' +
                                                   s.when.time.toString(QStringLiteral("hh:mm")));
         marks[i] = QStringLiteral("%1将早于 %2 的%3")

@@ -37,6 +37,27 @@ QVBoxLayout* PageLayout(QWidget* page)
     return layout;
 }
 
+// Each rule's turn among the tick's checks.
+TickCheck CheckOf(PowerRule rule)
+{
+    switch (rule) {
+    case PowerRule::FixedTime:
+        return TickCheck::CheckFixedTime;
+    case PowerRule::DestineWeek:
+        return TickCheck::CheckDestineWeek;
+    case PowerRule::ConfineWeek:
+        return TickCheck::CheckConfineWeek;
+    case PowerRule::SystemRun:
+        return TickCheck::CheckSystemRun;
+    case PowerRule::EconomizePower:
+        return TickCheck::CheckEconomizePower;
+    case PowerRule::NetState:
+        return TickCheck::CheckNetState;
+    }
+    Q_UNREACHABLE();
+    return TickCheck::CheckFixedTime;
+}
+
 } // namespace
 
 void FeatureContext::AddToPage(PageId page, QWidget* group, int stretch) const
@@ -71,24 +92,14 @@ void FeatureContext::OnTick(TickCheck which, std::function<void()> check) const
     tick_.SetCheck(which, std::move(check));
 }
 
-void FeatureContext::OnPowerRule(TickCheck which, std::function<bool()> check) const
+void FeatureContext::OnPowerRule(PowerRule rule, std::function<bool()> check) const
 {
-    // The tick's first six checks are the rules, in the same order.
-    static_assert(
-        static_cast<int>(TickCheck::CheckFixedTime) == static_cast<int>(PowerRule::FixedTime) &&
-        static_cast<int>(TickCheck::CheckNetState) == static_cast<int>(PowerRule::NetState));
-    const int index = static_cast<int>(which);
-    if (index >= kPowerRuleCount) {
-        tick_.SetPowerRule(which, std::move(check));
-        return;
-    }
     // The failure of an action that waited for its countdown is reported in its rule's turn,
     // so that it too gets one box at a time.
-    tick_.SetPowerRule(which,
-                       [this, rule = static_cast<PowerRule>(index), check = std::move(check)] {
-                           const bool ok = check();
-                           return !requests_->TakeHeldFailure(rule) && ok;
-                       });
+    tick_.SetPowerRule(CheckOf(rule), [this, rule, check = std::move(check)] {
+        const bool ok = check();
+        return !requests_->TakeHeldFailure(rule) && ok;
+    });
 }
 
 void FeatureContext::OnLoad(LoadStep step, std::function<void()> load)

@@ -125,7 +125,7 @@ public:
     void OnTick(TickCheck which, std::function<void()> check) const;
     //! A power rule's check: false means its power action failed. A held action of that rule
     //! that failed since its last turn counts as a failure of the check.
-    void OnPowerRule(TickCheck which, std::function<bool()> check) const;
+    void OnPowerRule(PowerRule rule, std::function<bool()> check) const;
     void OnLoad(LoadStep step, std::function<void()> load);
     void OnCloseQuery(CloseQueryStep step, std::function<bool()> query);
     //! Runs when the program stops (background work ends here), in registration order.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PowerRequests.h"
 #include "scheduler/TimeText.h"
 
 #include <QString>
@@ -13,8 +14,8 @@ struct Occurrence {
     LocalMoment when;
     QString feature; //!< as its page names it: "定时关机", "闹钟", "备忘录", "定时收音" ...
     QString what; //!< what will be done: "关机", "闹钟一", the note's text ...
-    //! The power mode (0 to 5) when this is a power action, -1 otherwise.
-    int powerMode = -1;
+    //! The power action, when this is one.
+    std::optional<PowerMode> powerMode;
     //! False for work the check does at that time that the user has no need to see listed
     //! (a removal of stale entries, a calibration the system makes needless): the pacer
     //! wakes for it, the view of what comes next leaves it out.
@@ -26,7 +27,7 @@ struct Occurrence {
 struct Waiting {
     QString feature;
     QString condition;
-    int powerMode = -1;
+    std::optional<PowerMode> powerMode;
 };
 
 struct UpcomingList {

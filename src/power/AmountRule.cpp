@@ -81,7 +81,7 @@ Waiting AmountRule::Condition(const QString& event, qint64 countedSeconds) const
                 .arg(Amount)
                 .arg(UnitList->itemText(Unit), ShutDownComputer::ModeName(Mode),
                      Occurrences::Duration(countedSeconds)),
-            Mode};
+            PowerModeAt(Mode)};
 }
 
 void AmountRule::Commit()

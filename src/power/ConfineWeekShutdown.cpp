@@ -70,7 +70,7 @@ ConfineWeekShutdown::ConfineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
     ctx.AddToPage(PageId::RegularShutDown, ConfineTimeGroupBox);
 
     connect(ConfineWeekCheckBox, &QCheckBox::toggled, this, [this] { ConfineWeekCheckBoxClick(); });
-    ctx.OnPowerRule(TickCheck::CheckConfineWeek, [this] { return CheckConfineWeek(); });
+    ctx.OnPowerRule(PowerRule::ConfineWeek, [this] { return CheckConfineWeek(); });
     ctx.OnLoad(LoadStep::ConfineWeekTimes, [this] { LoadConfineWeekTimes(); });
     // Every second of a stay is due: the view shows only where the next one starts.
     schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }, true});
@@ -192,5 +192,5 @@ std::optional<Occurrence> ConfineWeekShutdown::NextDue(const LocalMoment& after)
     return Occurrence{Occurrences::MomentAt(*at), QStringLiteral("限制时段"),
                       ShutDownComputer::ModeName(ConfineMode) +
                           QStringLiteral("（至 %1）").arg(TimeText(last)),
-                      ConfineMode};
+                      PowerModeAt(ConfineMode)};
 }

@@ -52,7 +52,7 @@ DestineWeekShutdown::DestineWeekShutdown(FeatureContext& ctx) : ctx_(ctx)
     ctx.AddToPage(PageId::RegularShutDown, DestineWeekGroupBox);
 
     connect(DestineWeekCheckBox, &QCheckBox::toggled, this, [this] { DestineWeekCheckBoxClick(); });
-    ctx.OnPowerRule(TickCheck::CheckDestineWeek, [this] { return CheckDestineWeek(); });
+    ctx.OnPowerRule(PowerRule::DestineWeek, [this] { return CheckDestineWeek(); });
     ctx.OnLoad(LoadStep::DestineWeeks, [this] { LoadDestineWeeks(); });
     schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
     // The check reads the weekday from the list itself.
@@ -145,7 +145,8 @@ std::optional<Occurrence> DestineWeekShutdown::NextDue(const LocalMoment& after)
         const LocalMoment at{after.date.addDays(day), *dueTime_};
         if (WeekdayOf(at.date) == weekday && SecondOf(at) >= SecondOf(after))
             return Occurrence{at, DestineWeekCheckBox->text(),
-                              ShutDownComputer::ModeName(DestineWeekMode), DestineWeekMode};
+                              ShutDownComputer::ModeName(DestineWeekMode),
+                              PowerModeAt(DestineWeekMode)};
     }
     return std::nullopt;
 }

@@ -20,7 +20,6 @@ const QString kEconomizePowerTime = QStringLiteral("EconomizePowerTime");
 const QString kEconomizePowerTimeSelect = QStringLiteral("EconomizePowerTimeSelect");
 const QString kEconomizePowerShutDownMode = QStringLiteral("EconomizePowerShutDownMode");
 const QString kEconomizePowerState = QStringLiteral("EconomizePowerState");
-constexpr int kScreenOff = 5;
 
 } // namespace
 
@@ -64,7 +63,7 @@ EconomizePowerShutdown::EconomizePowerShutdown(FeatureContext& ctx)
 
     connect(EconomizePowerCheckBox, &QCheckBox::toggled, this,
             [this] { EconomizePowerCheckBoxClick(); });
-    ctx.OnPowerRule(TickCheck::CheckEconomizePower, [this] { return CheckEconomizePower(); });
+    ctx.OnPowerRule(PowerRule::EconomizePower, [this] { return CheckEconomizePower(); });
     ctx.OnLoad(LoadStep::EconomizePowers, [this] { LoadEconomizePowers(); });
     // It counts idle seconds tick by tick: it looks every second while armed.
     ctx.OnWatch([this] { return EconomizePowerCheckBox->isChecked(); });
@@ -106,7 +105,7 @@ void EconomizePowerShutdown::EconomizePowerCheckBoxClick()
             }
             // A desktop with no way to turn the screen off would see the rule fire and
             // nothing happen.
-            if (Rule.Mode == kScreenOff && !ScreenOffOffered()) {
+            if (PowerModeAt(Rule.Mode) == PowerMode::ScreenOff && !ScreenOffOffered()) {
                 EconomizePowerCheckBox->setChecked(false);
                 ctx_.Ui().ShowMessage(kNoScreenOff);
                 return;
@@ -130,7 +129,7 @@ const QString EconomizePowerShutdown::kNoScreenOff =
 bool EconomizePowerShutdown::ScreenOffOffered() const
 {
     platform::PowerActions* power = ctx_.Os().power.get();
-    return power && power->offers(kScreenOff);
+    return power && power->offers(static_cast<unsigned>(PowerMode::ScreenOff));
 }
 
 void EconomizePowerShutdown::ReleaseInputHook()

@@ -56,7 +56,7 @@ FixedTimeShutdown::FixedTimeShutdown(FeatureContext& ctx) : ctx_(ctx)
     ctx.AddToPage(PageId::RegularShutDown, FixedTimeGroupBox);
 
     connect(FixedTimeCheckBox, &QCheckBox::toggled, this, [this] { FixedTimeCheckBoxClick(); });
-    ctx.OnPowerRule(TickCheck::CheckFixedTime, [this] { return CheckFixedTime(); });
+    ctx.OnPowerRule(PowerRule::FixedTime, [this] { return CheckFixedTime(); });
     ctx.OnLoad(LoadStep::FixedTimes, [this] { LoadFixedTimes(); });
     schedule_ = ctx.OnSchedule({[this](const LocalMoment& after) { return NextDue(after); }});
 }
@@ -158,5 +158,5 @@ std::optional<Occurrence> FixedTimeShutdown::NextDue(const LocalMoment& after) c
     if (SecondOf(at) < SecondOf(after))
         return std::nullopt;
     return Occurrence{at, FixedTimeCheckBox->text(), ShutDownComputer::ModeName(FixedMode),
-                      FixedMode};
+                      PowerModeAt(FixedMode)};
 }

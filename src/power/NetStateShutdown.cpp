@@ -67,7 +67,7 @@ NetStateShutdown::NetStateShutdown(FeatureContext& ctx)
     ctx.AddToPage(PageId::RegularShutDown, NetStateGroupBox);
 
     connect(NetStateCheckBox, &QCheckBox::toggled, this, [this] { NetStateCheckBoxClick(); });
-    ctx.OnPowerRule(TickCheck::CheckNetState, [this] { return CheckNetState(); });
+    ctx.OnPowerRule(PowerRule::NetState, [this] { return CheckNetState(); });
     ctx.OnLoad(LoadStep::NetStates, [this] { LoadNetStates(); });
     // It compares the worker's count every second while armed.
     ctx.OnWatch([this] { return NetStateCheckBox->isChecked(); });

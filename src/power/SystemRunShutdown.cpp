@@ -60,7 +60,7 @@ SystemRunShutdown::SystemRunShutdown(FeatureContext& ctx)
     ctx.AddToPage(PageId::RegularShutDown, SystemRunGroupBox);
 
     connect(SystemRunCheckBox, &QCheckBox::toggled, this, [this] { SystemRunCheckBoxClick(); });
-    ctx.OnPowerRule(TickCheck::CheckSystemRun, [this] { return CheckSystemRun(); });
+    ctx.OnPowerRule(PowerRule::SystemRun, [this] { return CheckSystemRun(); });
     ctx.OnLoad(LoadStep::SystemRunTimes, [this] { LoadSystemRunTimes(); });
     // It counts the running time: it looks every second while armed.
     ctx.OnWatch([this] { return SystemRunCheckBox->isChecked(); });

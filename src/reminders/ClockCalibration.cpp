@@ -168,5 +168,5 @@ std::optional<Occurrence> ClockCalibration::NextDue(const LocalMoment& after) co
 {
     const auto at = Occurrences::FirstAligned(after, Occurrences::After(after, 3600), 3600);
     return Occurrence{*at, QStringLiteral("校准时间"),
-                      QStringLiteral("从时间服务器校准系统时钟（每小时）"), -1, !inStep_};
+                      QStringLiteral("从时间服务器校准系统时钟（每小时）"), std::nullopt, !inStep_};
 }

@@ -196,7 +196,7 @@ std::optional<Occurrence> Memorandum::NextDue(const LocalMoment& after) const
                           what.join(QStringLiteral("；"))};
     if (tidy)
         return Occurrence{Occurrences::MomentAt(*tidy), QStringLiteral("备忘录"),
-                          QStringLiteral("整理备忘录"), -1, false};
+                          QStringLiteral("整理备忘录"), std::nullopt, false};
     return std::nullopt;
 }
 

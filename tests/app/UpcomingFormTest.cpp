@@ -147,7 +147,8 @@ TEST(Upcoming, TheWeeksListIsWhatTheTicksDo)
         for (const Occurrence& item : list.timed)
             if (item.feature == kind.feature) {
                 listed.push_back(QDateTime(item.when.date, item.when.time, Qt::UTC));
-                EXPECT_EQ(item.powerMode, kind.powerMode) << kind.feature.toStdString();
+                EXPECT_EQ(item.powerMode, PowerModeAt(kind.powerMode))
+                    << kind.feature.toStdString();
             }
         std::vector<QDateTime> expected = acted[kind.feature];
         if (kind.nextOnly && expected.size() > 1)
@@ -182,16 +183,16 @@ TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingMarksThem)
         return LocalMoment{QDate(2026, 12, day), QTime(h, m)};
     };
     const std::vector<Occurrence> timed = {
-        {at(9, 7, 0), "闹钟", "早", -1},           // before any action
-        {at(9, 7, 30), "关闭屏幕", "关闭屏幕", 5}, // screen off ends nothing
-        {at(9, 8, 0), "备忘录", "开会", -1},       // so nothing before it
-        {at(9, 22, 0), "闹钟", "同一秒", -1},      // listed first, yet the rule runs first
-        {at(9, 22, 0), "固定时间", "休眠", 3},     // two actions that day
-        {at(9, 22, 15), "指定星期", "关机", 0},    // the later of them
-        {at(9, 22, 30), "闹钟", "晚", -1},         // the nearest action before is named
-        {at(9, 23, 0), "定时收音", "新闻", -1},    // a timing as well
-        {at(9, 23, 5), "半点报时", "报时", -1},    // a chime is not lost work
-        {at(10, 6, 0), "闹钟", "次日", -1},        // another day: the shutdown of the night
+        {at(9, 7, 0), "闹钟", "早", {}},                              // before any action
+        {at(9, 7, 30), "关闭屏幕", "关闭屏幕", PowerMode::ScreenOff}, // screen off ends nothing
+        {at(9, 8, 0), "备忘录", "开会", {}},                          // so nothing before it
+        {at(9, 22, 0), "闹钟", "同一秒", {}}, // listed first, yet the rule runs first
+        {at(9, 22, 0), "固定时间", "休眠", PowerMode::Hibernate}, // two actions that day
+        {at(9, 22, 15), "指定星期", "关机", PowerMode::ShutDown}, // the later of them
+        {at(9, 22, 30), "闹钟", "晚", {}},      // the nearest action before is named
+        {at(9, 23, 0), "定时收音", "新闻", {}}, // a timing as well
+        {at(9, 23, 5), "半点报时", "报时", {}}, // a chime is not lost work
+        {at(10, 6, 0), "闹钟", "次日", {}},     // another day: the shutdown of the night
     };
     const std::vector<QString> expected = {"",
                                            "",
