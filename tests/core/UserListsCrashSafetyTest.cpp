@@ -2,6 +2,7 @@
 #include "support/TestEnvironment.h"
 
 #include "appearance/SystemTheme.h"
+#include "core/ListFile.h"
 #include "platform/portable/RegistryStore.h"
 #include "programs/AutoRunPrograms.h"
 #include "programs/DisbleProcesses.h"
@@ -16,10 +17,11 @@
 namespace {
 
 // What one kind of rewrite needs: the file it rewrites and a step to the new content and
-// back, both through the code a user's click runs.
+// back, through the code a user's click runs or the list layer under it.
 struct Rewrites {
     QString path;
     std::function<void(bool)> rewrite;
+    int rounds = 250;
 };
 
 struct ListRow {
@@ -126,27 +128,60 @@ Rewrites RegistryFile(TestEnvironment& env)
             }};
 }
 
+// Deleting row 100 of 200 straight through the list layer, in one of the layouts the
+// memorandum and the timed radio give their files.
+Rewrites DeleteFromList(TestEnvironment& env, ListFile::Layout layout, const char* line)
+{
+    QDir().mkpath(env.ProgramDir());
+    auto list = std::make_shared<ListFile>(*env.platform.ansi, env.ui, env.ProgramDir() + "List",
+                                           "列表文件", layout);
+    ListFile::Records all;
+    for (int i = 0; i < 200; ++i)
+        all.push_back(list->Split(QString::fromUtf8(line).arg(i)));
+    ListFile::Records deleted = all;
+    deleted.erase(deleted.begin() + 100);
+    return {list->Path(),
+            [list, all, deleted](bool toNew) {
+                if (!list->Rewrite(toNew ? deleted : all, QString()))
+                    throw std::runtime_error("list not written");
+            },
+            300};
+}
+
+Rewrites MemorandumLayout(TestEnvironment& env)
+{
+    return DeleteFromList(env, {3, ListFile::Rest::Drop, "\r\n"},
+                          "2026/12/%1 19:00:00 晚上给爸妈打电话");
+}
+
+Rewrites TimingsLayout(TestEnvironment& env)
+{
+    return DeleteFromList(env, {3, ListFile::Rest::IntoLast, "\r\n"},
+                          "星期三 7:%1:00 BBC World Service");
+}
+
 class ListKilledDuringRewrite : public ::testing::TestWithParam<ListRow> {};
 
-// Killed at any moment of a rewrite, a list is the one before it or the one after it.
+// Killed at any moment of a rewrite, a list is the one before it or the one after it, never
+// a part of either.
 TEST_P(ListKilledDuringRewrite, LeavesExactlyTheOldOrTheNewFile)
 {
     TestEnvironment env;
     const Rewrites r = GetParam().start(env);
-    const KilledRewrites k = KillDuringRewrites(r.path, r.rewrite, 250);
+    const KilledRewrites k = KillDuringRewrites(r.path, r.rewrite, r.rounds);
     std::cout << GetParam().name << ": " << k.Summary() << std::endl;
-    EXPECT_EQ(k.rounds, 250);
+    EXPECT_EQ(k.rounds, r.rounds);
     EXPECT_EQ(k.broken, 0) << k.firstBroken.toStdString();
     EXPECT_GT(k.sawOld, 0);
     EXPECT_GT(k.sawNew, 0);
     EXPECT_GT(k.killedInside, k.rounds / 4) << "kills missed the writes";
 }
 
-INSTANTIATE_TEST_SUITE_P(Lists, ListKilledDuringRewrite,
-                         ::testing::Values(ListRow{"startup programs", StartupPrograms},
-                                           ListRow{"blocked programs", BlockedPrograms},
-                                           ListRow{"themes", Themes},
-                                           ListRow{"wallpapers", Wallpapers},
-                                           ListRow{"registry", RegistryFile}));
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ListKilledDuringRewrite,
+    ::testing::Values(ListRow{"startup programs", StartupPrograms},
+                      ListRow{"blocked programs", BlockedPrograms}, ListRow{"themes", Themes},
+                      ListRow{"wallpapers", Wallpapers}, ListRow{"registry", RegistryFile},
+                      ListRow{"memorandum", MemorandumLayout}, ListRow{"timings", TimingsLayout}));
 
 } // namespace

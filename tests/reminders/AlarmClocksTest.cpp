@@ -25,7 +25,7 @@ void Arm(AlarmClocks& a, bool first, const QString& time, const QString& hint, i
     (first ? a.AlarmClockFirstCheckBox : a.AlarmClockSecondCheckBox)->setChecked(true);
 }
 
-TEST(AlarmClocks, FirstStartShowsTheStartTimeAndDefaultHintsWithBothBoxesCleared)
+TEST(AlarmClocks, FirstStartShowsTheStartTimeAndDefaultHintsAndRefusesATimeThatCannotBeRead)
 {
     TestEnvironment env;
     env.clock->Set(kMonday, QTime(7, 5, 9));
@@ -38,6 +38,14 @@ TEST(AlarmClocks, FirstStartShowsTheStartTimeAndDefaultHintsWithBothBoxesCleared
     EXPECT_FALSE(a.AlarmClockSecondCheckBox->isChecked());
     EXPECT_EQ(a.PlayerFile(), env.ProgramDir() + "AlarmClockSound/AlarmClock.mp3");
     EXPECT_FALSE(env.SettingsText().contains("AlarmClocks"));
+
+    // A time that cannot be read is refused when its box is checked.
+    a.AlarmClockFirstMaskEdit->clear();
+    a.AlarmClockFirstCheckBox->setChecked(true);
+    EXPECT_FALSE(a.AlarmClockFirstCheckBox->isChecked());
+    EXPECT_TRUE(a.AlarmClockFirstMaskEdit->isEnabled());
+    EXPECT_EQ(env.ui.Texts("message"), QStringList({"请输入一个正确的时间格式:如　12:12:00"}));
+    EXPECT_FALSE(env.SettingsText().contains("AlarmClockFirstState"));
 }
 
 TEST(AlarmClocks, RingsOnlyOnWeekdaysInsideTheRangeWhicheverWayItIsSet)
@@ -188,25 +196,14 @@ TEST(AlarmClocks, CheckingABoxLocksAndSavesClearingUnlocksOnlyWhatNoAlarmStillUs
     EXPECT_TRUE(a.AlarmClockFirstMaskEdit->isEnabled());
 }
 
-TEST(AlarmClocks, AStoredAlarmIsArmedAtStartAndRingsAtItsTime)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockWeekUp=9\nAlarmClockWeekDown=3\n"
-                                       "AlarmClockFirstTime=7:05:00\nAlarmClockFirstHint=早\n"
-                                       "AlarmClockFirstState=1\n");
-    AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
-    EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
-    EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
-    EXPECT_EQ(a.WeekUp, 0) << "an index outside the list reads as Sunday";
-    env.clock->Set(kMonday.addDays(1), QTime(7, 4, 59));
-    env.Tick();
-    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
-}
-
-TEST(AlarmClocks, EveryStoredKeyComesBackAndBothAlarmsStayArmedAcrossRestarts)
+TEST(AlarmClocks, EveryStoredKeyComesBackArmedAcrossRestartsAndAWeekdayOutsideTheListIsSunday)
 {
     using A = AlarmClocks;
     const auto n = [](int i) { return QString::number(i); };
+    // A field and the value the feature keeps from it.
+    const auto edit = [](QLineEdit* A::*field, QString A::*kept) {
+        return [=](A& a) { return QStringList{(a.*field)->text(), a.*kept}; };
+    };
     // Each value different from the others and from its default; the range given backwards.
     const std::vector<std::tuple<QString, QString, std::function<QStringList(A&)>>> keys = {
         {"AlarmClockWeekUp", "6",
@@ -217,22 +214,10 @@ TEST(AlarmClocks, EveryStoredKeyComesBackAndBothAlarmsStayArmedAcrossRestarts)
          [&](A& a) {
              return QStringList{n(a.AlarmClockWeekDownComboBox->currentIndex()), n(a.WeekDown)};
          }},
-        {"AlarmClockFirstTime", "00:00:01",
-         [](A& a) {
-             return QStringList{a.AlarmClockFirstMaskEdit->text(), a.FirstTime};
-         }},
-        {"AlarmClockSecondTime", "23:59:58",
-         [](A& a) {
-             return QStringList{a.AlarmClockSecondMaskEdit->text(), a.SecondTime};
-         }},
-        {"AlarmClockFirstHint", "早",
-         [](A& a) {
-             return QStringList{a.AlarmClockFirstHintEdit->text(), a.FirstHint};
-         }},
-        {"AlarmClockSecondHint", "晚",
-         [](A& a) {
-             return QStringList{a.AlarmClockSecondHintEdit->text(), a.SecondHint};
-         }},
+        {"AlarmClockFirstTime", "00:00:01", edit(&A::AlarmClockFirstMaskEdit, &A::FirstTime)},
+        {"AlarmClockSecondTime", "23:59:58", edit(&A::AlarmClockSecondMaskEdit, &A::SecondTime)},
+        {"AlarmClockFirstHint", "早", edit(&A::AlarmClockFirstHintEdit, &A::FirstHint)},
+        {"AlarmClockSecondHint", "晚", edit(&A::AlarmClockSecondHintEdit, &A::SecondHint)},
         {"AlarmClockFirstState", "1",
          [&](A& a) { return QStringList{n(a.AlarmClockFirstCheckBox->isChecked())}; }},
         {"AlarmClockSecondState", "1",
@@ -256,18 +241,18 @@ TEST(AlarmClocks, EveryStoredKeyComesBackAndBothAlarmsStayArmedAcrossRestarts)
     env.clock->Set(kMonday.addDays(5), QTime(23, 59, 57));
     env.Tick();
     EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：23:59:58\n晚"}));
-}
 
-TEST(AlarmClocks, ATimeThatCannotBeReadIsRefusedWhenTheBoxIsChecked)
-{
-    TestEnvironment env;
+    env.ui.Clear();
+    env.WriteProgramFile("../Quorlin", "[AlarmClocks]\nAlarmClockWeekUp=9\nAlarmClockWeekDown=3\n"
+                                       "AlarmClockFirstTime=7:05:00\nAlarmClockFirstHint=早\n"
+                                       "AlarmClockFirstState=1\n");
     AlarmClocks& a = *env.Start<Pages::Reminders>().Alarms;
-    a.AlarmClockFirstMaskEdit->clear();
-    a.AlarmClockFirstCheckBox->setChecked(true);
-    EXPECT_FALSE(a.AlarmClockFirstCheckBox->isChecked());
-    EXPECT_TRUE(a.AlarmClockFirstMaskEdit->isEnabled());
-    EXPECT_EQ(env.ui.Texts("message"), QStringList({"请输入一个正确的时间格式:如　12:12:00"}));
-    EXPECT_FALSE(env.SettingsText().contains("AlarmClockFirstState"));
+    EXPECT_TRUE(a.AlarmClockFirstCheckBox->isChecked());
+    EXPECT_FALSE(a.AlarmClockFirstMaskEdit->isEnabled());
+    EXPECT_EQ(a.WeekUp, 0) << "an index outside the list reads as Sunday";
+    env.clock->Set(kMonday.addDays(1), QTime(7, 4, 59));
+    env.Tick();
+    EXPECT_EQ(env.ui.Texts("yesonly"), QStringList({"闹铃时间到：7:05:00\n早"}));
 }
 
 TEST(AlarmClocks, ANewSoundIsStoredAtOnceAndRingsFromTheNextStart)

@@ -111,43 +111,39 @@ TEST_F(Chime, AMissingOrUnplayableRecordingIsPassedOverAndTheChainGoesOn)
     EXPECT_EQ(Opened(from), QStringList({"TIMENOW", "PM", "3", "POINT", "30", "MIN"}));
 }
 
-TEST_F(Chime, AChimeThatStartsWhileTheLastStillPlaysReplacesIt)
+TEST_F(Chime, OneChimeInTheWholeMinuteAroundEachHalfHourReplacingOneStillPlayingAndNoneBetween)
 {
-    env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
-    env.RunTick();
-    Player().ReachEnd(); // TIMENOW; PM is playing, 2 and POINT wait
-    const qsizetype from = Player().log.size();
-    env.Tick(30 * 60);
+    env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(9, 59, 30)), 61, 2);
+    EXPECT_EQ(Opened(), QStringList{"TIMENOW"});
+    Player().ReachEnd(); // TIMENOW; AM1 is playing, 10 and POINT wait
+    qsizetype from = Player().log.size();
+    env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 29, 30)), 61, 2);
+    EXPECT_EQ(Opened(from), QStringList{"TIMENOW"});
     PlayOut();
-    EXPECT_EQ(Opened(from), QStringList({"TIMENOW", "PM", "2", "POINT", "30", "MIN"}));
+    EXPECT_EQ(Opened(from), QStringList({"TIMENOW", "AM1", "10", "POINT", "30", "MIN"}));
     EXPECT_TRUE(Feature().SpeechQueue.isEmpty());
-}
 
-TEST_F(Chime, OneChimeInTheWholeMinuteAroundEachHalfHourAndNoneBetween)
-{
-    for (const QTime at : {QTime(9, 59, 30), QTime(10, 29, 30)}) {
-        const qsizetype from = Player().log.size();
-        env.TickThrough(QDateTime(QDate(2026, 12, 9), at), 61, 2);
-        EXPECT_EQ(Opened(from), QStringList{"TIMENOW"}) << at.toString().toStdString();
-        PlayOut();
-    }
-    const qsizetype from = Player().log.size();
+    from = Player().log.size();
     env.TickThrough(QDateTime(QDate(2026, 12, 9), QTime(10, 0, 31)), 29 * 60);
     EXPECT_TRUE(Opened(from).isEmpty());
 }
 
-TEST_F(Chime, OnAtFirstStartAndTheBoxIsSavedAtOnceAndKeptOverARestart)
+TEST_F(Chime, OnAtFirstStartSavedAtOnceKeptOverARestartAndClearingLetsARunningChainEnd)
 {
     EXPECT_TRUE(Feature().HintTimeCheckBox->isChecked());
     EXPECT_TRUE(env.SettingsText().contains("[HintTime]"));
     EXPECT_TRUE(env.SettingsText().contains("HintTimeMode=1"));
 
-    Feature().HintTimeCheckBox->setChecked(false);
-    EXPECT_TRUE(env.SettingsText().contains("HintTimeMode=0"));
-    env.Restart();
-    EXPECT_FALSE(Feature().HintTimeCheckBox->isChecked());
+    // Cleared while a chain runs: that chain plays to its end.
     env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
     env.RunTick();
+    Feature().HintTimeCheckBox->setChecked(false);
+    EXPECT_TRUE(env.SettingsText().contains("HintTimeMode=0"));
+    PlayOut();
+    EXPECT_EQ(Opened(), QStringList({"TIMENOW", "PM", "2", "POINT"}));
+    env.Restart();
+    EXPECT_FALSE(Feature().HintTimeCheckBox->isChecked());
+    env.Tick(30 * 60);
     EXPECT_TRUE(Opened().isEmpty());
 
     Feature().HintTimeCheckBox->setChecked(true);
@@ -155,15 +151,6 @@ TEST_F(Chime, OnAtFirstStartAndTheBoxIsSavedAtOnceAndKeptOverARestart)
     EXPECT_TRUE(Feature().HintTimeCheckBox->isChecked());
     env.Tick(30 * 60);
     EXPECT_EQ(Opened(), QStringList{"TIMENOW"});
-}
-
-TEST_F(Chime, ClearingTheBoxLetsARunningChainPlayToItsEnd)
-{
-    env.clock->Set(QDate(2026, 12, 9), QTime(14, 0));
-    env.RunTick();
-    Feature().HintTimeCheckBox->setChecked(false);
-    PlayOut();
-    EXPECT_EQ(Opened(), QStringList({"TIMENOW", "PM", "2", "POINT"}));
 }
 
 } // namespace

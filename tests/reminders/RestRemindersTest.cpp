@@ -27,74 +27,48 @@ protected:
     TestEnvironment env;
 };
 
-TEST_F(Rest, TheNightReminderAtEveryFullHourFromTenAtNightToFourInTheMorning)
+TEST_F(Rest, TheNightReminderFromTenAtNightToFourAndTheNoonOneOnlyFromJuneToSeptember)
 {
-    const struct {
-        int hour;
-        bool shown;
-    } rows[] = {{21, false}, {22, true}, {23, true}, {0, true},
-                {3, true},   {4, true},  {5, false}, {12, false}};
-    for (const auto& row : rows) {
-        const QStringList expected =
-            row.shown ? QStringList{RestReminders::NightText()} : QStringList{};
-        EXPECT_EQ(BalloonsAround(QDate(2026, 12, 9), QTime(row.hour, 0)), expected) << row.hour;
-    }
-    EXPECT_TRUE(BalloonsAround(QDate(2026, 12, 9), QTime(23, 30)).isEmpty());
-}
-
-TEST_F(Rest, TheNoonReminderOnlyFromJuneToSeptember)
-{
+    const QString night = RestReminders::NightText(), noon = RestReminders::NoonText();
     const struct {
         QDate date;
-        bool shown;
-    } rows[] = {{QDate(2026, 5, 31), false},
-                {QDate(2026, 6, 1), true},
-                {QDate(2026, 7, 15), true},
-                {QDate(2026, 9, 30), true},
-                {QDate(2026, 10, 1), false}};
+        int hour, minute;
+        QString shown;
+    } rows[] = {{QDate(2026, 12, 9), 21, 0, {}},    {QDate(2026, 12, 9), 22, 0, night},
+                {QDate(2026, 12, 9), 23, 0, night}, {QDate(2026, 12, 9), 0, 0, night},
+                {QDate(2026, 12, 9), 3, 0, night},  {QDate(2026, 12, 9), 4, 0, night},
+                {QDate(2026, 12, 9), 5, 0, {}},     {QDate(2026, 12, 9), 12, 0, {}},
+                {QDate(2026, 12, 9), 23, 30, {}},   {QDate(2026, 5, 31), 12, 0, {}},
+                {QDate(2026, 6, 1), 12, 0, noon},   {QDate(2026, 7, 15), 12, 0, noon},
+                {QDate(2026, 9, 30), 12, 0, noon},  {QDate(2026, 10, 1), 12, 0, {}},
+                {QDate(2026, 7, 15), 13, 0, {}}};
     for (const auto& row : rows) {
-        const QStringList expected =
-            row.shown ? QStringList{RestReminders::NoonText()} : QStringList{};
-        EXPECT_EQ(BalloonsAround(row.date, QTime(12, 0)), expected)
-            << row.date.toString().toStdString();
-    }
-    EXPECT_TRUE(BalloonsAround(QDate(2026, 7, 15), QTime(13, 0)).isEmpty());
-}
-
-TEST_F(Rest, EveryTwoHoursOfUptimeOnceWithTheHoursOfUse)
-{
-    const struct {
-        std::uint32_t step; // seconds of uptime the reminder is due at
-        const char* begins;
-    } rows[] = {{7200, "你已经使用电脑2小时\n保护视力:"},
-                {14400, "你已经使用电脑4小时\n保护视力:"}};
-    for (const auto& row : rows) {
-        env.ui.Clear();
-        env.clock->Set(QDate(2026, 12, 9), QTime(10, 20, 0));
-        // Uptime seconds are out of phase with the clock's: 400 ms into each.
-        for (std::uint32_t s = row.step - 30; s <= row.step + 30; ++s) {
-            env.systemInfo->uptimeMs = s * 1000 + 400;
-            env.Tick();
-        }
-        const QStringList shown = env.ui.Texts("balloon");
-        ASSERT_EQ(shown.size(), 1) << row.step;
-        EXPECT_TRUE(shown[0].startsWith(QString::fromUtf8(row.begins))) << row.step;
-        EXPECT_TRUE(shown[0].endsWith("请去洗洗脸^_^."));
+        const QStringList expected = row.shown.isEmpty() ? QStringList{} : QStringList{row.shown};
+        EXPECT_EQ(BalloonsAround(row.date, QTime(row.hour, row.minute)), expected)
+            << row.date.toString().toStdString() << " " << row.hour << ":" << row.minute;
     }
 }
 
-TEST_F(Rest, TheUptimeStepIsShownOnceWhenATickSkipsItOrSeesItTwice)
+TEST_F(Rest, EachUptimeStepIsShownOnceWithItsHoursWhenATickSkipsItOrSeesItTwice)
 {
+    // Every tick of the minute around two and four hours, 400 ms into the uptime's seconds,
+    // which are out of phase with the clock's.
+    std::vector<std::uint32_t> sweep;
+    for (const std::uint32_t step : {7200u, 14400u})
+        for (std::uint32_t s = step - 30; s <= step + 30; ++s)
+            sweep.push_back(s * 1000 + 400);
+    const QString two = "你已经使用电脑2小时\n保护视力:", four = "你已经使用电脑4小时\n保护视力:";
     const struct {
         const char* name;
         std::vector<std::uint32_t> uptimeMs;
-        int shown;
+        QStringList begins; // one a balloon
     } rows[] = {
-        {"skipped", {7198'990, 7199'995, 7201'001, 7202'004}, 1},
-        {"seen twice", {7199'400, 7200'001, 7200'998, 7202'000}, 1},
-        {"woken a second late after a sleep", {3000'000, 7201'300}, 1},
-        {"count wrapped to 0", {4294'966'000, 200, 1'300}, 0},
-        {"program started past the step", {7260'000, 7261'000}, 0},
+        {"every second around two and four hours", sweep, {two, four}},
+        {"skipped", {7198'990, 7199'995, 7201'001, 7202'004}, {two}},
+        {"seen twice", {7199'400, 7200'001, 7200'998, 7202'000}, {two}},
+        {"woken a second late after a sleep", {3000'000, 7201'300}, {two}},
+        {"count wrapped to 0", {4294'966'000, 200, 1'300}, {}},
+        {"program started past the step", {7260'000, 7261'000}, {}},
     };
     for (const auto& row : rows) {
         env.Restart();
@@ -104,7 +78,12 @@ TEST_F(Rest, TheUptimeStepIsShownOnceWhenATickSkipsItOrSeesItTwice)
             env.systemInfo->uptimeMs = ms;
             env.Tick();
         }
-        EXPECT_EQ(env.ui.Count("balloon"), row.shown) << row.name;
+        const QStringList shown = env.ui.Texts("balloon");
+        ASSERT_EQ(shown.size(), row.begins.size()) << row.name;
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            EXPECT_TRUE(shown[i].startsWith(row.begins[i])) << row.name;
+            EXPECT_TRUE(shown[i].endsWith("请去洗洗脸^_^.")) << row.name;
+        }
     }
 }
 
