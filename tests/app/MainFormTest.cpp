@@ -5,6 +5,8 @@
 #include "app/Logohint.h"
 #include "app/Main.h"
 #include "app/Startup.h"
+#include "maintenance/KeyOptimization.h"
+#include "maintenance/RubbishClear.h"
 #include "power/DestineWeekShutdown.h"
 #include "power/PowerWarning.h"
 #include "power/PowerWarningForm.h"
@@ -12,15 +14,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace {
 
@@ -73,9 +81,41 @@ TEST(MainForm, HasTheEightPagesInOrderAndItsLinksGoThroughTheShell)
     EXPECT_EQ(env.shell->opened[5], TMainForm::WebsiteAddress());
 }
 
-TEST(MainForm, EveryPageShowsItsCaptionsWhole)
+// Every caption a user can find in the window: tabs, buttons and boxes, groups, labels,
+// menu entries, list entries and the catalogue's categories (without their counts).
+QSet<QString> Captions(TMainForm& form)
+{
+    QSet<QString> out;
+    for (int i = 0; i < form.Page->count(); ++i)
+        out << form.Page->tabText(i);
+    for (auto* w : form.findChildren<QAbstractButton*>())
+        out << w->text();
+    // The countdown is a window of its own.
+    for (auto* w : form.Feature<PowerWarning>()->Form->findChildren<QAbstractButton*>())
+        out << w->text();
+    for (auto* w : form.findChildren<QGroupBox*>())
+        out << w->title();
+    for (auto* w : form.findChildren<QLabel*>())
+        out << w->text();
+    for (auto* a : form.findChildren<QAction*>())
+        out << a->text();
+    for (auto* box : form.findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+    static const QRegularExpression count(QStringLiteral("\\(\\d+\\)$"));
+    for (auto* tree : form.findChildren<QTreeWidget*>())
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            out << tree->topLevelItem(i)->text(0).remove(count);
+    return out;
+}
+
+// Every page shows its captions whole; the disk figures take their three lines above the
+// optimisation button; the help page names only controls the window has.
+TEST(MainForm, EveryPageShowsItsCaptionsWholeAndTheHelpNamesOnlyItsControls)
 {
     TestEnvironment env;
+    env.WriteProgramFile("NetRadio.dat", "[我最喜爱的电台]\n");
+    env.systemInfo->disk = {41'943'040'000ull, 107'374'182'400ull, 45'000'000'000ull};
     TMainForm& form = env.StartForm();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -84,6 +124,33 @@ TEST(MainForm, EveryPageShowsItsCaptionsWhole)
         QTest::qWait(20);
         ExpectReadable(&form, form.Page->widget(i), form.Page->widget(i)->objectName());
     }
+
+    form.Page->setCurrentWidget(form.ClearRubbish);
+    env.Tick();
+    QTest::qWait(50); // the label's new size reaches the layout
+    auto* clear = form.Feature<RubbishClear>();
+    auto* optimise = form.Feature<KeyOptimization>();
+    ASSERT_TRUE(clear && optimise);
+    EXPECT_EQ(clear->ShowDiskSize->text().count('\n'), 2);
+    EXPECT_GE(clear->ShowDiskSize->height(), 3 * clear->ShowDiskSize->fontMetrics().height());
+    QWidget* page = form.ClearRubbish;
+    ExpectReadable(page, clear->SystemClearGroupBox, "SystemClearGroupBox");
+    ExpectReadable(page, optimise->KeyOptimizationButton, "KeyOptimizationButton");
+    EXPECT_LT(clear->SystemClearGroupBox->mapTo(page, QPoint(0, 0)).y(),
+              optimise->KeyOptimizationButton->mapTo(page, QPoint(0, 0)).y());
+
+    QFile help(QStringLiteral(QUORLIN_DIST_DIR) + QStringLiteral("使用指南.html"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(help.readAll());
+    const QSet<QString> captions = Captions(form);
+    // The page quotes a control as “…”; messages it cites stand in 「…」.
+    static const QRegularExpression quoted(QStringLiteral("“([^”]+)”"));
+    int quotes = 0;
+    for (const QRegularExpressionMatch& m : quoted.globalMatch(text)) {
+        ++quotes;
+        EXPECT_TRUE(captions.contains(m.captured(1))) << m.captured(1).toStdString();
+    }
+    EXPECT_GT(quotes, 5);
 }
 
 TEST(MainForm, AutostartIsOnAtTheFirstStartAndStaysOffOnceUnchecked)
