@@ -293,10 +293,24 @@ TEST_F(RubbishClearTest, ACleaningMarkedUnderWayForADayReachedDoesNotHoldTheNext
     }
 }
 
-TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
+// A limit that is not a number is refused and nothing is stored; one reached exactly cleans,
+// then rests for an hour of checks.
+TEST_F(RubbishClearTest, LimitIsANumberAndReachedExactlyCleansThenRestsForAnHourOfChecks)
 {
     Settings().WriteInteger(kSection, "DiskSize", 60'000);
     Start();
+    for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("9999999999")}) {
+        Feature().SetDiskSizeEdit->setText(text);
+        const QString before = env.SettingsText();
+        env.ui.Clear();
+        Feature().DiskSizeCheckBox->setChecked(true);
+        EXPECT_FALSE(Feature().DiskSizeCheckBox->isChecked());
+        EXPECT_TRUE(Feature().SetDiskSizeEdit->isEnabled());
+        EXPECT_EQ(env.ui.Count("message"), 1);
+        EXPECT_EQ(env.ui.Count("error"), 0);
+        EXPECT_EQ(env.SettingsText(), before);
+    }
+    Feature().SetDiskSizeEdit->setText("60000");
     Disk(100'000, 40'001); // 59 999 MB used
     Feature().DiskSizeCheckBox->setChecked(true);
     env.Tick();
@@ -313,22 +327,6 @@ TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
             env.Tick();
         EXPECT_EQ(launcher->calls.size(), round);
         EXPECT_FALSE(Feature().DiskClearDone);
-    }
-}
-
-TEST_F(RubbishClearTest, LimitThatIsNotANumberIsRefusedAndNothingStored)
-{
-    Start();
-    for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("9999999999")}) {
-        Feature().SetDiskSizeEdit->setText(text);
-        const QString before = env.SettingsText();
-        env.ui.Clear();
-        Feature().DiskSizeCheckBox->setChecked(true);
-        EXPECT_FALSE(Feature().DiskSizeCheckBox->isChecked());
-        EXPECT_TRUE(Feature().SetDiskSizeEdit->isEnabled());
-        EXPECT_EQ(env.ui.Count("message"), 1);
-        EXPECT_EQ(env.ui.Count("error"), 0);
-        EXPECT_EQ(env.SettingsText(), before);
     }
 }
 
