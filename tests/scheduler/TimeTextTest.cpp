@@ -27,7 +27,7 @@ TEST(TimeText, TimesReadInBothFormsMatchTheirOneSecondAndUnparseableOnesNever)
     EXPECT_FALSE(TimeMatches("07:05:00", QTime(19, 5, 0)));
 }
 
-TEST(TimeText, DatesAreWrittenOneWayAndReadInThree)
+TEST(TimeText, DatesAreWrittenOneWayAndReadInThreeAndWeekdayRangesDoNotWrap)
 {
     EXPECT_EQ(DateText(QDate(2026, 1, 5)), "2026/01/05");
     EXPECT_EQ(ParseDate("2026/01/05"), QDate(2026, 1, 5));
@@ -36,11 +36,8 @@ TEST(TimeText, DatesAreWrittenOneWayAndReadInThree)
     for (const char* bad : {"", "2026/02/30", "26/1/5", "2026.1.5", "2026/1", "2026/13/01"})
         EXPECT_FALSE(ParseDate(bad).has_value()) << bad;
     EXPECT_EQ(TimeText(QTime(7, 5, 9)), "7:05:09");
-}
 
-// Weekdays count from Sunday; a range of them includes both ends in either order.
-TEST(TimeText, WeekdaysCountFromSundayAndRangesDoNotWrap)
-{
+    // Weekdays count from Sunday; a range of them includes both ends in either order.
     EXPECT_EQ(WeekdayOf(QDate(2026, 12, 6)), 0); // a Sunday
     EXPECT_EQ(WeekdayOf(QDate(2026, 12, 9)), 3);
     EXPECT_EQ(WeekdayOf(QDate(2026, 12, 12)), 6);
