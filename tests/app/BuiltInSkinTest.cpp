@@ -23,7 +23,7 @@ QString WriteSkin(const QTemporaryDir& dir, const QByteArray& text)
 
 } // namespace
 
-TEST(BuiltInSkin, EveryKeyIsReadAndWhatIsGarbledKeepsItsDefault)
+TEST(BuiltInSkin, EveryKeyIsReadWhatIsGarbledKeepsItsDefaultAndTheAppliedSkinColoursTheWindow)
 {
     QTemporaryDir dir;
     const BuiltInSkin::Colours defaults;
@@ -55,11 +55,8 @@ TEST(BuiltInSkin, EveryKeyIsReadAndWhatIsGarbledKeepsItsDefault)
     EXPECT_EQ(
         BuiltInSkin::Read(WriteSkin(dir, "Window=#000001\n" + QByteArray(1 << 20, 'x'))).window,
         defaults.window);
-}
 
-TEST(BuiltInSkin, AppliedItColoursTheWindowsTheButtonsAndTheGroupPanels)
-{
-    QTemporaryDir dir;
+    // Applied, it colours the windows, the buttons and the group panels.
     BuiltInSkin::Apply(WriteSkin(dir, "Window=#102030\nPanel=#fafa00\nAccent=#c00000\n"
                                       "AccentText=#00ff00\nTitle=#0000ff\nFontSize=15\n"));
     QWidget window;

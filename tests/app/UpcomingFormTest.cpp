@@ -207,33 +207,7 @@ TEST(Upcoming, APowerActionBeforeAnAlarmANoteOrATimingMarksThem)
     EXPECT_EQ(UpcomingForm::ClashMarks(timed), expected);
 }
 
-// The list as the window gets it: an alarm at the second of a shutdown, and one after a
-// shutdown of the evening before.
-TEST(Upcoming, TheWindowMarksAnAlarmAtTheSameSecondAndOneAfterNightfall)
-{
-    TestEnvironment env; // Wednesday 2026/12/09 10:00:00
-    auto& fixed = env.Start<FixedTimeShutdown, AlarmClocks>();
-    auto& alarms = env.Feature<AlarmClocks>();
-    Arm(fixed.FixedTimeCheckBox, {{fixed.FixedTimeMaskEdit, "23:30:00"}},
-        {{fixed.FixedDayComboBox, 0}, {fixed.FixedShutDownComboBox, 0}});
-    alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6); // every day
-    Arm(alarms.AlarmClockFirstCheckBox, {{alarms.AlarmClockFirstMaskEdit, "06:30:00"}}, {});
-    Arm(alarms.AlarmClockSecondCheckBox, {{alarms.AlarmClockSecondMaskEdit, "23:30:00"}}, {});
-    const LocalMoment now = env.Host().Context().Now();
-    const UpcomingList list =
-        env.Host().Context().Upcoming(now, Occurrences::After(now, 2 * 86400));
-    const std::vector<QString> marks = UpcomingForm::ClashMarks(list.timed);
-    QStringList marked;
-    for (std::size_t i = 0; i < marks.size(); ++i)
-        if (!marks[i].isEmpty())
-            marked << DateText(list.timed[i].when.date) + u' ' + marks[i];
-    EXPECT_EQ(marked, QStringList({"2026/12/09 关机将早于 23:30 的闹钟",
-                                   "2026/12/10 关机（12/09 23:30）将早于 06:30 的闹钟",
-                                   "2026/12/10 关机（12/09 23:30）将早于 23:30 的闹钟",
-                                   "2026/12/11 关机（12/09 23:30）将早于 06:30 的闹钟"}));
-}
-
-TEST(Upcoming, TheWindowOpensFromTheTrayAndTheButtonWithBothTabsAndRefreshesOnlyWhileShown)
+TEST(Upcoming, TheWindowOpensFromTrayAndButtonRefreshesOnlyWhileShownAndMarksClashes)
 {
     TestEnvironment env;
     TMainForm& form = env.StartForm();
@@ -264,6 +238,27 @@ TEST(Upcoming, TheWindowOpensFromTheTrayAndTheButtonWithBothTabsAndRefreshesOnly
     ASSERT_EQ(window.ActionLogGrid->rowCount(), 2);
     EXPECT_EQ(window.ActionLogGrid->item(0, 2)->text(), "闹钟");
     EXPECT_EQ(window.ActionLogGrid->item(1, 4)->text(), "成功");
+
+    // The list as the window gets it: an alarm at the second of a shutdown, and one after a
+    // shutdown of the evening before.
+    auto& fixed = *form.Feature<FixedTimeShutdown>();
+    auto& alarms = *form.Feature<AlarmClocks>();
+    Arm(fixed.FixedTimeCheckBox, {{fixed.FixedTimeMaskEdit, "23:30:00"}},
+        {{fixed.FixedDayComboBox, 0}, {fixed.FixedShutDownComboBox, 0}});
+    alarms.AlarmClockWeekDownComboBox->setCurrentIndex(6); // every day
+    Arm(alarms.AlarmClockFirstCheckBox, {{alarms.AlarmClockFirstMaskEdit, "06:30:00"}}, {});
+    Arm(alarms.AlarmClockSecondCheckBox, {{alarms.AlarmClockSecondMaskEdit, "23:30:00"}}, {});
+    const LocalMoment now = form.Context().Now();
+    const UpcomingList list = form.Context().Upcoming(now, Occurrences::After(now, 2 * 86400));
+    const std::vector<QString> marks = UpcomingForm::ClashMarks(list.timed);
+    QStringList marked;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        if (!marks[i].isEmpty())
+            marked << DateText(list.timed[i].when.date) + u' ' + marks[i];
+    EXPECT_EQ(marked, QStringList({"2026/12/09 关机将早于 23:30 的闹钟",
+                                   "2026/12/10 关机（12/09 23:30）将早于 06:30 的闹钟",
+                                   "2026/12/10 关机（12/09 23:30）将早于 23:30 的闹钟",
+                                   "2026/12/11 关机（12/09 23:30）将早于 06:30 的闹钟"}));
 }
 
 } // namespace

@@ -97,73 +97,65 @@ protected:
 
 TEST_F(KeyOptimizationTest, WritesTheWholeTableInOrderThenAsksToRestart)
 {
+    const QString desktop = "HKCU\\Control Panel\\Desktop";
+    const QString currentUser = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\";
+    const QString policies = "HKCU\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer ";
+    const QString control = "HKLM\\SYSTEM\\CurrentControlSet\\Control";
+    const QString memory = control + "\\Session Manager\\Memory Management";
+    const QString services = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\";
+    const QString tcpip = services + "Tcpip\\Parameters ";
+    const QString lanman = services + "LanmanServer\\Parameters ";
+    const std::u16string nameSpace =
+        u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
+        u"{D6277990-4C6A-11CF-8D87-00AA0060F5BF}";
     const QStringList expected = {
-        "HKCU\\Control Panel\\Desktop AutoEndTasks = sz 1",
-        "HKCU\\Control Panel\\Desktop HungAppTimeout = sz 200",
-        "HKCU\\Control Panel\\Desktop WaitToKillAppTimeout = sz 1000",
-        "HKCU\\Control Panel\\Desktop UserPreferencesMask = hex be 12 00 80",
-        "HKCU\\Control Panel\\Desktop MenuShowDelay = sz 0",
-        "HKCU\\Control Panel\\Desktop\\WindowMetrics MinAnimate = sz 0",
-        "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced ShowInfoTip = "
-        "dword 0",
-        "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced MapNetDrvBtn = "
-        "dword 1",
-        "HKCU\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer MemCheckBoxInRunDlg = dword "
-        "1",
-        "HKCU\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer NoLowDiskSpaceChecks = dword "
-        "1",
-        "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
-        "MaxConnectionsPerServer = dword 8",
-        "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
-        "MaxConnectionsPer1_0Server = dword 8",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control HungAppTimeout = sz 200",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control WaitToKillAppTimeout = sz 1000",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control WaitToKillServiceTimeout = sz 1000",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VXD\\MSTCP DefauleRcvWindow = dword 6400",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VXD\\MSTCP DefaultTTL = dword 128",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Class\\NetTrans MaxMTU = sz 576",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Class\\NetTrans MaxMSS = sz 536",
+        desktop + " AutoEndTasks = sz 1",
+        desktop + " HungAppTimeout = sz 200",
+        desktop + " WaitToKillAppTimeout = sz 1000",
+        desktop + " UserPreferencesMask = hex be 12 00 80",
+        desktop + " MenuShowDelay = sz 0",
+        desktop + "\\WindowMetrics MinAnimate = sz 0",
+        currentUser + "Explorer\\Advanced ShowInfoTip = dword 0",
+        currentUser + "Explorer\\Advanced MapNetDrvBtn = dword 1",
+        policies + "MemCheckBoxInRunDlg = dword 1",
+        policies + "NoLowDiskSpaceChecks = dword 1",
+        currentUser + "Internet Settings MaxConnectionsPerServer = dword 8",
+        currentUser + "Internet Settings MaxConnectionsPer1_0Server = dword 8",
+        control + " HungAppTimeout = sz 200",
+        control + " WaitToKillAppTimeout = sz 1000",
+        control + " WaitToKillServiceTimeout = sz 1000",
+        services + "VXD\\MSTCP DefauleRcvWindow = dword 6400",
+        services + "VXD\\MSTCP DefaultTTL = dword 128",
+        services + "Class\\NetTrans MaxMTU = sz 576",
+        services + "Class\\NetTrans MaxMSS = sz 536",
         "HKLM\\SYSTEM\\ControlSet001\\Control SystemStartOptions = sz Nodetect",
         "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer AlwaysUNloadDLL = dword 1",
         "HKLM\\SOFTWARE\\Microsoft\\Dfrg\\BootOptimizeFunction Enable = sz Y",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management "
-        "IoPageLockLimit = dword 134217728",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management "
-        "IoPageLimit = dword 32768",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management "
-        "pagingFiles = sz C:\\pagefile.sys 3072 4096",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager AutoChkTimeOut = dword 3",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\FileSystem NaMeCache = dword 50",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\FileSystem ContigFileAllocSize = dword 500",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\LanmanServer\\Parameters AutoShareServer = "
-        "dword 0",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\LanmanServer\\Parameters AutoShareWks = dword "
-        "0",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Lsa restrictanonymous = dword 1",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\NetBT\\Parameters SMBDeviceEnable = dword 0",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters DefaultTTL = dword 128",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters EnablePMTUBHDetect = dword 0",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters EnablePMTUDiscovery = dword "
-        "1",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters GlobalMaxDupAcks = dword "
-        "32767",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters TcpMaxDupAcks = dword 2",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters SackOpts = dword 1",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters Tcp1323Opts = dword 1",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters TcpWindowSize = dword 32767",
+        memory + " IoPageLockLimit = dword 134217728",
+        memory + " IoPageLimit = dword 32768",
+        memory + " pagingFiles = sz C:\\pagefile.sys 3072 4096",
+        control + "\\Session Manager AutoChkTimeOut = dword 3",
+        control + "\\FileSystem NaMeCache = dword 50",
+        control + "\\FileSystem ContigFileAllocSize = dword 500",
+        lanman + "AutoShareServer = dword 0",
+        lanman + "AutoShareWks = dword 0",
+        control + "\\Lsa restrictanonymous = dword 1",
+        services + "NetBT\\Parameters SMBDeviceEnable = dword 0",
+        tcpip + "DefaultTTL = dword 128",
+        tcpip + "EnablePMTUBHDetect = dword 0",
+        tcpip + "EnablePMTUDiscovery = dword 1",
+        tcpip + "GlobalMaxDupAcks = dword 32767",
+        tcpip + "TcpMaxDupAcks = dword 2",
+        tcpip + "SackOpts = dword 1",
+        tcpip + "Tcp1323Opts = dword 1",
+        tcpip + "TcpWindowSize = dword 32767",
         "HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\Psched NonBestEffortLimit = dword 0",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Update UpdateMode = dword 0",
-        "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory "
-        "Management\\PrefetchParameters EnablePrefetcher = dword 5",
-        "delete HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\"
-        "NameSpace\\{D6277990-4C6A-11CF-8D87-00AA0060F5BF}",
+        control + "\\Update UpdateMode = dword 0",
+        memory + "\\PrefetchParameters EnablePrefetcher = dword 5",
+        "delete HKLM\\" + QString::fromStdU16String(nameSpace),
         "HKU\\.DEFAULT\\Control Panel\\Desktop AutoEndTasks = sz 1",
     };
-    ASSERT_TRUE(registry->writeString(
-        HKLM,
-        u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
-        u"{D6277990-4C6A-11CF-8D87-00AA0060F5BF}\\Sub",
-        u"v", u"x"));
+    ASSERT_TRUE(registry->writeString(HKLM, nameSpace + u"\\Sub", u"v", u"x"));
     registry->changes.clear();
     env.Start<KeyOptimization>();
     for (const bool yes : {false, true}) {
@@ -179,11 +171,7 @@ TEST_F(KeyOptimizationTest, WritesTheWholeTableInOrderThenAsksToRestart)
         EXPECT_EQ(env.ui.Count("error"), 0);
         EXPECT_EQ(env.power->requests, yes ? std::vector<unsigned>{1} : std::vector<unsigned>{});
     }
-    EXPECT_FALSE(registry->openKey(
-        HKLM,
-        u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RemoteComputer\\NameSpace\\"
-        u"{D6277990-4C6A-11CF-8D87-00AA0060F5BF}",
-        false));
+    EXPECT_FALSE(registry->openKey(HKLM, nameSpace, false));
     EXPECT_EQ(registry->readValue(HKLM, u"SYSTEM\\ControlSet001\\Control", u"SystemStartOptions"),
               RegistryValue(std::u16string(u"Nodetect")));
 }

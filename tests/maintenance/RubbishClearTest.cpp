@@ -54,21 +54,22 @@ protected:
     //! The second of the next tick the program needs, none when it may sleep for good.
     std::optional<qint64> NextTick() { return Context().NextTickSecond(Context().Now()); }
     qint64 NextSecond() { return SecondOf(Context().Now()) + 1; }
-    //! The cleanings the view lists from now for `days` days, as seconds.
-    std::vector<qint64> Listed(int days)
-    {
-        const LocalMoment now = Context().Now();
-        std::vector<qint64> out;
-        for (const Occurrence& o :
-             Context().Upcoming(now, Occurrences::After(now, days * 86400)).timed)
-            out.push_back(SecondOf(o.when));
-        return out;
-    }
 };
 
 qint64 At(const QDate& day, const QTime& time = QTime(0, 0))
 {
     return SecondOf({day, time});
+}
+
+//! The cleanings the view lists from now for `days` days, as seconds.
+std::vector<qint64> Listed(TestEnvironment& env, int days)
+{
+    FeatureContext& ctx = env.Host().Context();
+    const LocalMoment now = ctx.Now();
+    std::vector<qint64> out;
+    for (const Occurrence& o : ctx.Upcoming(now, Occurrences::After(now, days * 86400)).timed)
+        out.push_back(SecondOf(o.when));
+    return out;
 }
 
 TEST_F(RubbishClearTest, LabelShowsTotalUsedAndFreeOnThreeLines)
@@ -143,73 +144,55 @@ TEST_F(RubbishClearTest, DailyCleaningWithoutStoredDateRunsAtOnceThenTomorrow)
     EXPECT_EQ(StoredNextDate(), Today().addDays(1));
 }
 
-TEST_F(RubbishClearTest, EveryKWeeksIsDueOnTheSameWeekday)
+// Every k weeks is due on the same weekday. The program sleeps until the day comes; the view
+// lists the seconds the ticks clean in. A computer asleep at midnight cleans at the first tick
+// of that day.
+TEST_F(RubbishClearTest, EveryKWeeksIsDueOnTheSameWeekdayAndTheProgramSleepsUntilThen)
 {
+    const QDate monday(2026, 12, 7);
     for (int weeks = 1; weeks <= 5; ++weeks) {
         SCOPED_TRACE(weeks);
+        const int period = 7 * weeks;
+        const QDate next = monday.addDays(period);
         TestEnvironment fresh;
         FakeLauncher& starts = *fresh.launcher;
-        fresh.clock->Set(QDate(2026, 12, 7), QTime(9, 0, 0)); // a Monday
+        fresh.clock->Set(monday, QTime(9, 0, 0));
         auto& feature = fresh.Start<RubbishClear>();
         feature.DestineWeekClearComboBox->setCurrentIndex(weeks);
         feature.DestineWeekClearCheckBox->setChecked(true);
         fresh.Tick();
         ASSERT_EQ(starts.calls.size(), 1u);
-        EXPECT_EQ(feature.NextClearDate, QDate(2026, 12, 7).addDays(7 * weeks));
-        for (int day = 1; day < 7 * weeks; ++day) {
-            fresh.clock->Set(QDate(2026, 12, 7).addDays(day), QTime(9, 0, 0));
+        EXPECT_EQ(feature.NextClearDate, next);
+        for (int check = 0; check < 15; ++check) { // the junk warning counts its checks
+            starts.running.clear();
+            fresh.Tick();
+        }
+        FeatureContext& ctx = fresh.Host().Context();
+        EXPECT_EQ(ctx.NextTickSecond(ctx.Now()), At(next));
+        EXPECT_EQ(Listed(fresh, 3 * period),
+                  (std::vector<qint64>{At(next), At(next.addDays(period)),
+                                       At(next.addDays(2 * period))}));
+        for (int day = 1; day < period; ++day) {
+            fresh.clock->Set(monday.addDays(day), QTime(9, 0, 0));
             fresh.Tick();
         }
         EXPECT_EQ(starts.calls.size(), 1u);
-        starts.running.clear();
-        fresh.clock->Set(QDate(2026, 12, 7).addDays(7 * weeks), QTime(0, 0, 1));
-        fresh.Tick();
+
+        const QTime wake = weeks == 1 ? QTime(8, 0) : QTime(0, 0, 2);
+        fresh.clock->Set(next, wake);
+        EXPECT_EQ(Listed(fresh, 2 * period),
+                  (std::vector<qint64>{At(next, wake), At(next.addDays(period)),
+                                       At(next.addDays(2 * period))}));
+        fresh.RunTick();
         EXPECT_EQ(starts.calls.size(), 2u);
+        EXPECT_EQ(feature.NextClearDate, next.addDays(period));
         EXPECT_EQ(fresh.clock->Current().date().dayOfWeek(), Qt::Monday);
         EXPECT_EQ(SettingsFile(*fresh.platform.profile, fresh.SettingsPath())
                       .ReadInteger(kSection, "WeekClear", -1),
-                  7 * weeks);
+                  period);
+        feature.DestineWeekClearCheckBox->setChecked(false);
+        EXPECT_TRUE(Listed(fresh, 60).empty());
     }
-}
-
-TEST_F(RubbishClearTest, ACleaningStartedInTheLastSecondOfADayDoesNotHoldTheNextOneBack)
-{
-    env.clock->Set(Today(), QTime(23, 59, 58));
-    Start();
-    Schedule(0);
-    env.Tick();
-    ASSERT_EQ(launcher->calls.size(), 1u);
-    launcher->running.clear();
-    env.Tick(); // 00:00:00, the day it is due, with its mark still set
-    EXPECT_EQ(launcher->calls.size(), 2u);
-    EXPECT_EQ(StoredNextDate(), Today().addDays(1));
-}
-
-// The program sleeps until the day comes; the view lists the seconds the ticks clean in. A
-// computer asleep at midnight cleans at the first tick of that day.
-TEST_F(RubbishClearTest, TheScheduleSleepsUntilItsDayAndAMissedMidnightCleansAtTheFirstTick)
-{
-    const QDate monday(2026, 12, 7), next = monday.addDays(7);
-    env.clock->Set(monday, QTime(9, 0, 0));
-    Start();
-    Schedule(1);
-    for (int check = 0; check < 15; ++check) { // the junk warning counts its checks
-        env.Tick();
-        launcher->running.clear();
-    }
-    ASSERT_EQ(launcher->calls.size(), 1u);
-    EXPECT_EQ(NextTick(), At(next));
-    EXPECT_EQ(Listed(21),
-              (std::vector<qint64>{At(next), At(next.addDays(7)), At(next.addDays(14))}));
-
-    env.clock->Set(next, QTime(8, 0, 0));
-    EXPECT_EQ(Listed(14), (std::vector<qint64>{At(next, QTime(8, 0)), At(next.addDays(7)),
-                                               At(next.addDays(14))}));
-    env.RunTick();
-    EXPECT_EQ(launcher->calls.size(), 2u);
-    EXPECT_EQ(Feature().NextClearDate, next.addDays(7));
-    Feature().DestineWeekClearCheckBox->setChecked(false);
-    EXPECT_TRUE(Listed(60).empty());
 }
 
 // Each second the drive is asked only for what needs its figures: the page on screen, the
@@ -282,8 +265,20 @@ TEST_F(RubbishClearTest, EveryStoredKeyComesBackInItsControlAndInEffectAndIsSave
     EXPECT_FALSE(StoredClearState());
 }
 
+// A cleaning still marked under way once the next one's day is reached holds nothing back:
+// one started in the last second of a day, one stored for today or a day gone by.
 TEST_F(RubbishClearTest, ACleaningMarkedUnderWayForADayReachedDoesNotHoldTheNextBack)
 {
+    env.clock->Set(Today(), QTime(23, 59, 58));
+    Start();
+    Schedule(0);
+    env.Tick();
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    launcher->running.clear();
+    env.Tick(); // 00:00:00, the day it is due, with its mark still set
+    EXPECT_EQ(launcher->calls.size(), 2u);
+    EXPECT_EQ(StoredNextDate(), Today().addDays(1));
+
     for (const int daysAgo : {0, 3}) {
         SCOPED_TRACE(daysAgo);
         TestEnvironment fresh;
@@ -298,10 +293,24 @@ TEST_F(RubbishClearTest, ACleaningMarkedUnderWayForADayReachedDoesNotHoldTheNext
     }
 }
 
-TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
+// A limit that is not a number is refused and nothing is stored; one reached exactly cleans,
+// then rests for an hour of checks.
+TEST_F(RubbishClearTest, LimitIsANumberAndReachedExactlyCleansThenRestsForAnHourOfChecks)
 {
     Settings().WriteInteger(kSection, "DiskSize", 60'000);
     Start();
+    for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("9999999999")}) {
+        Feature().SetDiskSizeEdit->setText(text);
+        const QString before = env.SettingsText();
+        env.ui.Clear();
+        Feature().DiskSizeCheckBox->setChecked(true);
+        EXPECT_FALSE(Feature().DiskSizeCheckBox->isChecked());
+        EXPECT_TRUE(Feature().SetDiskSizeEdit->isEnabled());
+        EXPECT_EQ(env.ui.Count("message"), 1);
+        EXPECT_EQ(env.ui.Count("error"), 0);
+        EXPECT_EQ(env.SettingsText(), before);
+    }
+    Feature().SetDiskSizeEdit->setText("60000");
     Disk(100'000, 40'001); // 59 999 MB used
     Feature().DiskSizeCheckBox->setChecked(true);
     env.Tick();
@@ -321,39 +330,9 @@ TEST_F(RubbishClearTest, LimitReachedExactlyCleansThenRestsForAnHourOfChecks)
     }
 }
 
-TEST_F(RubbishClearTest, LimitThatIsNotANumberIsRefusedAndNothingStored)
-{
-    Start();
-    for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("9999999999")}) {
-        Feature().SetDiskSizeEdit->setText(text);
-        const QString before = env.SettingsText();
-        env.ui.Clear();
-        Feature().DiskSizeCheckBox->setChecked(true);
-        EXPECT_FALSE(Feature().DiskSizeCheckBox->isChecked());
-        EXPECT_TRUE(Feature().SetDiskSizeEdit->isEnabled());
-        EXPECT_EQ(env.ui.Count("message"), 1);
-        EXPECT_EQ(env.ui.Count("error"), 0);
-        EXPECT_EQ(env.SettingsText(), before);
-    }
-}
-
-TEST_F(RubbishClearTest, ManualButtonStartsTheCleanerInAWindowAndChangesNothingElse)
-{
-    Start();
-    env.Tick();
-    const QString settings = env.SettingsText();
-    const QDate next = Feature().NextClearDate;
-    QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
-    ASSERT_EQ(launcher->calls.size(), 1u);
-    EXPECT_EQ(launcher->calls[0].showMode, platform::CommandLauncher::Normal);
-    EXPECT_EQ(env.SettingsText(), settings);
-    EXPECT_EQ(Feature().NextClearDate, next);
-    EXPECT_FALSE(Feature().ClearState);
-    EXPECT_FALSE(Feature().DiskClearDone);
-    EXPECT_EQ(Cleanings(), 0);
-}
-
-TEST_F(RubbishClearTest, EndOfTheCleanerTellsTheSpaceItReportsAndNeverTwoRunAtOnce)
+// The button starts the cleaner in a window and changes nothing else; its end tells the space
+// the cleaner reports, and two never run at once.
+TEST_F(RubbishClearTest, ManualCleaningTellsTheSpaceItReportsAndNeverTwoRunAtOnce)
 {
     // The cleaner ends with this line; the system drive's free space does not move at all
     // (the junk was on a /home or /tmp of its own).
@@ -368,7 +347,17 @@ TEST_F(RubbishClearTest, EndOfTheCleanerTellsTheSpaceItReportsAndNeverTwoRunAtOn
         env.Tick();
     };
     Start();
+    env.Tick();
+    const QString settings = env.SettingsText();
+    const QDate next = Feature().NextClearDate;
     QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
+    ASSERT_EQ(launcher->calls.size(), 1u);
+    EXPECT_EQ(launcher->calls[0].showMode, platform::CommandLauncher::Normal);
+    EXPECT_EQ(env.SettingsText(), settings);
+    EXPECT_EQ(Feature().NextClearDate, next);
+    EXPECT_FALSE(Feature().ClearState);
+    EXPECT_FALSE(Feature().DiskClearDone);
+    EXPECT_EQ(Cleanings(), 0);
     QTest::mouseClick(Feature().HandClearButton, Qt::LeftButton);
     env.Tick();
     EXPECT_EQ(launcher->calls.size(), 1u);
