@@ -18,15 +18,15 @@ constexpr char16_t runKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 TEST(AutostartTest, RunValueQuotesThePathAndAddsMin)
 {
     TempDir dir;
-    const auto registry = under_test::registry(dir.path());
-    platform::RegistryAutostart entry(*registry);
+    under_test::Registry registry{dir.path()};
+    platform::RegistryAutostart entry(registry);
     entry.remove();
     EXPECT_EQ(entry.read(), std::nullopt);
 
     entry.write(u"C:\\Program Files\\Quorlin 中文\\Quorlin.exe");
     const std::u16string expected = u"\"C:\\Program Files\\Quorlin 中文\\Quorlin.exe\" -Min";
     EXPECT_EQ(entry.read(), expected);
-    EXPECT_EQ(registry->readValue(RegistryRoot::CurrentUser, runKey, u"Quorlin"),
+    EXPECT_EQ(registry.readValue(RegistryRoot::CurrentUser, runKey, u"Quorlin"),
               platform::RegistryValue(expected));
 
     entry.remove();

@@ -28,56 +28,30 @@
 namespace under_test {
 
 #ifdef _WIN32
-inline std::unique_ptr<platform::AnsiCodePage> ansi()
-{
-    return std::make_unique<platform::WinAnsiCodePage>();
-}
-inline std::unique_ptr<platform::Profile> profile()
-{
-    return std::make_unique<platform::WinProfile>();
-}
-//! The real registry of the wine prefix; `storeDir` is not used.
-inline std::unique_ptr<platform::Registry> registry(const std::filesystem::path&)
-{
-    return std::make_unique<platform::WinRegistry>();
-}
-inline std::unique_ptr<platform::WindowsByTitle> windowsByTitle()
-{
-    return std::make_unique<platform::WinWindowsByTitle>();
-}
-inline std::unique_ptr<platform::LocalClock> localClock()
-{
-    return std::make_unique<platform::WinLocalClock>();
-}
-inline std::unique_ptr<platform::CommandLauncher> launcher()
-{
-    return std::make_unique<platform::WinCommandLauncher>();
-}
+using AnsiCodePage = platform::WinAnsiCodePage;
+using Profile = platform::WinProfile;
+using WindowsByTitle = platform::WinWindowsByTitle;
+using LocalClock = platform::WinLocalClock;
+using CommandLauncher = platform::WinCommandLauncher;
+
+//! The real registry of the wine prefix; the store folder is not used.
+class Registry : public platform::WinRegistry {
+public:
+    explicit Registry(const std::filesystem::path&) {}
+};
 #else
-inline std::unique_ptr<platform::AnsiCodePage> ansi()
-{
-    return std::make_unique<platform::QtAnsiCodePage>();
-}
-inline std::unique_ptr<platform::Profile> profile()
-{
-    return std::make_unique<platform::LinuxProfile>();
-}
-inline std::unique_ptr<platform::Registry> registry(const std::filesystem::path& storeDir)
-{
-    return std::make_unique<platform::RegistryStore>(storeDir.u16string());
-}
-inline std::unique_ptr<platform::WindowsByTitle> windowsByTitle()
-{
-    return std::make_unique<platform::X11WindowsByTitle>();
-}
-inline std::unique_ptr<platform::LocalClock> localClock()
-{
-    return std::make_unique<platform::LinuxLocalClock>();
-}
-inline std::unique_ptr<platform::CommandLauncher> launcher()
-{
-    return std::make_unique<platform::SpawnLauncher>();
-}
+using AnsiCodePage = platform::QtAnsiCodePage;
+using Profile = platform::LinuxProfile;
+using WindowsByTitle = platform::X11WindowsByTitle;
+using LocalClock = platform::LinuxLocalClock;
+using CommandLauncher = platform::SpawnLauncher;
+
+class Registry : public platform::RegistryStore {
+public:
+    explicit Registry(const std::filesystem::path& storeDir) : RegistryStore(storeDir.u16string())
+    {
+    }
+};
 #endif
 
 } // namespace under_test
