@@ -53,7 +53,7 @@ protected:
     std::string desktopFile() const { return readBytes(dir.path() / "autostart/Quorlin.desktop"); }
 };
 
-TEST_F(XdgAutostartTest, ExecQuotesByTheDesktopEntryRules)
+TEST_F(XdgAutostartTest, ExecQuotesByTheDesktopEntryRulesAndRemoveToleratesNoFile)
 {
     const struct {
         std::u16string executable;
@@ -78,11 +78,7 @@ TEST_F(XdgAutostartTest, ExecQuotesByTheDesktopEntryRules)
         EXPECT_NE(file.find("\n" + row.execLine + "\n"), std::string::npos) << file;
         EXPECT_EQ(entry.read(), row.command);
     }
-}
 
-TEST_F(XdgAutostartTest, RemoveDeletesTheFileAndToleratesNone)
-{
-    entry.write(u"/usr/bin/quorlin");
     entry.remove();
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "autostart/Quorlin.desktop"));
     EXPECT_EQ(entry.read(), std::nullopt);
