@@ -48,19 +48,19 @@ TEST(CommandLauncherTest, StartsABatchFileInAFolderWithSpacesAndReportsItsEnd)
     writeBytes(folder / "write marker.bat", "@echo off\r\necho ok> \"%~dp0marker.txt\"\r\n");
     // A program named like the first word must not be the one started.
     writeBytes(dir.path() / "dir.bat", "@echo off\r\necho wrong> \"%~dp0wrong.txt\"\r\n");
-    const auto launcher = under_test::launcher();
+    under_test::CommandLauncher launcher;
     const auto result =
-        launcher->launch((folder / "write marker.bat").u16string(), CommandLauncher::MinNoActive);
+        launcher.launch((folder / "write marker.bat").u16string(), CommandLauncher::MinNoActive);
     ASSERT_TRUE(result.started()) << result.code;
     EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(folder / "marker.txt"); }));
-    reap(*launcher, result);
+    reap(launcher, result);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "wrong.txt"));
 }
 
 TEST(CommandLauncherTest, MissingFileAndMissingFolderGiveTheirCodes)
 {
     TempDir dir;
-    const auto launcher = under_test::launcher();
+    under_test::CommandLauncher launcher;
     const struct {
         std::filesystem::path path;
         unsigned code;
@@ -69,10 +69,10 @@ TEST(CommandLauncherTest, MissingFileAndMissingFolderGiveTheirCodes)
         {dir.path() / "no such folder" / "a.exe", 3},
     };
     for (const auto& row : rows) {
-        const auto result = launcher->launch(row.path.u16string(), CommandLauncher::MinNoActive);
+        const auto result = launcher.launch(row.path.u16string(), CommandLauncher::MinNoActive);
         EXPECT_EQ(result.code, row.code) << row.path;
         EXPECT_FALSE(result.started());
-        EXPECT_TRUE(launcher->hasExited(result.process));
+        EXPECT_TRUE(launcher.hasExited(result.process));
     }
 }
 
@@ -108,17 +108,17 @@ TEST(CommandLauncherTest, StartsScriptsByTheirExactPathInASessionOfTheirOwn)
         {"无执行位 b.sh", false, body},
         {"no-suffix", true, "#!/bin/sh\n" + body},
     };
-    const auto launcher = under_test::launcher();
+    under_test::CommandLauncher launcher;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto file = folder / row.name;
         writeScript(file, row.text, row.executable);
-        const auto result = launcher->launch(file.u16string(), CommandLauncher::MinNoActive);
+        const auto result = launcher.launch(file.u16string(), CommandLauncher::MinNoActive);
         ASSERT_TRUE(result.started()) << result.code;
         ASSERT_GT(result.process, 0);
         const std::string done = file.string() + ".done";
         ASSERT_TRUE(waitFor([&] { return readBytes(done).size() > 1; }));
-        reap(*launcher, result);
+        reap(launcher, result);
         const std::string pid = readBytes(done);
         EXPECT_EQ(std::stoll(readBytes(file.string() + ".sid")), std::stoll(pid));
         EXPECT_FALSE(std::filesystem::exists(file.string() + ".fd"));
@@ -158,15 +158,15 @@ TEST(CommandLauncherTest, FailuresGiveTheCodesAndCausesOfTheirReason)
         {dir.path() / "garbage", 11, ENOEXEC, Cause::Unknown},
         {"", 2, ENOENT, Cause::Unknown},
     };
-    const auto launcher = under_test::launcher();
+    under_test::CommandLauncher launcher;
     for (const auto& row : rows) {
-        const auto result = launcher->launch(row.path.u16string(), CommandLauncher::MinNoActive);
+        const auto result = launcher.launch(row.path.u16string(), CommandLauncher::MinNoActive);
         EXPECT_EQ(result.code, row.code) << row.path;
         EXPECT_EQ(result.error, row.error) << row.path;
         EXPECT_EQ(result.cause, row.cause) << row.path;
         EXPECT_FALSE(result.started());
         EXPECT_EQ(result.process, 0);
-        EXPECT_TRUE(launcher->hasExited(result.process));
+        EXPECT_TRUE(launcher.hasExited(result.process));
     }
 }
 
@@ -187,14 +187,14 @@ TEST(CommandLauncherTest, AProgramOnANoexecMountSaysSo)
             mount("tmpfs", dir.path().c_str(), "tmpfs", MS_NOEXEC, "size=1m") == 0) {
             writeScript(dir.path() / "tool", "#!/bin/sh\nexit 0\n", true);
             writeScript(dir.path() / "run.sh", "exit 0\n", true);
-            const auto launcher = under_test::launcher();
-            const auto tool = launcher->launch((dir.path() / "tool").u16string(), 7);
+            under_test::CommandLauncher launcher;
+            const auto tool = launcher.launch((dir.path() / "tool").u16string(), 7);
             // A script is read by /bin/sh, which a noexec mount does not stop.
-            const auto script = launcher->launch((dir.path() / "run.sh").u16string(), 7);
+            const auto script = launcher.launch((dir.path() / "run.sh").u16string(), 7);
             answer[0] = int(tool.code);
             answer[1] = int(tool.cause);
             answer[2] =
-                script.started() && waitFor([&] { return launcher->hasExited(script.process); });
+                script.started() && waitFor([&] { return launcher.hasExited(script.process); });
         }
         [[maybe_unused]] const auto n = write(pipeFds[1], answer, sizeof answer);
         _exit(0);

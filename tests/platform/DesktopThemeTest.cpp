@@ -1,29 +1,16 @@
 // Themes on the Linux desktops; Windows keeps its theme in the registry (ThemeRegistryTest).
 #ifndef _WIN32
 
-#include "CommandOutput.h"
-#include "TempDir.h"
+#include "DesktopSandbox.h"
 
 #include "platform/linux/LinuxDesktopTheme.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
 using platform::LinuxDesktopTheme;
 
-class DesktopThemeTest : public ::testing::Test {
+class DesktopThemeTest : public DesktopSandbox {
 protected:
-    TempDir dir;
-    std::filesystem::path home = dir.path() / "home";
-    std::filesystem::path share = dir.path() / "share"; // stands for /usr/share
-    std::filesystem::path log = dir.path() / "calls.log";
     std::filesystem::path reason = dir.path() / "reason";
 
     //! A theme folder: its index.theme with `index`, and the given sub-folders.
@@ -42,54 +29,22 @@ protected:
         return Theme(folder, "[Desktop Entry]\nType=X-GNOME-Metatheme\nName=T\n", subfolders);
     }
 
-    // GLib keeps the settings backend and folders it first saw, so each desktop is tried in a
-    // child process with a home of its own. True when applied; the reason lands in `reason`.
+    // True when applied; the reason lands in `reason`.
     bool ApplyIn(const std::string& desktop, const std::string& file, const std::string& path = "")
     {
-        std::filesystem::create_directories(home);
-        const pid_t child = fork();
-        if (child == 0) {
-            setenv("XDG_CURRENT_DESKTOP", desktop.c_str(), 1);
-            setenv("GSETTINGS_BACKEND", "keyfile", 1);
-            setenv("HOME", home.c_str(), 1);
-            setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-            unsetenv("XDG_DATA_HOME");
-            // The system's own folders stay: GLib finds the settings schemas there.
-            setenv("XDG_DATA_DIRS", (share.string() + ":/usr/local/share:/usr/share").c_str(), 1);
-            if (!path.empty())
-                setenv("PATH", path.c_str(), 1);
-            LinuxDesktopTheme theme;
-            const auto outcome = theme.apply(std::filesystem::path(file).u16string());
-            writeBytes(reason, std::filesystem::path(outcome.reason).string());
-            _exit(outcome.applied ? 0 : 1);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return InChild(desktop, path, [&] {
+                   const auto outcome =
+                       LinuxDesktopTheme().apply(std::filesystem::path(file).u16string());
+                   writeBytes(reason, std::filesystem::path(outcome.reason).string());
+                   return outcome.applied ? 0 : 1;
+               }) == 0;
     }
     std::string Reason() const { return readBytes(reason); }
-    std::string Gsettings(const std::string& schema, const std::string& key) const
-    {
-        return Output("GSETTINGS_BACKEND=keyfile XDG_CONFIG_HOME='" + (home / ".config").string() +
-                      "' gsettings get " + schema + " " + key);
-    }
-
-    // A stand-in for a desktop tool: records its name and arguments, one call a line.
-    void FakeTool(const std::string& name)
-    {
-        const auto file = dir.path() / "bin" / name;
-        std::filesystem::create_directories(file.parent_path());
-        writeBytes(file, "#!/bin/sh\nprintf '%s|' \"${0##*/}\" \"$@\" >> '" + log.string() +
-                             "'\necho >> '" + log.string() + "'\n");
-        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
-    }
-    std::string ToolPath() const { return (dir.path() / "bin").string() + ":/usr/bin:/bin"; }
 };
 
 TEST_F(DesktopThemeTest, GnomeFamilyKeepsGtkIconAndCursorThemesInGsettings)
 {
-    if (Output("gsettings list-keys org.gnome.desktop.interface").find("gtk-theme") ==
-        std::string::npos)
+    if (!HasSchemaKey("org.gnome.desktop.interface", "gtk-theme"))
         GTEST_SKIP() << "gsettings or the desktop schemas are not installed";
     const std::string gtk = GtkTheme(home / ".themes" / "Nordic Dark");
     const std::string icons =
@@ -170,9 +125,9 @@ TEST_F(DesktopThemeTest, WhatTheDesktopCannotUseIsRefusedWithAReason)
 
     EXPECT_FALSE(ApplyIn("LXQt", installed, ToolPath()));
     EXPECT_NE(Reason().find("LXQt"), std::string::npos);
-    EXPECT_FALSE(ApplyIn("XFCE", installed, (dir.path() / "empty").string())); // no xfconf-query
+    EXPECT_FALSE(ApplyIn("XFCE", installed, NoTools())); // no xfconf-query
     EXPECT_NE(Reason().find("xfconf-query"), std::string::npos);
-    EXPECT_FALSE(ApplyIn("KDE", installed, (dir.path() / "empty").string()));
+    EXPECT_FALSE(ApplyIn("KDE", installed, NoTools()));
 }
 
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 
 TEST(LocalClockTest, AgreesWithTheCLibraryLocalTime)
 {
-    const platform::LocalTime t = under_test::localClock()->now();
+    const platform::LocalTime t = under_test::LocalClock().now();
     const std::time_t before = std::time(nullptr);
     EXPECT_GE(t.month, 1);
     EXPECT_LE(t.month, 12);
@@ -34,10 +34,10 @@ TEST(LocalClockTest, AgreesWithTheCLibraryLocalTime)
 TEST(LocalClockTest, CarriesMilliseconds)
 {
     // A clock of whole seconds would report 0 on every read across a second's change.
-    const auto clock = under_test::localClock();
-    const int start = clock->now().second;
+    under_test::LocalClock clock;
+    const int start = clock.now().second;
     bool sawNonZero = false;
-    for (platform::LocalTime t = clock->now(); t.second == start || !sawNonZero; t = clock->now()) {
+    for (platform::LocalTime t = clock.now(); t.second == start || !sawNonZero; t = clock.now()) {
         sawNonZero = sawNonZero || t.millisecond != 0;
         if (t.second != start && t.second != (start + 1) % 60 && t.second != (start + 2) % 60)
             break;

@@ -11,13 +11,17 @@
 #ifdef _WIN32
 #include "platform/windows/WinAnsiCodePage.h"
 #include "platform/windows/WinCommandLauncher.h"
+#include "platform/windows/WinIcmpEcho.h"
 #include "platform/windows/WinLocalClock.h"
 #include "platform/windows/WinProfile.h"
 #include "platform/windows/WinRegistry.h"
+#include "platform/windows/WinSystemInfo.h"
 #include "platform/windows/WinWindowsByTitle.h"
 #else
+#include "platform/linux/LinuxIcmpEcho.h"
 #include "platform/linux/LinuxLocalClock.h"
 #include "platform/linux/LinuxProfile.h"
+#include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/QtAnsiCodePage.h"
 #include "platform/linux/SpawnLauncher.h"
 #include "platform/linux/X11WindowsByTitle.h"
@@ -28,56 +32,34 @@
 namespace under_test {
 
 #ifdef _WIN32
-inline std::unique_ptr<platform::AnsiCodePage> ansi()
-{
-    return std::make_unique<platform::WinAnsiCodePage>();
-}
-inline std::unique_ptr<platform::Profile> profile()
-{
-    return std::make_unique<platform::WinProfile>();
-}
-//! The real registry of the wine prefix; `storeDir` is not used.
-inline std::unique_ptr<platform::Registry> registry(const std::filesystem::path&)
-{
-    return std::make_unique<platform::WinRegistry>();
-}
-inline std::unique_ptr<platform::WindowsByTitle> windowsByTitle()
-{
-    return std::make_unique<platform::WinWindowsByTitle>();
-}
-inline std::unique_ptr<platform::LocalClock> localClock()
-{
-    return std::make_unique<platform::WinLocalClock>();
-}
-inline std::unique_ptr<platform::CommandLauncher> launcher()
-{
-    return std::make_unique<platform::WinCommandLauncher>();
-}
+using AnsiCodePage = platform::WinAnsiCodePage;
+using Profile = platform::WinProfile;
+using WindowsByTitle = platform::WinWindowsByTitle;
+using LocalClock = platform::WinLocalClock;
+using CommandLauncher = platform::WinCommandLauncher;
+using IcmpEcho = platform::WinIcmpEcho;
+using SystemInfo = platform::WinSystemInfo;
+
+//! The real registry of the wine prefix; the store folder is not used.
+class Registry : public platform::WinRegistry {
+public:
+    explicit Registry(const std::filesystem::path&) {}
+};
 #else
-inline std::unique_ptr<platform::AnsiCodePage> ansi()
-{
-    return std::make_unique<platform::QtAnsiCodePage>();
-}
-inline std::unique_ptr<platform::Profile> profile()
-{
-    return std::make_unique<platform::LinuxProfile>();
-}
-inline std::unique_ptr<platform::Registry> registry(const std::filesystem::path& storeDir)
-{
-    return std::make_unique<platform::RegistryStore>(storeDir.u16string());
-}
-inline std::unique_ptr<platform::WindowsByTitle> windowsByTitle()
-{
-    return std::make_unique<platform::X11WindowsByTitle>();
-}
-inline std::unique_ptr<platform::LocalClock> localClock()
-{
-    return std::make_unique<platform::LinuxLocalClock>();
-}
-inline std::unique_ptr<platform::CommandLauncher> launcher()
-{
-    return std::make_unique<platform::SpawnLauncher>();
-}
+using AnsiCodePage = platform::QtAnsiCodePage;
+using Profile = platform::LinuxProfile;
+using WindowsByTitle = platform::X11WindowsByTitle;
+using LocalClock = platform::LinuxLocalClock;
+using CommandLauncher = platform::SpawnLauncher;
+using IcmpEcho = platform::LinuxIcmpEcho;
+using SystemInfo = platform::LinuxSystemInfo;
+
+class Registry : public platform::RegistryStore {
+public:
+    explicit Registry(const std::filesystem::path& storeDir) : RegistryStore(storeDir.u16string())
+    {
+    }
+};
 #endif
 
 } // namespace under_test

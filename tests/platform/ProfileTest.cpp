@@ -11,10 +11,14 @@ using namespace std::string_literals;
 
 using Entries = std::vector<platform::Profile::Entry>;
 
+struct Row {
+    std::u16string section, key, text;
+};
+
 class ProfileTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<platform::Profile> profile = under_test::profile();
+    under_test::Profile profile;
     std::u16string file = dir.file("q.ini");
 
     void put(const std::string& bytes) { writeBytes(dir.path() / "q.ini", bytes); }
@@ -23,7 +27,7 @@ protected:
     std::u16string read(const std::u16string& section, const std::u16string& key,
                         std::size_t maxChars = 2047)
     {
-        return profile->readString(file, section, key, u"<none>", maxChars);
+        return profile.readString(file, section, key, u"<none>", maxChars);
     }
 };
 
@@ -56,12 +60,10 @@ const std::string oddFile = "[S]\r\n"
                             "[]\r\n"
                             "w=4\r\n";
 
-TEST_F(ProfileTest, ReadsValuesTrimmedAndUnquotedFirstDuplicateWinning)
+TEST_F(ProfileTest, ReadsValuesTrimmedAndUnquotedFirstDuplicateWinningAndListsInFileOrder)
 {
     put(oddFile);
-    const struct {
-        std::u16string section, key, expected;
-    } rows[] = {
+    const Row rows[] = {
         {u"S", u"a", u"spaced value"},
         {u"S", u"b", u"quoted"},
         {u"S", u"c", u"  quoted spaced  "},
@@ -87,18 +89,14 @@ TEST_F(ProfileTest, ReadsValuesTrimmedAndUnquotedFirstDuplicateWinning)
         {u"missing", u"a", u"<none>"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(read(row.section, row.key), row.expected)
+        EXPECT_EQ(read(row.section, row.key), row.text)
             << std::string(row.section.begin(), row.section.end()) << "/"
             << std::string(row.key.begin(), row.key.end());
-}
 
-TEST_F(ProfileTest, ListsSectionsAndEntriesInFileOrder)
-{
-    put(oddFile);
-    EXPECT_EQ(profile->sectionNames(file), (std::vector<std::u16string>{u"S", u"T", u"s", u"V"}));
-    EXPECT_EQ(profile->sectionEntries(file, u"t"),
+    EXPECT_EQ(profile.sectionNames(file), (std::vector<std::u16string>{u"S", u"T", u"s", u"V"}));
+    EXPECT_EQ(profile.sectionEntries(file, u"t"),
               (Entries{{u"x", u"1"}, {u"[U", u""}, {u"y", u"2"}}));
-    const Entries s = profile->sectionEntries(file, u"S");
+    const Entries s = profile.sectionEntries(file, u"S");
     ASSERT_EQ(s.size(), 15u);
     EXPECT_EQ(s[0], (platform::Profile::Entry{u"a", u"spaced value"}));
     EXPECT_EQ(s[1], (platform::Profile::Entry{u"b", u"\"quoted\""})); // quotes kept in listings
@@ -106,11 +104,11 @@ TEST_F(ProfileTest, ListsSectionsAndEntriesInFileOrder)
     EXPECT_EQ(s[11], (platform::Profile::Entry{u"garbage line", u""}));
     EXPECT_EQ(s[12], (platform::Profile::Entry{u"", u"novalue"}));
     EXPECT_EQ(s[14], (platform::Profile::Entry{u"A", u"dup"}));
-    EXPECT_TRUE(profile->sectionEntries(file, u"missing").empty());
-    EXPECT_TRUE(profile->sectionNames(dir.file("none.ini")).empty());
+    EXPECT_TRUE(profile.sectionEntries(file, u"missing").empty());
+    EXPECT_TRUE(profile.sectionNames(dir.file("none.ini")).empty());
 }
 
-TEST_F(ProfileTest, FallbackLosesTrailingBlanksAndQuotes)
+TEST_F(ProfileTest, ReadsAreCutAtMaxCharsAndFallbacksLoseTrailingBlanksAndQuotes)
 {
     const struct {
         std::u16string fallback, expected;
@@ -121,12 +119,9 @@ TEST_F(ProfileTest, FallbackLosesTrailingBlanksAndQuotes)
         {u"", u"", 2047},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(profile->readString(file, u"S", u"k", row.fallback, row.maxChars), row.expected);
+        EXPECT_EQ(profile.readString(file, u"S", u"k", row.fallback, row.maxChars), row.expected);
     EXPECT_FALSE(exists());
-}
 
-TEST_F(ProfileTest, CutsReadsAtMaxChars)
-{
     const std::string longValue = std::string(4999, 'x') + "y";
     put("[S]\r\nm=1=2\r\nq=\"abcdef\"\r\nlong=" + longValue + "\r\n");
     EXPECT_EQ(read(u"S", u"m", 2), u"1=");
@@ -158,66 +153,62 @@ TEST_F(ProfileTest, ReadsGbkAndSurvivesInvalidBytes)
     EXPECT_EQ(read(u"中", u"ok"), u"1");
     const std::u16string bad = read(u"中", u"bad");
     EXPECT_NE(bad.find(u'z'), std::u16string::npos);
-    profile->sectionNames(file);
+    profile.sectionNames(file);
     EXPECT_EQ(read(u"中", u"ok"), u"1");
 }
 
 TEST_F(ProfileTest, WritesCrLfGbkFilesInWindowsOrder)
 {
-    ASSERT_TRUE(profile->writeString(file, u"A", u"k", u"v"));
+    ASSERT_TRUE(profile.writeString(file, u"A", u"k", u"v"));
     EXPECT_EQ(bytes(), "[A]\r\nk=v\r\n");
-    ASSERT_TRUE(profile->writeString(file, u"B", u"k2", u"v2"));
-    ASSERT_TRUE(profile->writeString(file, u"a", u"K3", u"中文"));
-    ASSERT_TRUE(profile->writeString(file, u"a", u"K", u"new"));
+    ASSERT_TRUE(profile.writeString(file, u"B", u"k2", u"v2"));
+    ASSERT_TRUE(profile.writeString(file, u"a", u"K3", u"中文"));
+    ASSERT_TRUE(profile.writeString(file, u"a", u"K", u"new"));
     EXPECT_EQ(bytes(), "[A]\r\nk=new\r\nK3=\xd6\xd0\xce\xc4\r\n[B]\r\nk2=v2\r\n");
     EXPECT_EQ(read(u"A", u"K3"), u"中文");
+
+    // Chinese names and long values come back from a file of their own.
+    const std::u16string other = dir.file("alarms.ini"), longValue(5000, u'长');
+    ASSERT_TRUE(profile.writeString(other, u"闹钟", u"时间", u"7:30:00"));
+    ASSERT_TRUE(profile.writeString(other, u"闹钟", u"备注", longValue));
+    EXPECT_EQ(profile.readString(other, u"闹钟", u"时间", u"", 2047), u"7:30:00");
+    EXPECT_EQ(profile.readString(other, u"闹钟", u"备注", u"", 6000), longValue);
+    EXPECT_EQ(profile.sectionNames(other), std::vector<std::u16string>{u"闹钟"});
 }
 
 TEST_F(ProfileTest, WritesKeepTheRestOfTheFile)
 {
     put("; comment\n[X]\nfoo=1\ngarbage\n[U\nbar=2\n[Y]\nspaced=v\n[x]\nfoo=dup\nlast=1");
-    ASSERT_TRUE(profile->writeString(file, u"X", u"new", u"n"));
-    ASSERT_TRUE(profile->writeString(file, u"Y", u"spaced", u"w"));
-    ASSERT_TRUE(profile->writeString(file, u"x", u"last", u"2")); // the first [X]
-    ASSERT_TRUE(profile->writeString(file, u"Z", u"z", u"3"));
-    ASSERT_TRUE(profile->writeString(file, u"X", u"foo", u""));
+    ASSERT_TRUE(profile.writeString(file, u"X", u"new", u"n"));
+    ASSERT_TRUE(profile.writeString(file, u"Y", u"spaced", u"w"));
+    ASSERT_TRUE(profile.writeString(file, u"x", u"last", u"2")); // the first [X]
+    ASSERT_TRUE(profile.writeString(file, u"Z", u"z", u"3"));
+    ASSERT_TRUE(profile.writeString(file, u"X", u"foo", u""));
     EXPECT_EQ(bytes(), "; comment\r\n[X]\r\nfoo=\r\ngarbage\r\n[U\r\nbar=2\r\nnew=n\r\nlast=2\r\n"
                        "[Y]\r\nspaced=w\r\n[x]\r\nfoo=dup\r\nlast=1\r\n[Z]\r\nz=3\r\n");
-}
-
-TEST_F(ProfileTest, WritesChineseNamesAndLongValuesBack)
-{
-    const std::u16string longValue(5000, u'长');
-    ASSERT_TRUE(profile->writeString(file, u"闹钟", u"时间", u"7:30:00"));
-    ASSERT_TRUE(profile->writeString(file, u"闹钟", u"备注", longValue));
-    EXPECT_EQ(read(u"闹钟", u"时间"), u"7:30:00");
-    EXPECT_EQ(read(u"闹钟", u"备注", 6000), longValue);
-    EXPECT_EQ(profile->sectionNames(file), std::vector<std::u16string>{u"闹钟"});
 }
 
 TEST_F(ProfileTest, DeletesOnlyTheFirstMatchingKey)
 {
     put("[a]\r\nk=1\r\nk=2\r\nother=3\r\n[b]\r\nk=4\r\n");
-    ASSERT_TRUE(profile->deleteKey(file, u"A", u"K"));
+    ASSERT_TRUE(profile.deleteKey(file, u"A", u"K"));
     EXPECT_EQ(bytes(), "[a]\r\nk=2\r\nother=3\r\n[b]\r\nk=4\r\n");
-    EXPECT_TRUE(profile->deleteKey(file, u"a", u"missing"));
-    EXPECT_TRUE(profile->deleteKey(file, u"missing", u"k"));
+    EXPECT_TRUE(profile.deleteKey(file, u"a", u"missing"));
+    EXPECT_TRUE(profile.deleteKey(file, u"missing", u"k"));
     EXPECT_EQ(read(u"b", u"k"), u"4");
     const std::u16string none = dir.file("none.ini");
-    EXPECT_TRUE(profile->deleteKey(none, u"a", u"k"));
+    EXPECT_TRUE(profile.deleteKey(none, u"a", u"k"));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(none)));
 }
 
 TEST_F(ProfileTest, RefusedWritesReportFalseAndChangeNothing)
 {
-    EXPECT_FALSE(profile->writeString(dir.file("no-such-dir/q.ini"), u"a", u"k", u"v"));
+    EXPECT_FALSE(profile.writeString(dir.file("no-such-dir/q.ini"), u"a", u"k", u"v"));
     std::filesystem::create_directory(dir.path() / "folder.ini");
-    EXPECT_FALSE(profile->writeString(dir.file("folder.ini"), u"a", u"k", u"v"));
+    EXPECT_FALSE(profile.writeString(dir.file("folder.ini"), u"a", u"k", u"v"));
 
     put("[a]\r\nk=1\r\n");
-    const struct {
-        std::u16string section, key, value;
-    } unsafe[] = {
+    const Row unsafe[] = {
         {u"a", u"k", u"x\r\n[evil]\r\nk=2"},
         {u"a", u"k", u"x\ny"},
         {u"a", u"k\r\nj", u"v"},
@@ -227,7 +218,7 @@ TEST_F(ProfileTest, RefusedWritesReportFalseAndChangeNothing)
         {u"", u"k", u"v"},
     };
     for (const auto& row : unsafe)
-        EXPECT_FALSE(profile->writeString(file, row.section, row.key, row.value));
+        EXPECT_FALSE(profile.writeString(file, row.section, row.key, row.text));
     EXPECT_EQ(bytes(), "[a]\r\nk=1\r\n");
 }
 

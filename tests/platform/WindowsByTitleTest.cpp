@@ -49,19 +49,19 @@ TEST(WindowsByTitleTest, FindsAHiddenWindowByExactTitleAndClosesIt)
                       WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     if (!window)
         GTEST_SKIP() << "no window station (wine without a display)";
-    const auto windows = under_test::windowsByTitle();
-    EXPECT_TRUE(windows->exists(title));
-    EXPECT_FALSE(windows->exists(title.substr(0, title.size() - 1)));
-    EXPECT_FALSE(windows->exists(title + u"x"));
-    EXPECT_FALSE(windows->exists(u""));
-    ASSERT_TRUE(windows->requestClose(title));
+    under_test::WindowsByTitle windows;
+    EXPECT_TRUE(windows.exists(title));
+    EXPECT_FALSE(windows.exists(title.substr(0, title.size() - 1)));
+    EXPECT_FALSE(windows.exists(title + u"x"));
+    EXPECT_FALSE(windows.exists(u""));
+    ASSERT_TRUE(windows.requestClose(title));
     EXPECT_TRUE(waitFor([&] {
         for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
             DispatchMessageW(&msg);
         return !IsWindow(window);
     }));
-    EXPECT_FALSE(windows->exists(title));
-    EXPECT_FALSE(windows->requestClose(title));
+    EXPECT_FALSE(windows.exists(title));
+    EXPECT_FALSE(windows.requestClose(title));
 }
 
 #else
@@ -83,21 +83,14 @@ protected:
     }
     static int run(std::vector<std::string> args, pid_t* child = nullptr)
     {
+        // xmessage sets a Chinese title only in a locale that can encode it.
+        args.insert(args.begin(), {"env", "LC_ALL=zh_CN.UTF-8"});
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        // xmessage sets a Chinese title only in a locale that can encode it.
-        std::vector<std::string> env = {"LC_ALL=zh_CN.UTF-8"};
-        for (char** e = environ; *e; ++e)
-            if (std::string(*e).rfind("LC_ALL=", 0) != 0)
-                env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (auto& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
         pid_t p = 0;
-        if (posix_spawnp(&p, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+        if (posix_spawnp(&p, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
             return -1;
         if (child) {
             *child = p;
@@ -118,12 +111,12 @@ TEST_F(X11WindowsByTitleTest, FindsByExactTitleAlsoUnmappedAndClosesPolitely)
     const std::u16string title = u"Quorlin 提醒 " + tag;
     const std::string utf8Tag(tag.begin(), tag.end());
     ASSERT_EQ(run({"xmessage", "-title", "Quorlin 提醒 " + utf8Tag, "闹钟"}, &pid), 0);
-    const auto windows = under_test::windowsByTitle();
-    ASSERT_TRUE(waitFor([&] { return windows->exists(title); })) << "xmessage never appeared";
-    EXPECT_FALSE(windows->exists(title.substr(0, title.size() - 1)));
-    EXPECT_FALSE(windows->exists(u"Quorlin 提醒"));
-    EXPECT_FALSE(windows->exists(title + u"x"));
-    EXPECT_FALSE(windows->exists(u""));
+    under_test::WindowsByTitle windows;
+    ASSERT_TRUE(waitFor([&] { return windows.exists(title); })) << "xmessage never appeared";
+    EXPECT_FALSE(windows.exists(title.substr(0, title.size() - 1)));
+    EXPECT_FALSE(windows.exists(u"Quorlin 提醒"));
+    EXPECT_FALSE(windows.exists(title + u"x"));
+    EXPECT_FALSE(windows.exists(u""));
 
     // xdotool dies on a window that other tests on this display destroy during its search;
     // that says nothing of ours, so it gets a few tries.
@@ -131,12 +124,12 @@ TEST_F(X11WindowsByTitleTest, FindsByExactTitleAlsoUnmappedAndClosesPolitely)
         return run({"xdotool", "search", "--sync", "--name", utf8Tag, "windowunmap", "--sync",
                     "%@"}) == 0;
     }));
-    EXPECT_TRUE(windows->exists(title));
+    EXPECT_TRUE(windows.exists(title));
 
-    ASSERT_TRUE(windows->requestClose(title));
+    ASSERT_TRUE(windows.requestClose(title));
     EXPECT_TRUE(waitFor([&] { return exited(); })) << "xmessage did not close";
-    EXPECT_FALSE(windows->exists(title));
-    EXPECT_FALSE(windows->requestClose(title));
+    EXPECT_FALSE(windows.exists(title));
+    EXPECT_FALSE(windows.requestClose(title));
 }
 
 TEST_F(X11WindowsByTitleTest, OneLookClosesTheFirstWindowOfEachTitleAndNeverWaitsForIt)
@@ -147,15 +140,15 @@ TEST_F(X11WindowsByTitleTest, OneLookClosesTheFirstWindowOfEachTitleAndNeverWait
     ASSERT_EQ(run({"xmessage", "-title", "无标题 - 记事本 " + utf8Tag, "甲"}, &pid), 0);
     ASSERT_EQ(run({"xmessage", "-title", "系统监视器 " + utf8Tag, "乙"}, &second), 0);
     ASSERT_EQ(run({"xmessage", "-title", "挂起 " + utf8Tag, "丙"}, &hung), 0);
-    const auto windows = under_test::windowsByTitle();
+    under_test::WindowsByTitle windows;
     const std::u16string a = u"无标题 - 记事本 " + tag, b = u"系统监视器 " + tag,
                          h = u"挂起 " + tag;
     ASSERT_TRUE(
-        waitFor([&] { return windows->exists(a) && windows->exists(b) && windows->exists(h); }));
+        waitFor([&] { return windows.exists(a) && windows.exists(b) && windows.exists(h); }));
     // A program that no longer answers: the request goes out and the call returns.
     kill(hung, SIGSTOP);
     const auto start = std::chrono::steady_clock::now();
-    auto closed = windows->requestCloseEach({h, u"没有这个窗口 " + tag, b, a});
+    auto closed = windows.requestCloseEach({h, u"没有这个窗口 " + tag, b, a});
     const auto took = std::chrono::steady_clock::now() - start;
     std::vector<std::u16string> expected{h, b, a};
     std::sort(closed.begin(), closed.end());
@@ -174,9 +167,9 @@ TEST(X11WindowsByTitleNoDisplay, FindsNothingWithoutADisplay)
     const char* old = std::getenv("DISPLAY");
     const std::string saved = old ? old : "";
     setenv("DISPLAY", ":9999", 1); // nothing listens there
-    const auto windows = under_test::windowsByTitle();
-    EXPECT_FALSE(windows->exists(u"anything"));
-    EXPECT_FALSE(windows->requestClose(u"anything"));
+    under_test::WindowsByTitle windows;
+    EXPECT_FALSE(windows.exists(u"anything"));
+    EXPECT_FALSE(windows.requestClose(u"anything"));
     if (old)
         setenv("DISPLAY", saved.c_str(), 1);
     else

@@ -24,74 +24,47 @@ protected:
     TestEnvironment env;
 };
 
-struct IntegerRow {
-    const char* stored;
-    int expected; // read with the default 77
-};
-void PrintTo(const IntegerRow& row, std::ostream* os)
+TEST_F(SettingsFileTest, HandEditedIntegersReadAsTheirValueOrTheDefault)
 {
-    *os << '"' << row.stored << '"';
+    const struct {
+        const char* stored;
+        int expected; // read with the default 77
+    } rows[] = {{"12", 12},   {"-1", -1},          {"0x10", 16},
+                {"0X1f", 31}, {"0xFFFFFFFF", -1},  {"", 77},
+                {"abc", 77},  {"12abc", 77},       {"1 2", 77},
+                {"0x", 77},   {"99999999999", 77}, {"-2147483648", -2147483647 - 1}};
+    for (const auto& row : rows) {
+        WriteRaw(QByteArray("[S]\r\nK=") + row.stored + "\r\n");
+        EXPECT_EQ(Settings().ReadInteger("S", "K", 77), row.expected) << row.stored;
+    }
 }
 
-class IntegerReads : public SettingsFileTest, public ::testing::WithParamInterface<IntegerRow> {};
-
-TEST_P(IntegerReads, HandEditedValuesReadAsTheirValueOrTheDefault)
+TEST_F(SettingsFileTest, AnyNonZeroIntegerIsTrueAndAWordIsTheDefault)
 {
-    WriteRaw(QByteArray("[S]\r\nK=") + GetParam().stored + "\r\n");
-    EXPECT_EQ(Settings().ReadInteger("S", "K", 77), GetParam().expected) << GetParam().stored;
+    const struct {
+        const char* stored;
+        bool fallback;
+        bool expected;
+    } rows[] = {{"1", false, true},   {"0", true, false},    {"2", false, true},
+                {"-1", false, true},  {"0x10", false, true}, {"yes", false, false},
+                {"true", true, true}, {"", true, true}};
+    for (const auto& row : rows) {
+        WriteRaw(QByteArray("[S]\r\nK=") + row.stored + "\r\n");
+        EXPECT_EQ(Settings().ReadBool("S", "K", row.fallback), row.expected) << row.stored;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, IntegerReads,
-                         ::testing::Values(IntegerRow{"12", 12}, IntegerRow{"-1", -1},
-                                           IntegerRow{"0x10", 16}, IntegerRow{"0X1f", 31},
-                                           IntegerRow{"0xFFFFFFFF", -1}, IntegerRow{"", 77},
-                                           IntegerRow{"abc", 77}, IntegerRow{"12abc", 77},
-                                           IntegerRow{"1 2", 77}, IntegerRow{"0x", 77},
-                                           IntegerRow{"99999999999", 77},
-                                           IntegerRow{"-2147483648", -2147483647 - 1}));
-
-struct BoolRow {
-    const char* stored;
-    bool fallback;
-    bool expected;
-};
-void PrintTo(const BoolRow& row, std::ostream* os)
-{
-    *os << '"' << row.stored << '"';
-}
-
-class BoolReads : public SettingsFileTest, public ::testing::WithParamInterface<BoolRow> {};
-
-TEST_P(BoolReads, AnyNonZeroIntegerIsTrueAndAWordIsTheDefault)
-{
-    WriteRaw(QByteArray("[S]\r\nK=") + GetParam().stored + "\r\n");
-    EXPECT_EQ(Settings().ReadBool("S", "K", GetParam().fallback), GetParam().expected)
-        << GetParam().stored;
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, BoolReads,
-                         ::testing::Values(BoolRow{"1", false, true}, BoolRow{"0", true, false},
-                                           BoolRow{"2", false, true}, BoolRow{"-1", false, true},
-                                           BoolRow{"0x10", false, true},
-                                           BoolRow{"yes", false, false},
-                                           BoolRow{"true", true, true}, BoolRow{"", true, true}));
-
-TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsTheDefaults)
+TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsTheDefaultsAStoredEmptyTextDoesNot)
 {
     SettingsFile s = Settings();
     EXPECT_EQ(s.ReadString("NetRadio", "RadioName", "默认"), "默认");
     EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 100);
     EXPECT_TRUE(s.ReadBool("HintTime", "HintTimeMode", true));
     EXPECT_FALSE(QFile::exists(env.SettingsPath())) << "reading must not create the file";
-    WriteRaw("[NetRadio]\r\nAutoPlay=1\r\n");
+    WriteRaw("[NetRadio]\r\nAutoPlay=1\r\n[SafeModes]\r\nPassword=\r\n");
     EXPECT_EQ(s.ReadInteger("NetRadio", "RadioVolume", 100), 100);
     EXPECT_EQ(s.ReadString("Other", "AutoPlay", "x"), "x");
-}
-
-TEST_F(SettingsFileTest, AStoredEmptyTextIsNotTheDefault)
-{
-    WriteRaw("[SafeModes]\r\nPassword=\r\n");
-    EXPECT_EQ(Settings().ReadString("SafeModes", "Password", "fallback"), "");
+    EXPECT_EQ(s.ReadString("SafeModes", "Password", "fallback"), "");
 }
 
 TEST_F(SettingsFileTest, DatesAndTimesRoundTripAndBadTextGivesTheDefault)
