@@ -259,6 +259,15 @@ TEST(Upcoming, TheWindowOpensFromTrayAndButtonRefreshesOnlyWhileShownAndMarksCla
                                    "2026/12/10 关机（12/09 23:30）将早于 06:30 的闹钟",
                                    "2026/12/10 关机（12/09 23:30）将早于 23:30 的闹钟",
                                    "2026/12/11 关机（12/09 23:30）将早于 06:30 的闹钟"}));
+
+    // The window lists a whole week: the daily alarm six days on is in it.
+    window.close();
+    window.UpcomingTabs->setCurrentIndex(0);
+    form.UpcomingTasks->trigger();
+    QStringList dates;
+    for (int r = 0; r < window.UpcomingGrid->rowCount(); ++r)
+        dates << window.UpcomingGrid->item(r, 0)->text();
+    EXPECT_TRUE(dates.contains(DateText(now.date.addDays(6)))) << dates.join(' ').toStdString();
 }
 
 } // namespace

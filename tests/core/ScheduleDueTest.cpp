@@ -88,6 +88,9 @@ TEST_F(ScheduleDue, ReplanAsksAgainAndReaimsThePacer)
     EXPECT_EQ(ctx().NextTickSecond(Occurrences::MomentAt(base)), base + 3);
     EXPECT_FALSE(DueAt(id, base + 2));
     EXPECT_TRUE(DueAt(id, base + 3));
+    // A box ticked inside the second it acted in re-plans; it must not act twice.
+    ctx().Replan();
+    EXPECT_FALSE(DueAt(id, base + 3, 600));
     // Disarmed: nothing is due and the pacer has nowhere to aim.
     times.seconds.clear();
     ctx().Replan();

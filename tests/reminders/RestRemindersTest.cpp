@@ -108,14 +108,28 @@ TEST_F(Rest, OnAtFirstStartAndOffMeansNoReminderOfAnyKindAlsoAfterARestart)
               QStringList{RestReminders::NightText()});
 }
 
-TEST_F(Rest, UptimeAndNoonRemindersInTheSameSecondAreBothShown)
+TEST_F(Rest, AnUptimeStepBringsTheNightOrNoonReminderOnlyOnTheFullHour)
 {
-    env.clock->Set(QDate(2026, 8, 1), QTime(11, 59, 59));
-    env.systemInfo->uptimeMs = 7199'500;
-    env.RunTick();
-    env.systemInfo->uptimeMs = 7200'500;
-    env.Tick();
-    EXPECT_EQ(env.ui.Count("balloon"), 2);
+    // The step falls on second 0 of a minute in both; only at 12:00 is it a reminder's hour.
+    const struct {
+        QDate date;
+        QTime before;
+        QStringList shown;
+    } rows[] = {
+        {QDate(2026, 8, 1),
+         QTime(11, 59, 59),
+         {RestReminders::UptimeText(2), RestReminders::NoonText()}},
+        {QDate(2026, 12, 1), QTime(23, 16, 59), {RestReminders::UptimeText(2)}},
+    };
+    for (const auto& row : rows) {
+        env.ui.Clear();
+        env.clock->Set(row.date, row.before);
+        env.systemInfo->uptimeMs = 7199'500;
+        env.RunTick();
+        env.systemInfo->uptimeMs = 7200'500;
+        env.Tick();
+        EXPECT_EQ(env.ui.Texts("balloon"), row.shown) << row.before.toString().toStdString();
+    }
 }
 
 } // namespace
