@@ -25,8 +25,8 @@ void Settles(const ListFile& list, const QByteArray& bytes, int fields)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static platform::QtAnsiCodePage ansi;
-    // Reading and writing bytes shows no box; the list is made with a ui all the same.
-    FakeUi ui;
+    // Reading and writing bytes asks nothing; the list is made with a ui all the same.
+    static FakeUi ui;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     // The layouts the lists use: words as fields, or the last field keeping the rest.
     for (const ListFile::Rest rest :
