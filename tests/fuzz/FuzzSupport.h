@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -18,19 +17,6 @@ inline std::filesystem::path scratchPath(const std::string& name)
     const std::filesystem::path base =
         dir && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
     return base / ("quorlin-fuzz-" + std::to_string(::getpid()) + "-" + name);
-}
-
-inline void writeBytes(const std::filesystem::path& path, const std::uint8_t* data,
-                       std::size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-}
-
-inline std::string readBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 //! A broken invariant is a crash to libFuzzer.

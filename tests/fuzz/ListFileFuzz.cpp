@@ -6,27 +6,9 @@
 
 #include "core/ListFile.h"
 #include "platform/linux/QtAnsiCodePage.h"
-#include "ui/UiServices.h"
+#include "support/FakeUi.h"
 
 namespace {
-
-// Messages go nowhere: a broken file may say so, which is no crash.
-class QuietUi : public UiServices {
-public:
-    void ShowMessage(const QString&) override {}
-    void ShowYesOnly(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&, bool) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> OpenFile(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    void ShowBalloon(const QString&, const QString&, int) override {}
-    void ShowError(const QString&) override {}
-};
 
 void Settles(const ListFile& list, const QByteArray& bytes, int fields)
 {
@@ -43,7 +25,8 @@ void Settles(const ListFile& list, const QByteArray& bytes, int fields)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static platform::QtAnsiCodePage ansi;
-    static QuietUi ui;
+    // Reading and writing bytes asks nothing; the list is made with a ui all the same.
+    static FakeUi ui;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     // The layouts the lists use: words as fields, or the last field keeping the rest.
     for (const ListFile::Rest rest :

@@ -54,11 +54,8 @@ std::vector<Probe> Probes(const std::string& bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::filesystem::path dir = [] {
-        auto d = fuzz::scratchPath("registry");
-        std::filesystem::create_directories(d);
-        return d;
-    }();
+    // The files stay in memory; the store makes only its folder, the first time it writes.
+    static const std::filesystem::path dir = fuzz::scratchPath("registry");
     const std::filesystem::path file = dir / "HKEY_CURRENT_USER.reg";
     fuzz::MemoryFiles files;
     files.set(file, data, size);

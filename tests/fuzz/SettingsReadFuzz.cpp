@@ -14,16 +14,15 @@ namespace {
 
 void RoundTrips(SettingsFile& settings, const QString& value)
 {
+    static const QString section = QStringLiteral("QuorlinFuzz");
     if (const auto n = SettingsFile::ParseInteger(value)) {
-        settings.WriteInteger(QStringLiteral("QuorlinFuzz"), QStringLiteral("n"), *n);
-        fuzz::check(
-            settings.ReadInteger(QStringLiteral("QuorlinFuzz"), QStringLiteral("n"), *n ^ 1) == *n);
+        settings.WriteInteger(section, QStringLiteral("n"), *n);
+        fuzz::check(settings.ReadInteger(section, QStringLiteral("n"), *n ^ 1) == *n);
     }
     if (const auto date = ParseDate(value)) {
         fuzz::check(date->isValid());
-        settings.WriteDate(QStringLiteral("QuorlinFuzz"), QStringLiteral("d"), *date);
-        fuzz::check(settings.ReadDate(QStringLiteral("QuorlinFuzz"), QStringLiteral("d"),
-                                      QDate()) == *date);
+        settings.WriteDate(section, QStringLiteral("d"), *date);
+        fuzz::check(settings.ReadDate(section, QStringLiteral("d"), QDate()) == *date);
     }
     if (const auto time = ParseTime(value)) {
         fuzz::check(time->isValid());

@@ -22,12 +22,10 @@ public:
     bool available() override { return closable; }
     bool exists(const std::u16string& title) override
     {
-        return !titles.isEmpty() && titles.contains(QString::fromStdU16String(title));
+        return titles.contains(QString::fromStdU16String(title));
     }
     bool requestClose(const std::u16string& title) override
     {
-        if (titles.isEmpty())
-            return false;
         const QString t = QString::fromStdU16String(title);
         if (!titles.contains(t))
             return false;

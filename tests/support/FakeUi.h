@@ -31,13 +31,13 @@ public:
     bool AskYesNo(const QString& text) override
     {
         Box({"yesno", text, {}});
-        return Pop(yesNoAnswers, false);
+        return Pop(yesNoAnswers);
     }
     std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString&,
                                     bool) override
     {
         Box({"input", prompt, caption});
-        return PopAnswer(inputAnswers);
+        return Pop(inputAnswers);
     }
     std::optional<QString> OpenFile(const QString& caption, const QString& filter,
                                     const QString& directory) override
@@ -45,7 +45,7 @@ public:
         lastFileFilter = filter;
         lastFileDirectory = directory;
         Box({"file", caption, {}});
-        return PopAnswer(fileAnswers);
+        return Pop(fileAnswers);
     }
     void ShowBalloon(const QString& title, const QString& text, int) override
     {
@@ -72,22 +72,14 @@ private:
         if (WhileOpen)
             WhileOpen(call);
     }
-    static std::optional<QString> PopAnswer(std::deque<std::optional<QString>>& queue)
+    //! The next scripted answer; "no" or "cancelled" once the script has run out.
+    template <typename T> static T Pop(std::deque<T>& queue)
     {
-        std::optional<QString> answer;
+        T value{};
         if (!queue.empty()) {
-            if (queue.front())
-                answer.emplace(*queue.front());
+            value = std::move(queue.front());
             queue.pop_front();
         }
-        return answer;
-    }
-    template <typename T> static T Pop(std::deque<T>& queue, T fallback)
-    {
-        if (queue.empty())
-            return fallback;
-        T value(std::move(queue.front()));
-        queue.pop_front();
         return value;
     }
 };

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -17,11 +18,13 @@
 
 namespace {
 
-QByteArray Content(const QString& path, bool* exists)
+// Nothing when there is no file.
+std::optional<QByteArray> Content(const QString& path)
 {
     QFile file(path);
-    *exists = file.open(QIODevice::ReadOnly);
-    return *exists ? file.readAll() : QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
 }
 
 QStringList Neighbours(const QString& path)
@@ -43,14 +46,9 @@ struct Progress {
 
 std::string KilledRewrites::Summary() const
 {
-    return QStringLiteral("%1 kills, %2 inside a rewrite: %3 old, %4 new, %5 broken; %6 stray "
-                          "temporary files")
-        .arg(rounds)
-        .arg(killedInside)
-        .arg(sawOld)
-        .arg(sawNew)
-        .arg(broken)
-        .arg(leftovers)
+    return QString::asprintf("%d kills, %d inside a rewrite: %d old, %d new, %d broken; %d stray "
+                             "temporary files",
+                             rounds, killedInside, sawOld, sawNew, broken, leftovers)
         .toStdString();
 }
 
@@ -61,13 +59,12 @@ KilledRewrites KillDuringRewrites(const QString& path, const std::function<void(
     const QStringList before = Neighbours(path);
     QElapsedTimer timer;
     timer.start();
-    bool exists = false;
     rewrite(true);
-    const QByteArray newContent = Content(path, &exists);
+    const std::optional<QByteArray> newContent = Content(path);
     rewrite(false);
-    const QByteArray oldContent = Content(path, &exists);
+    const std::optional<QByteArray> oldContent = Content(path);
     const qint64 cycleUs = std::max<qint64>(timer.nsecsElapsed() / 1000, 50);
-    if (oldContent == newContent || !exists)
+    if (!newContent || !oldContent || *oldContent == *newContent)
         return result; // the caller asserts on sawOld/sawNew and sees nothing was tested
 
     void* shared = ::mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE,
@@ -115,14 +112,14 @@ KilledRewrites KillDuringRewrites(const QString& path, const std::function<void(
         ++result.rounds;
         if (progress->inside)
             ++result.killedInside;
-        const QByteArray now = Content(path, &exists);
-        if (exists && now == oldContent) {
+        const std::optional<QByteArray> now = Content(path);
+        if (now == oldContent) {
             ++result.sawOld;
-        } else if (exists && now == newContent) {
+        } else if (now == newContent) {
             ++result.sawNew;
         } else {
             if (!result.broken)
-                result.firstBroken = exists ? now : QByteArray("(no file)");
+                result.firstBroken = now.value_or("(no file)");
             ++result.broken;
         }
         const QFileInfo info(path);

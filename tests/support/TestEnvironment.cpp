@@ -7,40 +7,11 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTimer>
 
 TestEnvironment::TestEnvironment()
 {
     platform.ansi = std::make_unique<platform::QtAnsiCodePage>();
     platform.profile = std::make_unique<platform::ProfileEngine>(*platform.ansi);
-    auto clockFake = std::make_unique<FakeClock>();
-    clock = clockFake.get();
-    platform.clock = std::move(clockFake);
-    auto windowsFake = std::make_unique<FakeWindows>();
-    windows = windowsFake.get();
-    platform.windows = std::move(windowsFake);
-    auto shellFake = std::make_unique<FakeShell>();
-    shell = shellFake.get();
-    platform.shell = std::move(shellFake);
-    auto autostartFake = std::make_unique<FakeAutostart>();
-    autostart = autostartFake.get();
-    platform.autostart = std::move(autostartFake);
-    auto systemInfoFake = std::make_unique<FakeSystemInfo>();
-    systemInfo = systemInfoFake.get();
-    platform.systemInfo = std::move(systemInfoFake);
-    auto idleFake = std::make_unique<FakeIdleInput>();
-    idleInput = idleFake.get();
-    platform.idleInput = std::move(idleFake);
-    auto icmpFake = std::make_unique<FakeIcmpEcho>();
-    icmp = icmpFake.get();
-    platform.icmp = std::move(icmpFake);
-    auto powerFake = std::make_unique<FakePowerActions>();
-    power = powerFake.get();
-    platform.power = std::move(powerFake);
-    auto launcherFake = std::make_unique<FakeLauncher>();
-    launcher = launcherFake.get();
-    platform.launcher = std::move(launcherFake);
-
     SoundPlayer::SetFactory([this] {
         auto fake = std::make_unique<FakeSoundPlayer>();
         // The alarm's player is the first one a start makes; the chime makes its own later.
@@ -122,12 +93,6 @@ TMainForm& TestEnvironment::StartForm()
 void TestEnvironment::StopForm()
 {
     form_.reset();
-}
-
-void TestEnvironment::Begin(Recipe recipe)
-{
-    recipe_ = std::move(recipe);
-    Restart();
 }
 
 void TestEnvironment::Restart()

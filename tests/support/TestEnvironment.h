@@ -50,10 +50,11 @@ public:
     template <typename First, typename... More, typename... Args>
     decltype(auto) Start(const Args&... args)
     {
-        Begin([args...](FeatureHost& host) {
+        recipe_ = [args...](FeatureHost& host) {
             Build<First>(host, args...);
             (Build<More>(host), ...);
-        });
+        };
+        Restart();
         if constexpr (FeaturePage<First>)
             return (view_);
         else
@@ -78,19 +79,19 @@ public:
 
     platform::Platform platform;
     FakeUi ui;
-    FakeClock* clock = nullptr;
-    FakeWindows* windows = nullptr;
-    FakeShell* shell = nullptr;
-    FakeAutostart* autostart = nullptr;
-    FakeSystemInfo* systemInfo = nullptr;
-    FakeIdleInput* idleInput = nullptr;
-    FakeIcmpEcho* icmp = nullptr;
+    FakeClock* clock = Install<FakeClock>(platform.clock);
+    FakeWindows* windows = Install<FakeWindows>(platform.windows);
+    FakeShell* shell = Install<FakeShell>(platform.shell);
+    FakeAutostart* autostart = Install<FakeAutostart>(platform.autostart);
+    FakeSystemInfo* systemInfo = Install<FakeSystemInfo>(platform.systemInfo);
+    FakeIdleInput* idleInput = Install<FakeIdleInput>(platform.idleInput);
+    FakeIcmpEcho* icmp = Install<FakeIcmpEcho>(platform.icmp);
     //! Every radio command of every form started here.
     FakeRadioLibrary radio;
     //! The alarm sound of the form or host last started (the first player it made).
     FakeSoundPlayer* player = nullptr;
-    FakePowerActions* power = nullptr;
-    FakeLauncher* launcher = nullptr;
+    FakePowerActions* power = Install<FakePowerActions>(platform.power);
+    FakeLauncher* launcher = Install<FakeLauncher>(platform.launcher);
     //! The servers every host and window started here reach: loopback only. The probe goes
     //! to this machine; the time server and the weather page are on a port nothing listens
     //! on, so a full hour ticked or a first start asks no real server.
@@ -98,8 +99,12 @@ public:
                             QStringLiteral("http://127.0.0.1:1/m/360/weather.htm")};
 
 private:
-    using Recipe = std::function<void(FeatureHost&)>;
-    void Begin(Recipe recipe);
+    //! Puts a new fake into the platform's slot; the test keeps the pointer to drive it.
+    template <typename Fake, typename Slot> static Fake* Install(Slot& slot)
+    {
+        slot = std::make_unique<Fake>();
+        return static_cast<Fake*>(slot.get());
+    }
     template <typename T, typename... Args>
     static void Build(FeatureHost& host, const Args&... args)
     {
@@ -112,7 +117,7 @@ private:
 
     QTemporaryDir dir_;
     std::unique_ptr<TMainForm> form_;
-    Recipe recipe_;
+    std::function<void(FeatureHost&)> recipe_;
     std::unique_ptr<FeatureHost> host_;
     FeatureView view_;
 };
