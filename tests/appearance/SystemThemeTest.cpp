@@ -89,9 +89,22 @@ protected:
     FakeWallpaper* wallpaper = nullptr;
 };
 
-TEST_F(SystemThemeTest, AddingAThemeToAnEmptyListShowsItsNameAndWritesTheFile)
+TEST_F(SystemThemeTest, AddingAThemeOrAWallpaperShowsItsNameAndWritesItsOwnFile)
 {
     SystemTheme& f = Start();
+    env.ui.fileAnswers = {QString("/home/u/图片/山水.JPEG"), QString("/home/u/noext")};
+    f.WallpaperButton->click();
+    f.WallpaperButton->click();
+    EXPECT_EQ(env.ui.Texts("file"), (QStringList{"请选择壁纸", "请选择壁纸"}));
+    EXPECT_EQ(env.ui.lastFileFilter, "*.jpg|*.jpg|*.bmp|*.bmp|*.jpeg|*.jpeg|*.*|*.*");
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    EXPECT_EQ(env.ui.lastFileDirectory, QDir(pictures).exists() ? pictures : QDir::homePath());
+    EXPECT_EQ(f.SystemWallpaperListBox->item(0)->text(), "山水");
+    EXPECT_EQ(f.SystemWallpaperListBox->item(1)->text(), "noext");
+    EXPECT_EQ(env.ReadProgramFile("Wallpapers"), "/home/u/图片/山水.JPEG\r\n/home/u/noext\r\n");
+    EXPECT_TRUE(env.ReadProgramFile("Themes").isEmpty());
+
+    env.ui.Clear();
     env.ui.fileAnswers = {QString("C:\\WINDOWS\\Resources\\Themes\\Luna.theme")};
     f.SystemThemeButton->click();
     EXPECT_EQ(env.ui.Texts("file"), QStringList{"请选择要自动更换的主题"});
@@ -106,23 +119,7 @@ TEST_F(SystemThemeTest, AddingAThemeToAnEmptyListShowsItsNameAndWritesTheFile)
     EXPECT_EQ(f.ThemeList.size(), 1);
 }
 
-TEST_F(SystemThemeTest, AddingAWallpaperUsesItsOwnDialogAndFile)
-{
-    SystemTheme& f = Start();
-    env.ui.fileAnswers = {QString("/home/u/图片/山水.JPEG"), QString("/home/u/noext")};
-    f.WallpaperButton->click();
-    f.WallpaperButton->click();
-    EXPECT_EQ(env.ui.Texts("file"), (QStringList{"请选择壁纸", "请选择壁纸"}));
-    EXPECT_EQ(env.ui.lastFileFilter, "*.jpg|*.jpg|*.bmp|*.bmp|*.jpeg|*.jpeg|*.*|*.*");
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    EXPECT_EQ(env.ui.lastFileDirectory, QDir(pictures).exists() ? pictures : QDir::homePath());
-    EXPECT_EQ(f.SystemWallpaperListBox->item(0)->text(), "山水");
-    EXPECT_EQ(f.SystemWallpaperListBox->item(1)->text(), "noext");
-    EXPECT_EQ(env.ReadProgramFile("Wallpapers"), "/home/u/图片/山水.JPEG\r\n/home/u/noext\r\n");
-    EXPECT_TRUE(env.ReadProgramFile("Themes").isEmpty());
-}
-
-TEST_F(SystemThemeTest, ListFilesLoadLineByLine)
+TEST_F(SystemThemeTest, ListFilesLoadLineByLineAndOneThatCannotBeWrittenKeepsWhatItShows)
 {
     const QString longPath = "C:\\" + QString(250, 'x') + ".theme";
     env.WriteProgramFile("Themes", "C:\\a\\One.theme\r\n\r\nC:\\b\\二.theme\r\n" + longPath +
@@ -134,13 +131,32 @@ TEST_F(SystemThemeTest, ListFilesLoadLineByLine)
     EXPECT_EQ(f.ThemeList[3], "C:\\c\\Last.theme");
     EXPECT_EQ(f.SystemThemeListBox->item(1)->text(), "二");
     EXPECT_TRUE(f.WallpaperList.isEmpty()); // no file
+
+    const QStringList loaded = f.ThemeList;
+    QFile::remove(env.ProgramDir() + "Themes");
+    QDir().mkpath(env.ProgramDir() + "Themes"); // a folder where the file should be
+    env.ui.fileAnswers = {QString("C:\\Luna.theme")};
+    f.SystemThemeButton->click();
+    f.ClearThemeButton->click();
+    EXPECT_EQ(env.ui.Count("message"), 2);
+    EXPECT_EQ(f.ThemeList, loaded);
+    EXPECT_EQ(f.SystemThemeListBox->count(), 4);
 }
 
-TEST_F(SystemThemeTest, ClearingEmptiesListAndFileButKeepsTheCounters)
+TEST_F(SystemThemeTest, DoubleClickPreviewsTheSelectedEntryAndClearingKeepsTheCounters)
 {
     Lists(2, 2);
     Settings("ThemeIndex=4\r\nSystemThemeState=1\r\n");
     SystemTheme& f = Start();
+    f.SystemThemeListBoxDblClick(); // nothing selected
+    EXPECT_TRUE(env.shell->opened.isEmpty());
+    f.SystemThemeListBox->setCurrentRow(1);
+    emit f.SystemThemeListBox->itemDoubleClicked(f.SystemThemeListBox->item(1));
+    f.SystemWallpaperListBox->setCurrentRow(0);
+    f.SystemWallpaperListBoxDblClick();
+    EXPECT_EQ(env.shell->opened, (QStringList{Theme(1), Wall(0)}));
+
+    // Clearing empties the lists and their files but keeps the counters.
     f.ClearThemeButton->click();
     f.ClearWallpaperButton->click();
     EXPECT_EQ(f.SystemThemeListBox->count(), 0);
@@ -345,7 +361,7 @@ TEST_F(SystemThemeTest, WallpaperReachesTheDesktopOrOneMessageSaysWhyNot)
     EXPECT_EQ(AppliedWallpaper(), Wall(0)); // the stored values are written all the same
 }
 
-TEST_F(SystemThemeTest, OnALinuxDesktopTheThemeIsAppliedThereOrReportedOnceAndLoggedAsFailed)
+TEST_F(SystemThemeTest, OnALinuxDesktopThemesAreOfferedAndAppliedThereOrReportedOnce)
 {
     auto owned = std::make_unique<FakeDesktopTheme>();
     FakeDesktopTheme& desktop = *owned;
@@ -372,12 +388,8 @@ TEST_F(SystemThemeTest, OnALinuxDesktopTheThemeIsAppliedThereOrReportedOnceAndLo
     EXPECT_TRUE(log.contains("更换主题 " + papirus + "\t失败"));
     EXPECT_TRUE(log.contains("更换主题 " + nordic + "\t失败"));
     EXPECT_EQ(log.count("成功"), 1);
-}
 
-TEST_F(SystemThemeTest, OnALinuxDesktopTheDialogOffersThemeIndexFiles)
-{
-    env.platform.desktopTheme = std::make_unique<FakeDesktopTheme>();
-    SystemTheme& f = Start();
+    // The dialog offers the desktop's theme folders, listed by their names.
     env.ui.fileAnswers = {QString("/home/u/.themes/Arc-Dark/index.theme"),
                           QString("/usr/share/color-schemes/BreezeDark.colors")};
     f.SystemThemeButton->click();
@@ -386,40 +398,9 @@ TEST_F(SystemThemeTest, OnALinuxDesktopTheDialogOffersThemeIndexFiles)
     EXPECT_FALSE(env.ui.lastFileFilter.contains("*.theme"));
     EXPECT_EQ(env.ui.lastFileDirectory,
               QDir("/usr/share/themes").exists() ? "/usr/share/themes" : QDir::homePath());
-    ASSERT_EQ(f.SystemThemeListBox->count(), 2);
-    EXPECT_EQ(f.SystemThemeListBox->item(0)->text(), "Arc-Dark");
-    EXPECT_EQ(f.SystemThemeListBox->item(1)->text(), "BreezeDark");
-}
-
-TEST_F(SystemThemeTest, DoubleClickPreviewsTheSelectedEntry)
-{
-    Lists(2, 2);
-    SystemTheme& f = Start();
-    f.SystemThemeListBoxDblClick(); // nothing selected
-    EXPECT_TRUE(env.shell->opened.isEmpty());
-    f.SystemThemeListBox->setCurrentRow(1);
-    emit f.SystemThemeListBox->itemDoubleClicked(f.SystemThemeListBox->item(1));
-    f.SystemWallpaperListBox->setCurrentRow(0);
-    f.SystemWallpaperListBoxDblClick();
-    EXPECT_EQ(env.shell->opened, (QStringList{Theme(1), Wall(0)}));
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(SystemThemeTest, AListThatCannotBeWrittenKeepsWhatItShows)
-{
-    Lists(1, 0);
-    SystemTheme& f = Start();
-    QFile::remove(env.ProgramDir() + "Themes");
-    QDir().mkpath(env.ProgramDir() + "Themes"); // a folder where the file should be
-    env.ui.fileAnswers = {QString("C:\\Luna.theme")};
-    f.SystemThemeButton->click();
-    f.ClearThemeButton->click();
-    EXPECT_EQ(env.ui.Count("message"), 2);
-    EXPECT_EQ(f.ThemeList, QStringList{Theme(0)});
-    EXPECT_EQ(f.SystemThemeListBox->count(), 1);
+    ASSERT_EQ(f.SystemThemeListBox->count(), 4);
+    EXPECT_EQ(f.SystemThemeListBox->item(2)->text(), "Arc-Dark");
+    EXPECT_EQ(f.SystemThemeListBox->item(3)->text(), "BreezeDark");
 }
 
 } // namespace

@@ -51,72 +51,24 @@ TEST(AutoRunPrograms, StartsEveryEntryInOrderByItsWholePathWithoutABox)
     EXPECT_EQ(Log(env), "<absent>");
 }
 
-TEST(AutoRunPrograms, AFailedStartShowsItsReasonThenLogsOneLine)
-{
-    const struct {
-        unsigned code;
-        QString message;
-    } rows[] = {
-        {0, "C:\\没有\\a.exe运行失败:原因:内存或者资源不足"},
-        {2, "C:\\没有\\a.exe运行失败:原因:指定的文件不存在"},
-        {3, "C:\\没有\\a.exe运行失败:原因:指定的路径不存在"},
-        {11, "C:\\没有\\a.exe运行失败:原因:执行格式无效"},
-        {5, "C:\\没有\\a.exe运行失败:原因:拒绝访问"},
-        {31, "C:\\没有\\a.exe运行失败:原因:没有与此类文件关联的程序"},
-        {19, "C:\\没有\\a.exe运行失败:原因:未知错误代码：19"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.code);
-        TestEnvironment env;
-        env.launcher->codes["C:\\没有\\a.exe"] = row.code;
-        env.WriteProgramFile("AutoRunErrorLog.txt", "2026/12/01  9:00:00  旧的一行\r\n");
-        QString logWhileOpen;
-        int startsWhileOpen = 0;
-        env.ui.WhileOpen = [&](const FakeUi::Call&) {
-            logWhileOpen = Log(env);
-            startsWhileOpen = int(env.launcher->calls.size());
-        };
-        AutoRunPrograms& a = Start(env, "C:\\没有\\a.exe\r\nC:\\b.exe\r\n");
-        EXPECT_EQ(env.ui.Texts("message"), QStringList{row.message});
-        EXPECT_EQ(a.LastFailure, row.message);
-        // The line is written only after the box is closed, and the next entry starts then.
-        EXPECT_EQ(logWhileOpen, "2026/12/01  9:00:00  旧的一行\r\n");
-        EXPECT_EQ(startsWhileOpen, 1);
-        EXPECT_EQ(Log(env),
-                  "2026/12/01  9:00:00  旧的一行\r\n2026/12/09  10:00:00  " + row.message + "\r\n");
-        EXPECT_EQ(env.launcher->paths(), QStringList({"C:\\没有\\a.exe", "C:\\b.exe"}));
-    }
-}
-
-// A damaged or long-stale list: every entry is still tried and logged, but one box a start.
-TEST(AutoRunPrograms, ManyFailedStartsShowOneBoxAndLogEveryOne)
-{
-    TestEnvironment env;
-    const QString longPath = "/opt/" + QString(2000, u'长');
-    const QString garbage = QString::fromUtf16(u"\0\x1b\r/x", 5);
-    for (const QString& path : {QString("/opt/没有/a"), longPath, garbage, QString("/opt/没有/b")})
-        env.launcher->codes[path] = 2;
-    AutoRunPrograms& a =
-        Start(env, "/opt/没有/a\r\n" + longPath + "\r\n" + garbage + "\r\n/opt/没有/b\r\n");
-    EXPECT_EQ(env.launcher->paths(),
-              QStringList({"/opt/没有/a", longPath, garbage, "/opt/没有/b"}));
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{"/opt/没有/a运行失败:原因:指定的文件不存在"});
-    const QString longText = "/opt/" + QString(255, u'长') + "…运行失败:原因:指定的文件不存在";
-    EXPECT_EQ(Log(env).split("\r\n", Qt::SkipEmptyParts).size(), 4);
-    EXPECT_TRUE(Log(env).contains(longText + "\r\n"));
-    EXPECT_TRUE(Log(env).contains("\uFFFD\uFFFD\uFFFD/x运行失败"));
-    EXPECT_EQ(a.LastFailure, "/opt/没有/b运行失败:原因:指定的文件不存在");
-}
-
-// What the system found is said in words, always after the path, in the box and in the log.
-TEST(AutoRunPrograms, EachReasonForAFailedStartIsNamedWithThePath)
+// A damaged or long-stale list: every entry is still tried and logged, with its reason in
+// words after the path, but one box a start. The box comes before its line is written and
+// before the next entry starts.
+TEST(AutoRunPrograms, FailedStartsShowOneBoxAndLogEachWithItsReason)
 {
     using Cause = CommandLauncher::Cause;
     const struct {
         QString path;
         CommandLauncher::Result result;
-        QString reason;
+        QString reason; //!< all of it for a bare launch code, else a part
     } rows[] = {
+        {"C:\\没有\\a.exe", {0}, "内存或者资源不足"},
+        {"/opt/c2", {2}, "指定的文件不存在"},
+        {"/opt/c3", {3}, "指定的路径不存在"},
+        {"/opt/c11", {11}, "执行格式无效"},
+        {"/opt/c5", {5}, "拒绝访问"},
+        {"/opt/c31", {31}, "没有与此类文件关联的程序"},
+        {"/opt/c19", {19}, "未知错误代码：19"},
         {"/home/u/工具.sh", {5, 0, EACCES, Cause::NotExecutable}, "文件没有可执行权限"},
         {"/media/u/Tool.AppImage", {5, 0, EACCES, Cause::NoExecMount}, "不允许运行程序"},
         {"/home/u/bin", {5, 0, EACCES, Cause::Folder}, "这是一个文件夹"},
@@ -125,22 +77,50 @@ TEST(AutoRunPrograms, EachReasonForAFailedStartIsNamedWithThePath)
         {"/opt/b", {26, 0, ETXTBSY, Cause::Unknown}, "文件正被写入"},
         {"/opt/c", {31, 0, 200, Cause::Unknown}, "系统错误（错误号 200）"},
     };
-    QString list;
+    const int n = int(std::size(rows));
     TestEnvironment env;
+    QStringList paths;
     for (const auto& row : rows) {
         env.launcher->failures[row.path] = row.result;
-        list += row.path + "\r\n";
+        paths << row.path;
     }
-    AutoRunPrograms& a = Start(env, list);
-    const QStringList logged = Log(env).split("\r\n", Qt::SkipEmptyParts);
-    ASSERT_EQ(logged.size(), std::size(rows));
-    for (int i = 0; i < int(std::size(rows)); ++i) {
+    // A path too long to show whole, one of control characters, and a last plain failure.
+    const QString longPath = "/opt/" + QString(2000, u'长');
+    const QString garbage = QString::fromUtf16(u"\0\x1b\r/x", 5);
+    paths << longPath << garbage << "/opt/没有/b";
+    for (const QString& path : paths.mid(n))
+        env.launcher->codes[path] = 2;
+    const QString old = "2026/12/01  9:00:00  旧的一行\r\n";
+    env.WriteProgramFile("AutoRunErrorLog.txt", old);
+    QString logWhileOpen;
+    int startsWhileOpen = 0;
+    env.ui.WhileOpen = [&](const FakeUi::Call&) {
+        logWhileOpen = Log(env);
+        startsWhileOpen = int(env.launcher->calls.size());
+    };
+    AutoRunPrograms& a = Start(env, paths.join("\r\n") + "\r\n");
+    EXPECT_EQ(env.launcher->paths(), paths);
+    const QString first = "C:\\没有\\a.exe运行失败:原因:内存或者资源不足";
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{first});
+    EXPECT_EQ(logWhileOpen, old);
+    EXPECT_EQ(startsWhileOpen, 1);
+
+    ASSERT_TRUE(Log(env).startsWith(old + "2026/12/09  10:00:00  " + first + "\r\n"));
+    const QStringList logged = Log(env).mid(old.size()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(logged.size(), paths.size());
+    for (int i = 0; i < n; ++i) {
         const QString message = logged[i].section("  ", 2);
-        EXPECT_TRUE(message.startsWith(rows[i].path + "运行失败:原因:")) << message.toStdString();
-        EXPECT_TRUE(message.contains(rows[i].reason)) << message.toStdString();
+        const QString head = rows[i].path + "运行失败:原因:";
+        if (rows[i].result.error == 0)
+            EXPECT_EQ(message, head + rows[i].reason);
+        else
+            EXPECT_TRUE(message.startsWith(head) && message.contains(rows[i].reason))
+                << message.toStdString();
     }
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{logged[0].section("  ", 2)});
-    EXPECT_EQ(a.LastFailure, logged.last().section("  ", 2));
+    const QString longText = "/opt/" + QString(255, u'长') + "…运行失败:原因:指定的文件不存在";
+    EXPECT_EQ(logged[n].section("  ", 2), longText);
+    EXPECT_TRUE(logged[n + 1].contains("\uFFFD\uFFFD\uFFFD/x运行失败"));
+    EXPECT_EQ(a.LastFailure, "/opt/没有/b运行失败:原因:指定的文件不存在");
 }
 
 TEST(AutoRunPrograms, AddingAppendsThePathAndACancelledDialogStillReloads)
@@ -194,27 +174,24 @@ TEST(AutoRunPrograms, PathsInAnyScriptSurviveARestart)
 
 TEST(AutoRunPrograms, DeletingRewritesTheListFromTheGrid)
 {
-    {
-        TestEnvironment env;
-        AutoRunPrograms& a = Start(env, "C:\\一.exe\r\nC:\\二.exe\r\nC:\\三.exe\r\n");
-        a.AutoRunStringGrid->selectRow(1);
-        a.DeleteAutoRun->trigger();
-        EXPECT_EQ(Grid(a), QStringList({"C:\\一.exe", "C:\\三.exe"}));
-        EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "C:\\一.exe\r\nC:\\三.exe\r\n");
-    }
-    {
-        TestEnvironment env;
-        AutoRunPrograms& a = Start(env, "C:\\一.exe\r\n");
-        a.AutoRunStringGrid->selectRow(0);
-        a.DeleteAutoRun->trigger();
-        EXPECT_EQ(Grid(a), QStringList{""});
-        EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "\r\n");
-        // The emptied list starts nothing at the next start.
-        env.launcher->calls.clear();
-        env.Restart();
-        EXPECT_TRUE(env.launcher->calls.empty());
-        EXPECT_EQ(Grid(env.Feature<AutoRunPrograms>()), QStringList{""});
-    }
+    TestEnvironment env;
+    AutoRunPrograms& a = Start(env, "C:\\一.exe\r\nC:\\二.exe\r\nC:\\三.exe\r\n");
+    a.AutoRunStringGrid->selectRow(1);
+    a.DeleteAutoRun->trigger();
+    EXPECT_EQ(Grid(a), QStringList({"C:\\一.exe", "C:\\三.exe"}));
+    EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "C:\\一.exe\r\nC:\\三.exe\r\n");
+
+    a.AutoRunStringGrid->selectRow(1);
+    a.DeleteAutoRun->trigger();
+    a.AutoRunStringGrid->selectRow(0);
+    a.DeleteAutoRun->trigger();
+    EXPECT_EQ(Grid(a), QStringList{""});
+    EXPECT_EQ(env.ReadProgramFile("AutoRunApplication"), "\r\n");
+    // The emptied list starts nothing at the next start.
+    env.launcher->calls.clear();
+    env.Restart();
+    EXPECT_TRUE(env.launcher->calls.empty());
+    EXPECT_EQ(Grid(env.Feature<AutoRunPrograms>()), QStringList{""});
 }
 
 TEST(AutoRunPrograms, TheLogViewerShowsTheLogOrSaysThereIsNone)

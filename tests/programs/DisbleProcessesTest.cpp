@@ -72,6 +72,15 @@ void Type(QLineEdit* edit, const QString& text)
     QTest::keyClicks(edit, text);
 }
 
+//! Types a row into the dialog as it is shown and presses its add button.
+void AddRow(TDisbleProcessForm& f, const QString& title, const QString& from, const QString& to)
+{
+    Type(f.DisbleProcessEdit, title);
+    Type(f.DisbleProcessTimeUpMaskEdit, from);
+    Type(f.DisbleProcessTimeDownMaskEdit, to);
+    f.AdddisbleProcessButton->click();
+}
+
 TEST(DisbleProcesses, MondayToFridayEightToFiveInEitherOrder)
 {
     const struct {
@@ -109,12 +118,9 @@ TEST(DisbleProcesses, RowsAreIndependentAndBrokenRowsAreSkipped)
                "丁 星期一 星期五\n"                   // times missing
                "无窗口 星期日 星期六 00:00:00 23:59:59\n"
                "Media Player 星期日 星期六 00:00:00 23:59:59\n");
-    env.clock->Set(kMonday, QTime(9, 30));
-    env.RunTick();
+    EXPECT_TRUE(ClosesAt(env, 0, QTime(9, 30), "甲"));
     EXPECT_EQ(env.windows->closeRequests, QStringList({"甲", "Media Player"}));
-    env.windows->closeRequests.clear();
-    env.clock->Set(kMonday, QTime(11, 0));
-    env.RunTick();
+    EXPECT_FALSE(ClosesAt(env, 0, QTime(11, 0), "甲"));
     EXPECT_EQ(env.windows->closeRequests, QStringList({"Media Player"}));
 }
 
@@ -124,12 +130,9 @@ TEST(DisbleProcesses, ATitleWithSpacesIsStoredReadBackAndEnforced)
     DisbleProcesses& d = Start(env, "");
     TDisbleProcessForm& f = *d.DisbleProcessForm;
     d.AdddisbleProcessButton->click();
-    Type(f.DisbleProcessEdit, "无标题 - 记事本");
     f.DisbleProcessWeekUpComboBox->setCurrentIndex(1);
     f.DisbleProcessWeekDownComboBox->setCurrentIndex(5);
-    Type(f.DisbleProcessTimeUpMaskEdit, "080000");
-    Type(f.DisbleProcessTimeDownMaskEdit, "170000");
-    f.AdddisbleProcessButton->click();
+    AddRow(f, "无标题 - 记事本", "080000", "170000");
     EXPECT_EQ(env.ui.Texts("message"), QStringList{"添加成功"});
     EXPECT_EQ(ReadList(env), "无标题 - 记事本 星期一 星期五 08:00:00 17:00:00\n");
     EXPECT_FALSE(f.isVisible());
@@ -142,53 +145,39 @@ TEST(DisbleProcesses, ATitleWithSpacesIsStoredReadBackAndEnforced)
     EXPECT_EQ(env.windows->closeRequests, QStringList{"无标题 - 记事本"});
 }
 
-TEST(DisbleProcesses, TheDialogRefusesAMissingNameAndTimesThatDoNotExist)
+// The dialog refuses a missing name and times that do not exist; a good row is kept even where
+// windows cannot be closed, and the message says so.
+TEST(DisbleProcesses, TheDialogRefusesBadRowsAndKeepsAGoodOneWhereWindowsCannotBeClosed)
 {
+    const QString kept = "记事本 星期日 星期日 08:00:00 17:00:00\n";
     const struct {
         QString name, from, to, message;
+        QString stored; //!< the list afterwards; empty when the dialog refused
+        bool closable = true;
     } rows[] = {
         {"", "080000", "170000", "请输入一个有效的名称"},
         {"   ", "080000", "170000", "请输入一个有效的名称"},
         {"记事本", "256100", "170000", "请输入有效的时间段"},
         {"记事本", "080000", "", "请输入有效的时间段"},
         {"记事本", "0800", "170000", "请输入有效的时间段"},
+        {"记事本", "080000", "170000", "添加成功", kept},
+        {"记事本", "080000", "170000", "添加成功", kept, false},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name.toStdString() + " " + row.from.toStdString());
+        SCOPED_TRACE(row.name.toStdString() + " " + row.from.toStdString() + " " +
+                     (row.closable ? "closable" : "not closable"));
         TestEnvironment env;
+        env.windows->closable = row.closable;
         DisbleProcesses& d = Start(env, "");
         TDisbleProcessForm& f = *d.DisbleProcessForm;
         d.AdddisbleProcessButton->click();
-        Type(f.DisbleProcessEdit, row.name);
-        Type(f.DisbleProcessTimeUpMaskEdit, row.from);
-        Type(f.DisbleProcessTimeDownMaskEdit, row.to);
-        f.AdddisbleProcessButton->click();
-        ASSERT_EQ(env.ui.Count("message"), 1);
-        EXPECT_TRUE(env.ui.Texts("message")[0].startsWith(row.message))
-            << env.ui.Texts("message")[0].toStdString();
-        EXPECT_TRUE(f.isVisible());
-        EXPECT_EQ(ReadList(env), "");
-    }
-}
-
-TEST(DisbleProcesses, AddingWhereWindowsCannotBeClosedKeepsTheRowAndSaysSo)
-{
-    for (const bool closable : {true, false}) {
-        SCOPED_TRACE(closable);
-        TestEnvironment env;
-        env.windows->closable = closable;
-        DisbleProcesses& d = Start(env, "");
-        TDisbleProcessForm& f = *d.DisbleProcessForm;
-        d.AdddisbleProcessButton->click();
-        Type(f.DisbleProcessEdit, "记事本");
-        Type(f.DisbleProcessTimeUpMaskEdit, "080000");
-        Type(f.DisbleProcessTimeDownMaskEdit, "170000");
-        f.AdddisbleProcessButton->click();
-        EXPECT_EQ(ReadList(env), "记事本 星期日 星期日 08:00:00 17:00:00\n");
+        AddRow(f, row.name, row.from, row.to);
         ASSERT_EQ(env.ui.Count("message"), 1);
         const QString said = env.ui.Texts("message")[0];
-        EXPECT_TRUE(said.startsWith("添加成功"));
-        EXPECT_EQ(said.contains("不允许关闭其他程序的窗口"), !closable) << said.toStdString();
+        EXPECT_TRUE(said.startsWith(row.message)) << said.toStdString();
+        EXPECT_EQ(said.contains("不允许关闭其他程序的窗口"), !row.closable) << said.toStdString();
+        EXPECT_EQ(f.isVisible(), row.stored.isEmpty());
+        EXPECT_EQ(ReadList(env), row.stored);
     }
 }
 
@@ -198,12 +187,9 @@ TEST(DisbleProcesses, AWeekdayTypedByHandIsKeptButNeverEnforced)
     env.windows->titles = {"记事本"};
     DisbleProcesses& d = Start(env, "");
     TDisbleProcessForm& f = *d.DisbleProcessForm;
-    Type(f.DisbleProcessEdit, "记事本");
     f.DisbleProcessWeekUpComboBox->setEditText("Monday");
     f.DisbleProcessWeekDownComboBox->setEditText("星期 五");
-    Type(f.DisbleProcessTimeUpMaskEdit, "000000");
-    Type(f.DisbleProcessTimeDownMaskEdit, "235959");
-    f.AdddisbleProcessButton->click();
+    AddRow(f, "记事本", "000000", "235959");
     EXPECT_EQ(Grid(d)[0], "记事本|Monday|星期_五|00:00:00|23:59:59");
     for (int day = -1; day < 6; ++day)
         EXPECT_FALSE(ClosesAt(env, day, QTime(12, 0), "记事本"));

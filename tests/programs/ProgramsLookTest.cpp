@@ -20,7 +20,7 @@
 
 namespace {
 
-TEST(ProgramsLook, ThePagesTheDialogAndTheLockShowEveryCaptionWhole)
+TEST(ProgramsLook, ThePagesTheDialogAndTheLockShowEveryCaptionWholeAndExitNeedsThePassword)
 {
     TestEnvironment env;
     env.WriteProgramFile("AutoRunApplication",
@@ -58,19 +58,9 @@ TEST(ProgramsLook, ThePagesTheDialogAndTheLockShowEveryCaptionWhole)
     EXPECT_TRUE(lock.SafeModePanel->isVisible());
     EXPECT_EQ(lock.SafeModePanel->geometry(), form.rect());
     ExpectReadable(&form, lock.SafeModePanel, "locked-window");
-}
 
-TEST(ProgramsInTheWindow, TheTrayExitAsksForThePasswordWhileLocked)
-{
-    TestEnvironment env;
-    TMainForm& form = env.StartForm();
-    form.show();
-    SafeModes& lock = *form.Feature<SafeModes>();
-    lock.PasswordMaskEdit->setText("Secret");
-    lock.CheckPasswordMaskEdit->setText("Secret");
-    lock.EnableSafeCheckBox->setChecked(true);
-    env.Tick();
-    env.ui.inputAnswers = {std::nullopt, QString("Secret")};
+    // Locked, the tray's exit asks for the password.
+    env.ui.inputAnswers = {std::nullopt, QString("密码")};
     form.Exit->trigger();
     EXPECT_EQ(env.ui.Texts("input"), QStringList{"请输入退出密码:"});
     EXPECT_TRUE(form.isVisible()) << "cancelled: the program keeps running";

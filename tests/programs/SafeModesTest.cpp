@@ -37,16 +37,26 @@ bool Unlock(SafeModes& s, const QString& entry)
     return s.SafeModePanel->isHidden();
 }
 
-TEST(SafeModes, ASetPasswordLocksWithinOneTickAndClosesTheGuardedWindows)
+// Locked, the guard runs every second and the pacer may not sleep; switched off without the
+// password panel being answered, one more tick takes the panel away, and then it may.
+TEST(SafeModes, ASetPasswordLocksWithinOneTickAndClosesTheGuardedWindowsUntilSwitchedOff)
 {
     TestEnvironment env;
     env.windows->titles = {"Windows 任务管理器", "日期和时间 属性", "记事本"};
     SafeModes& s = env.Start<SafeModes>();
+    FeatureContext& ctx = env.Host().Context();
+    int replans = 0;
+    ctx.SetReplanned([&] { ++replans; });
+    const auto next = [&] { return ctx.NextTickSecond(ctx.Now()); };
+    const auto nextSecond = [&] { return SecondOf(ctx.Now()) + 1; };
     env.Tick();
     EXPECT_FALSE(LockedView(env, s));
     EXPECT_TRUE(env.windows->closeRequests.isEmpty());
+    EXPECT_EQ(next(), std::nullopt);
 
     SetPassword(s, "Secret 密码", "Secret 密码");
+    EXPECT_GE(replans, 1);
+    EXPECT_EQ(next(), nextSecond());
     EXPECT_TRUE(env.ui.calls.empty());
     EXPECT_TRUE(PasswordDigest::IsDigest(Stored(env, "Password")));
     EXPECT_TRUE(PasswordDigest::Matches(Stored(env, "Password"), "Secret 密码"));
@@ -55,24 +65,7 @@ TEST(SafeModes, ASetPasswordLocksWithinOneTickAndClosesTheGuardedWindows)
     env.Tick();
     EXPECT_TRUE(LockedView(env, s));
     EXPECT_EQ(env.windows->closeRequests, QStringList({"Windows 任务管理器", "日期和时间 属性"}));
-}
 
-// Locked, the guard runs every second; switched off without the password panel being
-// answered, one more tick takes the panel away, and then the ticks may stop.
-TEST(SafeModes, TheGuardKeepsTheTicksComingWhileLockedAndOnceMoreToLiftThePanel)
-{
-    TestEnvironment env;
-    SafeModes& s = env.Start<SafeModes>();
-    FeatureContext& ctx = env.Host().Context();
-    int replans = 0;
-    ctx.SetReplanned([&] { ++replans; });
-    const auto next = [&] { return ctx.NextTickSecond(ctx.Now()); };
-    const auto nextSecond = [&] { return SecondOf(ctx.Now()) + 1; };
-    EXPECT_EQ(next(), std::nullopt);
-    SetPassword(s, "密码", "密码");
-    EXPECT_GE(replans, 1);
-    EXPECT_EQ(next(), nextSecond());
-    env.Tick();
     s.CancelPasswodButtonClick();
     EXPECT_EQ(next(), nextSecond());
     env.Tick();
@@ -123,7 +116,7 @@ TEST(SafeModes, EntriesThatDifferOrAreMissingStoreNothing)
     }
 }
 
-TEST(SafeModes, WrongEntriesKeepTheLockTheRightOneLiftsItForThisRunOnly)
+TEST(SafeModes, WrongEntriesKeepTheLockTheRightOneLiftsItForThisRunAndCancelRemovesIt)
 {
     TestEnvironment env;
     SafeModes& s = env.Start<SafeModes>();
@@ -159,17 +152,10 @@ TEST(SafeModes, WrongEntriesKeepTheLockTheRightOneLiftsItForThisRunOnly)
     EXPECT_TRUE(again.CheckPasswordMaskEdit->text().isEmpty());
     env.Tick();
     EXPECT_TRUE(LockedView(env, again));
-    EXPECT_TRUE(Unlock(again, "Secret"));
-}
+    ASSERT_TRUE(Unlock(again, "Secret"));
 
-TEST(SafeModes, CancelAfterUnlockRemovesThePasswordForTheNextStart)
-{
-    TestEnvironment env;
-    SafeModes& s = env.Start<SafeModes>();
-    SetPassword(s, "Secret", "Secret");
-    env.Tick();
-    ASSERT_TRUE(Unlock(s, "Secret"));
-    s.CancelPasswodButton->click();
+    // Cancelled after the unlock, the password is gone for the next start.
+    again.CancelPasswodButton->click();
     EXPECT_EQ(env.ui.Texts("message").last(), "已取消密码保护");
     EXPECT_EQ(Stored(env, "Password"), "");
     EXPECT_EQ(Stored(env, "SafeModeState"), "0");
@@ -202,13 +188,25 @@ TEST(SafeModes, ClosingWhileLockedAsksForThePassword)
         }
 }
 
-TEST(SafeModes, APlainPasswordOfAnOlderFileStillOpensAndIsStoredAsADigest)
+// Settings of an older version: a stored lock without a password asks for one and stays
+// open; a plain password still opens and is stored as a digest.
+TEST(SafeModes, AStoredLockWithoutAPasswordStaysOpenAndAPlainPasswordBecomesADigest)
 {
     TestEnvironment env;
     {
         SettingsFile seed(*env.platform.profile, env.SettingsPath());
-        seed.WriteString("SafeModes", "Password", "Abc123");
         seed.WriteBool("SafeModes", "SafeModeState", true);
+    }
+    SafeModes& open = env.Start<SafeModes>();
+    EXPECT_EQ(env.ui.Texts("message"), QStringList{"请输入密码"});
+    env.Tick();
+    EXPECT_FALSE(LockedView(env, open));
+    EXPECT_EQ(Stored(env, "SafeModeState"), "1") << "the stored keys stay as they were";
+
+    env.Stop();
+    {
+        SettingsFile seed(*env.platform.profile, env.SettingsPath());
+        seed.WriteString("SafeModes", "Password", "Abc123");
     }
     SafeModes& s = env.Start<SafeModes>();
     env.Tick();
@@ -217,20 +215,6 @@ TEST(SafeModes, APlainPasswordOfAnOlderFileStillOpensAndIsStoredAsADigest)
     EXPECT_FALSE(env.SettingsText().contains("Abc123"));
     EXPECT_FALSE(Unlock(s, "abc123"));
     EXPECT_TRUE(Unlock(s, "Abc123"));
-}
-
-TEST(SafeModes, AStoredLockWithoutAPasswordAsksForOneAndStaysOpen)
-{
-    TestEnvironment env;
-    {
-        SettingsFile seed(*env.platform.profile, env.SettingsPath());
-        seed.WriteBool("SafeModes", "SafeModeState", true);
-    }
-    SafeModes& s = env.Start<SafeModes>();
-    EXPECT_EQ(env.ui.Texts("message"), QStringList{"请输入密码"});
-    env.Tick();
-    EXPECT_FALSE(LockedView(env, s));
-    EXPECT_EQ(Stored(env, "SafeModeState"), "1") << "the stored keys stay as they were";
 }
 
 } // namespace

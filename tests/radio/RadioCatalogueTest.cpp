@@ -28,13 +28,19 @@ TEST(RadioCatalogue, TreeListsEveryCategoryWithItsCountAndSortedStations)
     EXPECT_FALSE(catalogue.StationUrl("NoAddress"));
 }
 
-TEST(RadioCatalogue, PinyinOrderHoldsForCommonAndRareCharactersAlike)
+TEST(RadioCatalogue, NoFileGivesAnEmptyTreeAndPinyinOrderHoldsForAllCharacters)
 {
     TestEnvironment env;
+    RadioCatalogue& none = *env.Start<Pages::Radio>().RadioStations;
+    EXPECT_EQ(none.RadioTreeView->topLevelItemCount(), 0);
+    EXPECT_TRUE(none.RadioUrls.isEmpty());
+    EXPECT_EQ(env.ui.calls.size(), 0u);
+
     // Only common characters and ASCII: case folded, digits first.
     env.WriteProgramFile("NetRadio.dat", "[A]\n中国之声=http://1\nZulu=http://2\n"
                                          "alpha=http://3\n9频道=http://4\n北京=http://5\n");
-    QTreeWidget* tree = env.Start<Pages::Radio>().RadioStations->RadioTreeView;
+    env.Restart();
+    QTreeWidget* tree = env.View().RadioStations->RadioTreeView;
     EXPECT_EQ(ChildCaptions(tree->topLevelItem(0)),
               QStringList({"9频道", "alpha", "Zulu", "北京", "中国之声"}));
 
@@ -69,8 +75,7 @@ TEST(RadioCatalogue, PinyinOrderHoldsForCommonAndRareCharactersAlike)
 TEST(RadioCatalogue, FirstAddressOfANameWinsAndOnlyTheFirstEqualsSignSeparates)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env);
     RadioCatalogue& catalogue = *form.RadioStations;
     EXPECT_EQ(catalogue.StationUrl("Beta").value_or(""), "http://b.example/s?x=1&y=2");
     EXPECT_EQ(catalogue.StationUrl("Alpha").value_or(""), "http://a.example/live");
@@ -84,33 +89,12 @@ TEST(RadioCatalogue, FirstAddressOfANameWinsAndOnlyTheFirstEqualsSignSeparates)
     EXPECT_EQ(env.radio.Sent().last(), "0:http://a.example/live");
 }
 
-TEST(RadioCatalogue, AddingTheCurrentStationTwiceKeepsOneFavourite)
+// Without a current station both commands refuse and leave the file alone; with one, a file
+// that cannot be written is reported and no success shown.
+TEST(RadioCatalogue, WithoutAStationOrAWritableFileTheCommandsSaySoAndShowNoSuccess)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
-    DoubleClick(form, "Gamma");
-    // The popup acts on the current station, not on the node under the mouse.
-    form.RadioStations->RadioTreeView->setCurrentItem(
-        FindNode(form.RadioStations->RadioTreeView, "Beta"));
-    form.RadioStations->AddLikeRadio->trigger();
-    form.RadioStations->AddToLikeRadioButton->click();
-
-    EXPECT_EQ(env.ui.Texts("message"),
-              QStringList({"添加我最喜爱的电台成功", "添加我最喜爱的电台成功"}));
-    const QString file = env.ReadProgramFile("NetRadio.dat");
-    EXPECT_EQ(file.count("Gamma="), 2); // the news entry and one favourite
-    EXPECT_TRUE(file.endsWith("[我最喜爱的电台]\r\nGamma=http://g.example/g.mp3\r\n"));
-    QTreeWidgetItem* favourites = FindNode(form.RadioStations->RadioTreeView, "我最喜爱的电台(1)");
-    ASSERT_NE(favourites, nullptr);
-    EXPECT_EQ(ChildCaptions(favourites), QStringList({"Gamma"}));
-}
-
-TEST(RadioCatalogue, WithoutACurrentStationBothCommandsRefuseAndLeaveTheFileAlone)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env);
     form.RadioStations->AddLikeRadio->trigger();
     form.RadioStations->DeleteLikeRadio->trigger();
     // A category caption is no station either.
@@ -120,35 +104,8 @@ TEST(RadioCatalogue, WithoutACurrentStationBothCommandsRefuseAndLeaveTheFileAlon
               QStringList({"请选择我最喜爱的电台", "请在你喜爱的电台里面选择要删除的数据",
                            "请选择我最喜爱的电台"}));
     EXPECT_EQ(env.ReadProgramFile("NetRadio.dat"), QString(kCatalogue).replace("\n", "\r\n"));
-}
 
-TEST(RadioCatalogue, DeletingKeepsAnEmptyFavouritesSectionAndANonFavouriteChangesNothing)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat",
-                         kCatalogue + "[我最喜爱的电台]\nBeta=http://b.example/s?x=1&y=2\n");
-    FeatureView& form = env.Start<Pages::Radio>();
-
-    DoubleClick(form, "Gamma");
-    const QString before = env.ReadProgramFile("NetRadio.dat");
-    form.RadioStations->DeleteLikeRadio->trigger();
-    EXPECT_EQ(env.ReadProgramFile("NetRadio.dat"), before);
-
-    DoubleClick(form, "Beta");
-    form.RadioStations->DeleteLikeRadio->trigger();
-    EXPECT_EQ(env.ui.Texts("message"),
-              QStringList({"删除我最喜爱的电台成功", "删除我最喜爱的电台成功"}));
-    EXPECT_TRUE(env.ReadProgramFile("NetRadio.dat").endsWith("[我最喜爱的电台]\r\n"));
-    EXPECT_NE(FindNode(form.RadioStations->RadioTreeView, "我最喜爱的电台(0)"), nullptr);
-    // The deleted favourite stays playable for the rest of the run.
-    EXPECT_TRUE(form.RadioStations->StationUrl("Beta"));
-}
-
-TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
+    env.ui.Clear();
     DoubleClick(form, "Gamma");
     // The file turns into a folder: no write can replace it.
     QFile::remove(env.ProgramDir() + "NetRadio.dat");
@@ -163,13 +120,38 @@ TEST(RadioCatalogue, AnUnwritableFileIsReportedAndNoSuccessShown)
     EXPECT_EQ(form.RadioStations->RadioTreeView->topLevelItemCount(), 3);
 }
 
-TEST(RadioCatalogue, NoFileGivesAnEmptyTree)
+// Adding the current station twice keeps one favourite; deleting a station that is none changes
+// nothing, and deleting the last one keeps an empty section.
+TEST(RadioCatalogue, FavouritesAreKeptOnceAndTheirSectionStaysWhenEmptied)
 {
     TestEnvironment env;
-    FeatureView& form = env.Start<Pages::Radio>();
-    EXPECT_EQ(form.RadioStations->RadioTreeView->topLevelItemCount(), 0);
-    EXPECT_TRUE(form.RadioStations->RadioUrls.isEmpty());
-    EXPECT_EQ(env.ui.calls.size(), 0u);
+    FeatureView& form = StartRadio(env);
+    DoubleClick(form, "Gamma");
+    // The popup acts on the current station, not on the node under the mouse.
+    form.RadioStations->RadioTreeView->setCurrentItem(
+        FindNode(form.RadioStations->RadioTreeView, "Beta"));
+    form.RadioStations->AddLikeRadio->trigger();
+    form.RadioStations->AddToLikeRadioButton->click();
+    const QString file = env.ReadProgramFile("NetRadio.dat");
+    EXPECT_EQ(file.count("Gamma="), 2); // the news entry and one favourite
+    EXPECT_TRUE(file.endsWith("[我最喜爱的电台]\r\nGamma=http://g.example/g.mp3\r\n"));
+    QTreeWidgetItem* favourites = FindNode(form.RadioStations->RadioTreeView, "我最喜爱的电台(1)");
+    ASSERT_NE(favourites, nullptr);
+    EXPECT_EQ(ChildCaptions(favourites), QStringList({"Gamma"}));
+
+    DoubleClick(form, "Beta");
+    form.RadioStations->DeleteLikeRadio->trigger();
+    EXPECT_EQ(env.ReadProgramFile("NetRadio.dat"), file);
+
+    DoubleClick(form, "Gamma");
+    form.RadioStations->DeleteLikeRadio->trigger();
+    EXPECT_EQ(env.ui.Texts("message"),
+              QStringList({"添加我最喜爱的电台成功", "添加我最喜爱的电台成功",
+                           "删除我最喜爱的电台成功", "删除我最喜爱的电台成功"}));
+    EXPECT_TRUE(env.ReadProgramFile("NetRadio.dat").endsWith("[我最喜爱的电台]\r\n"));
+    EXPECT_NE(FindNode(form.RadioStations->RadioTreeView, "我最喜爱的电台(0)"), nullptr);
+    // The deleted favourite stays playable for the rest of the run.
+    EXPECT_TRUE(form.RadioStations->StationUrl("Gamma"));
 }
 
 } // namespace

@@ -13,23 +13,10 @@ using namespace radio_test;
 
 const QString kGamma = QStringLiteral("0:http://g.example/g.mp3");
 
-TEST(RadioPlayback, PlayWithoutAStationStaysStoppedAndSendsStop)
+TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndACategoryOnlyStops)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    RadioPlayback& radio = *env.Start<Pages::Radio>().Radio;
-    radio.PlayStopButton->click();
-    EXPECT_EQ(radio.PlayStopButton->text(), "播放");
-    EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
-    EXPECT_FALSE(radio.RadioPlaying);
-    EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
-}
-
-TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndTheTickShowsStatus)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env);
     RadioPlayback& radio = *form.Radio;
     DoubleClick(form, "Gamma");
     EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:100", kGamma}));
@@ -45,7 +32,17 @@ TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndTheTickS
     DoubleClick(form, "Gamma");
     EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "3:", "5:100", kGamma}));
 
+    // A category is no station: it stops.
+    env.Tick();
+    env.radio.Clear();
+    DoubleClick(form, "新闻(2)");
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "4:"}));
+    EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
+    EXPECT_EQ(radio.CurrentRadioName, "新闻(2)");
+    EXPECT_EQ(radio.PlayStopButton->text(), "播放");
+
     // The button stops; later ticks ask nothing.
+    DoubleClick(form, "Gamma");
     env.radio.Clear();
     radio.PlayStopButton->click();
     env.Tick();
@@ -54,26 +51,10 @@ TEST(RadioPlayback, DoubleClickStopsThenStartsWithVolumeBeforeAddressAndTheTickS
     EXPECT_EQ(radio.PlayStopButton->text(), "播放");
 }
 
-TEST(RadioPlayback, DoubleClickOnACategoryStops)
+TEST(RadioPlayback, VolumeAndAutoplaySaveTheStationAndReachThePlayerOnlyWhilePlaying)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
-    DoubleClick(form, "Gamma");
-    env.Tick();
-    env.radio.Clear();
-    DoubleClick(form, "新闻(2)");
-    EXPECT_EQ(env.radio.Sent(), QStringList({"4:", "4:"}));
-    EXPECT_EQ(form.Radio->RadioPlayState->text(), "目前暂无播放的电台");
-    EXPECT_EQ(form.Radio->CurrentRadioName, "新闻(2)");
-    EXPECT_EQ(form.Radio->PlayStopButton->text(), "播放");
-}
-
-TEST(RadioPlayback, VolumeWhileStoppedOnlyLabelsAndSavesWhilePlayingItIsSent)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env);
     RadioPlayback& radio = *form.Radio;
     EXPECT_EQ(radio.VolumeLabel->text(), "");
     radio.RadioVolumeTrackBar->setValue(30);
@@ -88,6 +69,22 @@ TEST(RadioPlayback, VolumeWhileStoppedOnlyLabelsAndSavesWhilePlayingItIsSent)
     radio.RadioVolumeTrackBar->setValue(55);
     EXPECT_EQ(env.radio.commands, QStringList({"5:55"}));
     EXPECT_TRUE(env.SettingsText().contains("RadioName=Gamma\r\nRadioVolume=55"));
+
+    // Checking autoplay while playing stops; unchecking only saves.
+    env.radio.Clear();
+    radio.AutoRadioPlayCheckBox->setChecked(true);
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
+    EXPECT_FALSE(radio.RadioPlaying);
+    EXPECT_TRUE(env.SettingsText().contains("AutoPlay=1\r\nRadioName=Gamma\r\nRadioVolume=55"));
+    env.radio.Clear();
+    radio.AutoRadioPlayCheckBox->setChecked(false);
+    EXPECT_TRUE(env.radio.commands.isEmpty());
+    EXPECT_TRUE(env.SettingsText().contains("AutoPlay=0"));
+
+    // The saved station changes only with the volume or the autoplay box.
+    DoubleClick(form, "Beta");
+    env.Stop();
+    EXPECT_EQ(env.Start<Pages::Radio>().Radio->CurrentRadioName, "Gamma");
 }
 
 struct StoredRadio {
@@ -126,35 +123,5 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredRadio{"0", "40", {}, "音量:40%"},
                       StoredRadio{"1", "250", {"3:", "5:100", kGamma}, ""},
                       StoredRadio{"1", "-5", {"3:", "5:0", kGamma}, "音量:0%"}));
-
-TEST(RadioPlayback, CheckingAutoplayWhilePlayingStopsAndUncheckingOnlySaves)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
-    RadioPlayback& radio = *form.Radio;
-    DoubleClick(form, "Gamma");
-    env.radio.Clear();
-    radio.AutoRadioPlayCheckBox->setChecked(true);
-    EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
-    EXPECT_FALSE(radio.RadioPlaying);
-    EXPECT_TRUE(env.SettingsText().contains("AutoPlay=1\r\nRadioName=Gamma\r\nRadioVolume=100"));
-    env.radio.Clear();
-    radio.AutoRadioPlayCheckBox->setChecked(false);
-    EXPECT_TRUE(env.radio.commands.isEmpty());
-    EXPECT_TRUE(env.SettingsText().contains("AutoPlay=0"));
-}
-
-TEST(RadioPlayback, TheSavedStationChangesOnlyWithVolumeOrAutoplay)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
-    DoubleClick(form, "Gamma");
-    form.Radio->RadioVolumeTrackBar->setValue(70);
-    DoubleClick(form, "Beta");
-    env.Stop();
-    EXPECT_EQ(env.Start<Pages::Radio>().Radio->CurrentRadioName, "Gamma");
-}
 
 } // namespace

@@ -21,8 +21,7 @@ struct PlayingAlpha {
 
     PlayingAlpha()
     {
-        env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        form = &env.Start<Pages::Radio>();
+        form = &StartRadio(env);
         radio = form->Radio;
         DoubleClick(*form, "Alpha");
         env.radio.state.phase = Phase::Playing;
@@ -32,8 +31,9 @@ struct PlayingAlpha {
     QString Label() const { return radio->RadioPlayState->text(); }
 
     //! Ticks `seconds` times; every attempt fails (or, with `playFor`, plays that many
-    //! seconds first). Returns the seconds, counted from the first tick, of each open.
-    QList<int> TickFailing(int seconds, int playFor = 0)
+    //! seconds first; with `hopeless`, the server no longer has the address). Returns the
+    //! seconds, counted from the first tick, of each open.
+    QList<int> TickFailing(int seconds, int playFor = 0, bool hopeless = false)
     {
         QList<int> opens;
         int playing = 0;
@@ -44,7 +44,7 @@ struct PlayingAlpha {
                 if (env.radio.commands[i].startsWith("0:"))
                     opens << t;
             if (env.radio.state.phase == Phase::Opening) {
-                env.radio.state.phase = playFor > 0 ? Phase::Playing : Phase::Failed;
+                env.radio.state = {playFor > 0 ? Phase::Playing : Phase::Failed, hopeless, {}};
                 playing = 0;
             } else if (env.radio.state.phase == Phase::Playing && ++playing >= playFor) {
                 env.radio.state.phase = Phase::Dropped;
@@ -131,8 +131,7 @@ TEST(RadioReconnect, AStopByTheUserIsNeverUndone)
 TEST(RadioReconnect, AStationThatNeverPlaysTriesItsMirrorsOnceAndShowsWhy)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env);
     DoubleClick(form, "Alpha");
     env.radio.Clear();
     env.radio.state = {Phase::Failed, true, {}};
@@ -153,15 +152,7 @@ TEST(RadioReconnect, AnAddressTheServerNoLongerHasIsNotTriedForTenMinutes)
 {
     PlayingAlpha p;
     p.env.radio.state.phase = Phase::Dropped;
-    int opens = 0;
-    for (int t = 0; t < 120 && p.radio->RadioPlaying; ++t) {
-        p.env.Tick();
-        if (p.env.radio.state.phase == Phase::Opening) {
-            p.env.radio.state = {Phase::Failed, true, {}};
-            ++opens;
-        }
-    }
-    EXPECT_EQ(opens, RadioPlayback::kHopelessTries);
+    EXPECT_EQ(p.TickFailing(120, 0, true).size(), RadioPlayback::kHopelessTries);
     EXPECT_EQ(p.Label(), "Alpha\n播放失败：电台连接中断");
 }
 

@@ -23,8 +23,7 @@ const QString kGamma = QStringLiteral("0:http://g.example/g.mp3");
 TEST(RadioRemote, NextAndPreviousWalkTheFavouritesAndKeepPlayingOrStopped)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kWithFavourites);
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env, kWithFavourites);
     RadioPlayback& radio = *form.Radio;
     int changes = 0;
     radio.OnChange([&] { ++changes; });
@@ -68,11 +67,10 @@ TEST(RadioRemote, NextAndPreviousWalkTheFavouritesAndKeepPlayingOrStopped)
     EXPECT_GE(changes, 8);
 }
 
-TEST(RadioRemote, WithoutFavouritesThereIsNoNextAndPlayNeedsAStation)
+TEST(RadioRemote, WithoutFavouritesThereIsNoNextAndWithoutAStationNothingPlays)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kCatalogue);
-    RadioPlayback& radio = *env.Start<Pages::Radio>().Radio;
+    RadioPlayback& radio = *StartRadio(env).Radio;
     EXPECT_FALSE(radio.CanStep());
     radio.Next();
     radio.Play();
@@ -80,6 +78,13 @@ TEST(RadioRemote, WithoutFavouritesThereIsNoNextAndPlayNeedsAStation)
     radio.StopPlayback();
     EXPECT_TRUE(env.radio.commands.isEmpty());
     EXPECT_EQ(radio.Status(), Playback::Stopped);
+
+    // The page's button sends a stop all the same.
+    radio.PlayStopButton->click();
+    EXPECT_EQ(radio.PlayStopButton->text(), "播放");
+    EXPECT_EQ(radio.RadioPlayState->text(), "目前暂无播放的电台");
+    EXPECT_FALSE(radio.RadioPlaying);
+    EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
 }
 
 //! The whole window, for the ring that the alarms and the radio meet in.
@@ -101,7 +106,7 @@ struct RingingWindow {
     }
 };
 
-TEST(RadioRemote, ARingPausesTheRadioUntilItIsAnsweredAndATimingWaitsForIt)
+TEST(RadioRemote, ARingPausesTheRadioUntilItIsAnsweredOrStoppedAndATimingWaitsForIt)
 {
     RingingWindow w;
     QStringList duringRing;
@@ -119,15 +124,13 @@ TEST(RadioRemote, ARingPausesTheRadioUntilItIsAnsweredAndATimingWaitsForIt)
     EXPECT_EQ(duringRing, QStringList({"4:"}));
     EXPECT_EQ(w.env.radio.Sent(), QStringList({"4:", "3:", "5:100", kBeta}));
     EXPECT_EQ(w.radio->Status(), Playback::Playing);
-}
 
-TEST(RadioRemote, ARadioStoppedDuringTheRingStaysStopped)
-{
-    RingingWindow w;
+    // Stopped during the ring, the radio stays stopped.
+    w.env.radio.Clear();
     w.env.ui.WhileOpen = [&](const FakeUi::Call&) { w.radio->StopPlayback(); };
     w.alarms->RingAlarm("响");
     EXPECT_EQ(w.radio->Status(), Playback::Stopped);
-    EXPECT_FALSE(w.env.radio.Sent().contains(kGamma));
+    EXPECT_FALSE(w.env.radio.Sent().contains(kBeta));
 
     // Nothing played when the ring began: nothing starts when it ends.
     w.env.ui.WhileOpen = {};

@@ -25,8 +25,7 @@ struct Sleeping {
 
     Sleeping()
     {
-        env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        form = &env.Start<Pages::Radio>();
+        form = &StartRadio(env);
         radio = form->Radio;
         sleep = radio->SleepTimer.get();
         radio->RadioVolumeTrackBar->setValue(50);
@@ -119,12 +118,14 @@ TEST(RadioSleepTimer, ATimeOfDayAlreadyPastMeansTomorrow)
     EXPECT_FALSE(s.radio->RadioPlaying);
 }
 
-// A day of timed starts, a sleep timer and a stop by hand: ticking only in the seconds the
-// schedules name, and every second while the radio plays or the timer runs, sends the
-// player what ticking every second sends, when it sends it. The timer's end is listed.
+// Three days of timed starts, a sleep timer and a stop by hand: ticking only in the seconds
+// the schedules name, and every second while the radio plays or the timer runs, sends the
+// player what ticking every second sends, when it sends it. The timings listed at the start
+// are the ones the ticks start; the timer's end is listed once it is set.
 TEST(RadioSleepTimer, TickingOnlyWhenSomethingIsDueMissesNothing)
 {
     const QDateTime start(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC);
+    const QDateTime end = start.addSecs(3 * 86400 - 1);
     const TimedEdits edits = {
         {start.addSecs(20 * 60 + 30),
          [](TestEnvironment& env) {
@@ -140,22 +141,34 @@ TEST(RadioSleepTimer, TickingOnlyWhenSomethingIsDueMissesNothing)
          [](TestEnvironment& env) { env.Feature<RadioPlayback>().PlayStopButton->click(); }},
     };
     QStringList sent[2];
+    QStringList listed, started;
     for (const bool everySecond : {true, false}) {
         TestEnvironment env;
-        env.WriteProgramFile("NetRadio.dat", kCatalogue);
-        env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n");
-        env.Start<Pages::Radio>();
-        TickThroughPaced(env, everySecond, start, start.addSecs(26 * 3600), edits,
-                         [&](const QDateTime& t) {
-                             for (const QString& command : env.radio.Sent())
-                                 sent[everySecond] << t.toString("dd hh:mm:ss ") + command;
-                             env.radio.Clear();
-                             if (env.radio.state.phase == Phase::Opening)
-                                 env.radio.state.phase = Phase::Playing;
-                         });
+        env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n"
+                                            "星期五 23:59:59 Alpha\nsomeday 9:00:00 Beta\n");
+        RadioPlayback& radio = *StartRadio(env).Radio;
+        const UpcomingList coming =
+            env.Host().Context().Upcoming({start.date(), start.time()}, {end.date(), end.time()});
+        for (const Occurrence& o : coming.timed) {
+            EXPECT_EQ(o.feature, "定时收音");
+            listed << DateText(o.when.date) + u' ' + TimeText(o.when.time) + u' ' + o.what;
+        }
+        TickThroughPaced(env, everySecond, start, end, edits, [&](const QDateTime& t) {
+            for (const QString& command : env.radio.Sent()) {
+                sent[everySecond] << t.toString("dd hh:mm:ss ") + command;
+                if (command.startsWith("0:"))
+                    started << DateText(t.date()) + u' ' + TimeText(t.time()) + u' ' +
+                                   radio.CurrentRadioName;
+            }
+            env.radio.Clear();
+            if (env.radio.state.phase == Phase::Opening)
+                env.radio.state.phase = Phase::Playing;
+        });
     }
     EXPECT_EQ(sent[0].join(u'\n').toStdString(), sent[1].join(u'\n').toStdString());
     EXPECT_GE(sent[0].size(), 6);
+    EXPECT_EQ(listed.size(), 2 * 5) << "five timings listed, and started, in each run";
+    EXPECT_EQ(listed, started);
 }
 
 } // namespace

@@ -19,6 +19,13 @@ inline const QString kCatalogue = QStringLiteral("[音乐]\n"
                                                  "Alpha=http://other.example/alpha\n"
                                                  "Gamma=http://g.example/g.mp3\n");
 
+//! The radio page started over `stations` as the program's catalogue.
+inline FeatureView& StartRadio(TestEnvironment& env, const QString& stations = kCatalogue)
+{
+    env.WriteProgramFile("NetRadio.dat", stations);
+    return env.Start<Pages::Radio>();
+}
+
 inline QTreeWidgetItem* FindNode(QTreeWidget* tree, const QString& caption)
 {
     const QList<QTreeWidgetItem*> found =

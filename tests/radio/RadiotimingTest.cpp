@@ -38,10 +38,15 @@ void TickAt(TestEnvironment& env, const QDate& date, const QTime& time)
     env.Tick(0);
 }
 
+FeatureView& StartTimed(TestEnvironment& env, const QString& timings)
+{
+    env.WriteProgramFile("RadioTiming", timings);
+    return StartRadio(env, kStations);
+}
+
 TEST(Radiotiming, RowsFireOnTheirDayAndSecondAndNamesWithSpacesSurviveTheFile)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
     const QString longStation = QString("Gamma") + QString(300, u' ') + "\n";
     QByteArray bytes = "\xc3\xbf\xcc\xec 08:00:00 Gamma\r\n" // 每天
                        "\r\n   \n"
@@ -54,7 +59,7 @@ TEST(Radiotiming, RowsFireOnTheirDayAndSecondAndNamesWithSpacesSurviveTheFile)
     f.write(bytes);
     f.close();
 
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env, kStations);
     EXPECT_EQ(GridRows(form.RadioTimings->RadioGrid),
               QStringList({"每天|08:00:00|Gamma", "星期一|9:30:00|BBC World Service",
                            "星期二|10:00:00|Beta", "someday|11:00:00|Beta", "25:61:00||"}));
@@ -79,28 +84,25 @@ TEST(Radiotiming, RowsFireOnTheirDayAndSecondAndNamesWithSpacesSurviveTheFile)
     EXPECT_EQ(env.radio.Sent(), QStringList({"3:", "5:100", "0:http://b.example/s?x=1&y=2"}));
 }
 
-TEST(Radiotiming, TwoTimingsInOneSecondStartInTurnAndTheLowerStays)
+// Two timings in one second start in turn and the lower stays, each once however many ticks
+// fall in that second; the next day they start again.
+TEST(Radiotiming, TimingsStartOnceInTheirSecondInTurnAndAVanishedStationStops)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
-    env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n每天 12:00:00 Gamma\n");
-    FeatureView& form = env.Start<Pages::Radio>();
-    TickAt(env, kMonday, QTime(12, 0, 0));
+    FeatureView& form =
+        StartTimed(env, "每天 12:00:00 Beta\n每天 12:00:00 Gamma\n每天 13:00:00 Gone\n");
+    for (const QTime t :
+         {QTime(11, 59, 59, 999), QTime(12, 0, 0, 10), QTime(12, 0, 0, 990), QTime(12, 0, 1, 5)})
+        TickAt(env, kMonday, t);
     EXPECT_EQ(env.radio.Sent(), QStringList({"3:", "5:100", "0:http://b.example/s?x=1&y=2",
                                              "3:", "5:100", "0:http://g.example/g.mp3"}));
     EXPECT_EQ(form.Radio->CurrentRadioName, "Gamma");
     EXPECT_TRUE(form.Radio->RadioPlaying);
-}
+    TickAt(env, kMonday.addDays(1), QTime(12, 0, 0));
+    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 2);
 
-TEST(Radiotiming, ATimingForAVanishedStationStops)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
-    env.WriteProgramFile("RadioTiming", "每天 12:00:00 Gone\n");
-    FeatureView& form = env.Start<Pages::Radio>();
-    DoubleClick(form, "Gamma");
     env.radio.Clear();
-    TickAt(env, kMonday, QTime(12, 0, 0));
+    TickAt(env, kMonday.addDays(1), QTime(13, 0, 0));
     EXPECT_EQ(env.radio.Sent(), QStringList({"4:"}));
     EXPECT_EQ(form.Radio->RadioPlayState->text(), "目前暂无播放的电台");
     EXPECT_FALSE(form.Radio->RadioPlaying);
@@ -109,10 +111,8 @@ TEST(Radiotiming, ATimingForAVanishedStationStops)
 TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
-    env.WriteProgramFile("RadioTiming",
-                         "每天 08:00:00 Beta\n星期一 09:00:00 Gamma\n星期二 10:00:00 Alpha\n");
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form =
+        StartTimed(env, "每天 08:00:00 Beta\n星期一 09:00:00 Gamma\n星期二 10:00:00 Alpha\n");
     Radiotiming& timing = *form.RadioTimings;
     timing.RadioGrid->setCurrentCell(1, 0);
     timing.DeleteTiming->trigger();
@@ -134,28 +134,12 @@ TEST(Radiotiming, DeletingRewritesTheFileAndTheLastRowIsOnlyEmptied)
     EXPECT_EQ(GridRows(env.Start<Pages::Radio>().RadioTimings->RadioGrid), QStringList({"||"}));
 }
 
-TEST(Radiotiming, ATimingStartsOnceInItsSecondHoweverManyTicksFallThere)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
-    env.WriteProgramFile("RadioTiming", "每天 12:00:00 Beta\n");
-    env.Start<Pages::Radio>();
-    for (const QTime t :
-         {QTime(11, 59, 59, 999), QTime(12, 0, 0, 10), QTime(12, 0, 0, 990), QTime(12, 0, 1, 5)})
-        TickAt(env, kMonday, t);
-    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 1);
-    // The next day it starts again.
-    TickAt(env, kMonday.addDays(1), QTime(12, 0, 0));
-    EXPECT_EQ(env.radio.Sent().count("0:http://b.example/s?x=1&y=2"), 2);
-}
-
 TEST(Radiotiming, ATimingFileThatCannotBeReadIsNeverOverwritten)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
     // A folder in the file's place cannot be read by anyone, root included.
     QDir().mkpath(env.ProgramDir() + "RadioTiming");
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env, kStations);
     EXPECT_EQ(env.ui.Count("message"), 1);
     DoubleClick(form, "Beta");
     form.RadioStations->AddRadioTiming->trigger();
@@ -170,14 +154,13 @@ TEST(Radiotiming, ATimingFileThatCannotBeReadIsNeverOverwritten)
 TEST(Radiotiming, TheDialogRefusesNoStationAndBadTimesAndAppendsAGoodOne)
 {
     TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
     // A hand-edited file whose last line has no line end.
     QFile f(env.ProgramDir() + "RadioTiming");
     QDir().mkpath(env.ProgramDir());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("\xc3\xbf\xcc\xec 07:00:00 Beta");
     f.close();
-    FeatureView& form = env.Start<Pages::Radio>();
+    FeatureView& form = StartRadio(env, kStations);
     Radiotiming& timing = *form.RadioTimings;
     TRadioTimingForm& dialog = *timing.RadioTimingForm;
 
@@ -235,24 +218,6 @@ QStringList StartsOver(TestEnvironment& env, FeatureView& form, int seconds)
     return started;
 }
 
-TEST(Radiotiming, WhatComesNextIsWhatTheTicksStart)
-{
-    TestEnvironment env;
-    env.WriteProgramFile("NetRadio.dat", kStations);
-    env.WriteProgramFile("RadioTiming", "每天 10:00:05 Gamma\n星期四 8:00:00 Beta\n"
-                                        "星期五 23:59:59 Alpha\nsomeday 9:00:00 Beta\n");
-    FeatureView& form = env.Start<Pages::Radio>();
-    const LocalMoment from = env.Host().Context().Now(); // Wednesday 10:00:00
-    const LocalMoment to{from.date.addDays(3), QTime(9, 59, 59)};
-    QStringList listed;
-    for (const Occurrence& o : env.Host().Context().Upcoming(from, to).timed) {
-        EXPECT_EQ(o.feature, "定时收音");
-        listed << DateText(o.when.date) + u' ' + TimeText(o.when.time) + u' ' + o.what;
-    }
-    EXPECT_EQ(listed, StartsOver(env, form, 3 * 86400));
-    EXPECT_EQ(listed.size(), 5);
-}
-
 // After the day's timings were worked out, a new timing, the next day and a timing among
 // a thousand are each found in their second, once.
 TEST(Radiotiming, ChangesAndTheNextDayTakeEffectInTheirSecond)
@@ -275,9 +240,7 @@ TEST(Radiotiming, ChangesAndTheNextDayTakeEffectInTheirSecond)
     };
     for (const auto& c : cases) {
         TestEnvironment env;
-        env.WriteProgramFile("NetRadio.dat", kStations);
-        env.WriteProgramFile("RadioTiming", "星期二 10:00:02 Beta\n");
-        FeatureView& form = env.Start<Pages::Radio>();
+        FeatureView& form = StartTimed(env, "星期二 10:00:02 Beta\n");
         env.clock->Set(QDate(2026, 12, 9), c.from);
         env.Tick(0);
         env.WriteProgramFile("RadioTiming", c.later);

@@ -13,6 +13,22 @@
 
 namespace {
 
+TEST(QtFileFilterTest, PairsBecomeTheDialogsEntries)
+{
+    const struct {
+        QString given, expected;
+    } rows[] = {
+        {"*.theme | *.theme", "*.theme (*.theme)"},
+        {"*.jpg|*.jpg|*.bmp|*.bmp|*.jpeg|*.jpeg|*.*|*.*",
+         "*.jpg (*.jpg);;*.bmp (*.bmp);;*.jpeg (*.jpeg);;*.* (*)"},
+        {"图片|*.jpg;*.png", "图片 (*.jpg *.png)"},
+        {"*.mp3", "*.mp3"},                // already the dialog's form
+        {"odd|*.a|dangling", "odd (*.a)"}, // a description without patterns is dropped
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(QtFileFilter(row.given).toStdString(), row.expected.toStdString());
+}
+
 // A real click, delivered as the window system would deliver it: a window blocked by a
 // modal box never sees it.
 bool ClickReaches(QPushButton* button)

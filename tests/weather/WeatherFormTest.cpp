@@ -29,7 +29,9 @@ protected:
     }
 };
 
-TEST_F(WeatherFormTest, FirstStartIsOnAndCostsNothingUntilShown)
+// Refreshed after thirty seconds, then every ten minutes, shown or not; a view is made only
+// when the strip is first shown.
+TEST_F(WeatherFormTest, FirstStartIsOnAndCostsNothingUntilShownAndRefreshesShownOrNot)
 {
     auto form = Make();
     EXPECT_TRUE(form->ReadWeatherMode());
@@ -39,6 +41,14 @@ TEST_F(WeatherFormTest, FirstStartIsOnAndCostsNothingUntilShown)
     EXPECT_EQ(form->size(), QSize(422, 60));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(form->pos(), QPoint(screen.right() + 1 - 422, screen.top()));
+    // At the top right of the free area: below a top panel, on a screen right of another.
+    EXPECT_EQ(TWeatherForm::TopRightIn(QRect(0, 0, 1920, 1080)), QPoint(1498, 0));
+    EXPECT_EQ(TWeatherForm::TopRightIn(QRect(1280, 27, 1920, 1053)), QPoint(2778, 27));
+    QTimer* timer = form->RefreshTimer();
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 30000);
+    form->RefreshTimerTimer(); // never shown: nothing to load
+    EXPECT_EQ(timer->interval(), 600000);
     EXPECT_EQ(views.made, 0);
     EXPECT_EQ(form->WeatherBrowser(), nullptr);
 
@@ -49,6 +59,13 @@ TEST_F(WeatherFormTest, FirstStartIsOnAndCostsNothingUntilShown)
     EXPECT_EQ(views.last->loads, QList<QUrl>{QUrl(env.servers.weatherPage)});
     EXPECT_EQ(TWeatherForm::DefaultPageAddress().path(), "/m/360/weather.htm");
     EXPECT_EQ(views.last->Widget()->geometry(), QRect(0, 0, 422, 63));
+
+    form->hide();
+    form->RefreshTimerTimer();
+    form->RefreshTimerTimer();
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(views.last->reloads, 2);
+    EXPECT_EQ(views.last->loads.size(), 1);
 }
 
 TEST_F(WeatherFormTest, PageAddressFromTheWeatherFile)
@@ -79,33 +96,6 @@ TEST_F(WeatherFormTest, PageAddressFromTheWeatherFile)
     EXPECT_EQ(TWeatherForm(*env.platform.profile, file, views.Factory(), " http://127.0.0.1:9/w ")
                   .PageAddress(),
               QUrl("http://127.0.0.1:9/w"));
-}
-
-TEST_F(WeatherFormTest, RefreshesAfterThirtySecondsThenEveryTenMinutesShownOrNot)
-{
-    auto form = Make();
-    QTimer* timer = form->RefreshTimer();
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 30000);
-
-    form->RefreshTimerTimer(); // hidden, never shown: nothing to load, no view made
-    EXPECT_EQ(timer->interval(), 600000);
-    EXPECT_EQ(views.made, 0);
-
-    form->show();
-    form->hide();
-    form->RefreshTimerTimer();
-    form->RefreshTimerTimer();
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(views.last->reloads, 2);
-    EXPECT_EQ(views.last->loads.size(), 1);
-}
-
-TEST_F(WeatherFormTest, SitsAtTheTopRightOfTheFreeAreaBelowAPanel)
-{
-    EXPECT_EQ(TWeatherForm::TopRightIn(QRect(0, 0, 1920, 1080)), QPoint(1498, 0));
-    // A top panel 27 pixels high on a primary screen right of another one.
-    EXPECT_EQ(TWeatherForm::TopRightIn(QRect(1280, 27, 1920, 1053)), QPoint(2778, 27));
 }
 
 TEST_F(WeatherFormTest, TheLightViewReloadsTheLoopbackPageAtThirtySecondsThenEveryTenMinutes)

@@ -19,7 +19,7 @@ protected:
     WeatherStrip& Run() { return env.Start<WeatherStrip>(views.Factory()); }
 };
 
-TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
+TEST_F(WeatherStripTest, FirstStartShowsTheStripAndOneSwitchedOffStaysOffAndMakesNoBrowser)
 {
     WeatherStrip& f = Run();
     EXPECT_TRUE(f.WeatherCheckBox->isChecked());
@@ -28,12 +28,9 @@ TEST_F(WeatherStripTest, FirstStartShowsTheStripAndStoresTheSwitch)
     EXPECT_TRUE(f.WeatherForm->isVisible());
     EXPECT_EQ(views.made, 1);
     EXPECT_TRUE(env.ReadProgramFile("Weather").contains("[Weather]\r\nWeatherMode=1"));
-}
 
-TEST_F(WeatherStripTest, AStripSwitchedOffStaysOffAndMakesNoBrowser)
-{
-    Run().WeatherCheckBox->setChecked(false);
-    EXPECT_FALSE(env.Feature<WeatherStrip>().WeatherForm->isVisible());
+    f.WeatherCheckBox->setChecked(false);
+    EXPECT_FALSE(f.WeatherForm->isVisible());
     EXPECT_TRUE(env.ReadProgramFile("Weather").contains("WeatherMode=0"));
 
     views.made = 0;
