@@ -125,8 +125,7 @@ bool AlarmSoundPlayer::EndedTooSoon()
     if (retried_ || duration <= 0 || !played_.isValid() || played_.elapsed() >= duration / 2)
         return false;
     retried_ = true;
-    player_->setPosition(0);
-    player_->play();
+    Play();
     return true;
 }
 
