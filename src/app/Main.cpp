@@ -234,21 +234,6 @@ QString TMainForm::ResolveProgramDir()
     return dir;
 }
 
-QString TMainForm::WebsiteAddress()
-{
-    return IllustratePage::WebsiteAddress();
-}
-
-QString TMainForm::BlogAddress()
-{
-    return IllustratePage::BlogAddress();
-}
-
-QString TMainForm::HelpFilePath() const
-{
-    return IllustratePage::HelpFilePath(ProgramDir);
-}
-
 void TMainForm::BuildPages()
 {
     auto* outer = new QVBoxLayout(this);
@@ -488,17 +473,17 @@ void TMainForm::ExitClick()
 
 void TMainForm::AccessWebsiteClick()
 {
-    ShellOpen(WebsiteAddress());
+    ShellOpen(IllustratePage::WebsiteAddress());
 }
 
 void TMainForm::HelpClick()
 {
-    ShellOpen(HelpFilePath());
+    ShellOpen(IllustratePage::HelpFilePath(ProgramDir));
 }
 
 void TMainForm::Image2Click()
 {
-    ShellOpen(WebsiteAddress());
+    ShellOpen(IllustratePage::WebsiteAddress());
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

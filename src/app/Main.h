@@ -111,9 +111,6 @@ public:
     }
 
     static QString ResolveProgramDir();
-    static QString WebsiteAddress();
-    static QString BlogAddress();
-    QString HelpFilePath() const;
 
     // Handlers of the frame.
     void FormResize();

@@ -75,10 +75,10 @@ TEST(MainForm, HasTheEightPagesInOrderAndItsLinksGoThroughTheShell)
     ASSERT_EQ(env.shell->opened.size(), 6);
     EXPECT_EQ(env.shell->opened[0], env.ProgramDir() + "使用指南.html");
     EXPECT_EQ(env.shell->opened[1], env.shell->opened[0]);
-    EXPECT_EQ(env.shell->opened[2], TMainForm::WebsiteAddress());
-    EXPECT_EQ(env.shell->opened[3], TMainForm::BlogAddress());
-    EXPECT_EQ(env.shell->opened[4], TMainForm::WebsiteAddress());
-    EXPECT_EQ(env.shell->opened[5], TMainForm::WebsiteAddress());
+    EXPECT_EQ(env.shell->opened[2], IllustratePage::WebsiteAddress());
+    EXPECT_EQ(env.shell->opened[3], IllustratePage::BlogAddress());
+    EXPECT_EQ(env.shell->opened[4], IllustratePage::WebsiteAddress());
+    EXPECT_EQ(env.shell->opened[5], IllustratePage::WebsiteAddress());
 }
 
 // Every caption a user can find in the window: tabs, buttons and boxes, groups, labels,
