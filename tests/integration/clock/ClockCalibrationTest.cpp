@@ -52,7 +52,9 @@ public:
                 held_ << s;
                 if (silent)
                     continue;
-                QTimer::singleShot(delayMs, s, [this, s] {
+                // Precise: a coarse timer may fire 5 % early, under the two seconds the
+                // slow round trip must last.
+                QTimer::singleShot(delayMs, Qt::PreciseTimer, s, [this, s] {
                     s->write(reply);
                     s->disconnectFromHost();
                 });
